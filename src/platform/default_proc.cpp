@@ -1,0 +1,155 @@
+// The default window procedure and the frame the platform draws around client areas.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/gdi_internal.h"
+#include "platform/unicode.h"
+
+namespace wm {
+
+// Caption bars carry the title on the left and, for dialogs, an "ok" button on the right that
+// sends IDOK, as the handheld's dialogs do.
+RECT CaptionOkButton(const Window* w) {
+    int width = w->rect.right - w->rect.left;
+    return RECT{width - 30, 3, width - 4, kCaptionHeight - 3};
+}
+
+void PaintNonClient(Window* w) {
+    RECT in = NonClientInsets(w);
+    if (in.left == 0 && in.top == 0 && in.right == 0 && in.bottom == 0) return;
+    Window* top = TopLevelOf(w);
+    EnsureBacking(top);
+    POINT origin = ClientOriginInTopLevel(w);
+    int ox = origin.x - in.left, oy = origin.y - in.top;
+    int width = w->rect.right - w->rect.left, height = w->rect.bottom - w->rect.top;
+    cairo_t* cr = cairo_create(top->backing);
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+    if (!IsTopLevel(w)) {
+        RECT clip = VisibleClientInTopLevel(w->parent);
+        cairo_rectangle(cr, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top);
+        cairo_clip(cr);
+    }
+    cairo_translate(cr, ox, oy);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    if (in.left) {
+        cairo_rectangle(cr, 0, 0, width, 1);
+        cairo_rectangle(cr, 0, height - 1, width, 1);
+        cairo_rectangle(cr, 0, 0, 1, height);
+        cairo_rectangle(cr, width - 1, 0, 1, height);
+        cairo_fill(cr);
+    }
+    if (IsTopLevel(w) && (w->style & WS_CAPTION) == WS_CAPTION) {
+        cairo_set_source_rgb(cr, 0, 0, 0.5);
+        cairo_rectangle(cr, 1, 1, width - 2, kCaptionHeight - 1);
+        cairo_fill(cr);
+        cairo_destroy(cr);
+        HDC dc = GetDC(w);
+        dc->paintClip = false;
+        FontFace* face = gdi::FaceOf(dc);
+        int textY = (kCaptionHeight - face->Metrics().height) / 2 - in.top;
+        SetTextColor(dc, RGB(255, 255, 255));
+        SetBkMode(dc, TRANSPARENT);
+        // The caption lies above the client area, so draw it through the top-level surface.
+        cairo_t* c2 = cairo_create(top->backing);
+        cairo_translate(c2, ox, oy);
+        cairo_set_source_rgb(c2, 1, 1, 1);
+        std::vector<int> pen(w->title.size());
+        int at = 0;
+        for (size_t i = 0; i < w->title.size(); ++i) {
+            pen[i] = at;
+            at += face->Advance(w->title[i]);
+        }
+        cairo_rectangle(c2, 1, 1, width - 36, kCaptionHeight - 1);
+        cairo_clip(c2);
+        face->Draw(c2, 5, textY + in.top + face->Metrics().ascent, w->title.data(),
+                   int(w->title.size()), pen.data());
+        cairo_destroy(c2);
+        if (w->captionOk) {
+            RECT ok = CaptionOkButton(w);
+            cairo_t* c3 = cairo_create(top->backing);
+            cairo_set_antialias(c3, CAIRO_ANTIALIAS_NONE);
+            cairo_translate(c3, ox, oy);
+            cairo_set_source_rgb(c3, 1, 1, 1);
+            cairo_rectangle(c3, ok.left, ok.top, ok.right - ok.left, ok.bottom - ok.top);
+            cairo_fill(c3);
+            cairo_set_source_rgb(c3, 0, 0, 0.5);
+            const char16_t label[] = u"ok";
+            int lw = face->Advance(u'o') + face->Advance(u'k');
+            int pens[2] = {0, face->Advance(u'o')};
+            int lx = ok.left + (ok.right - ok.left - lw) / 2;
+            int ly = ok.top + (ok.bottom - ok.top - face->Metrics().height) / 2 +
+                     face->Metrics().ascent;
+            face->Draw(c3, lx, ly, label, 2, pens);
+            cairo_destroy(c3);
+        }
+        ReleaseDC(w, dc);
+        cr = nullptr;
+    }
+    if (cr && (w->style & WS_VSCROLL)) {
+        // FIXME: the scroll bar is drawn as a plain trough with its thumb; arrows and taps on
+        // it come with the scroll-bar control.
+        int x = width - in.right;
+        int ch = height - in.top - in.bottom;
+        cairo_set_source_rgb(cr, 0.85, 0.85, 0.85);
+        cairo_rectangle(cr, x, in.top, kScrollBarWidth, ch);
+        cairo_fill(cr);
+        const ScrollBarState& s = w->vscroll;
+        int range = s.max - s.min + 1;
+        if (range > 0 && ch > 4) {
+            int page = std::max(1, s.page);
+            int thumb = std::max(8, ch * std::min(page, range) / range);
+            int travel = std::max(1, range - page);
+            int pos = std::clamp(s.pos - s.min, 0, travel);
+            int ty = in.top + (ch - thumb) * pos / travel;
+            cairo_set_source_rgb(cr, 0.45, 0.45, 0.45);
+            cairo_rectangle(cr, x + 2, ty, kScrollBarWidth - 4, thumb);
+            cairo_fill(cr);
+        }
+    }
+    if (cr) cairo_destroy(cr);
+}
+
+}  // namespace wm
+
+LRESULT DefWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (!IsWindow(w)) return 0;
+    switch (msg) {
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            BeginPaint(w, &ps);
+            EndPaint(w, &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND: {
+            HBRUSH brush = w->cls ? w->cls->wc.hbrBackground : nullptr;
+            if (!brush) return 0;
+            RECT r;
+            GetClientRect(w, &r);
+            FillRect(reinterpret_cast<HDC>(wp), &r, brush);
+            return 1;
+        }
+        case WM_CLOSE: DestroyWindow(w); return 0;
+        case WM_GETTEXTLENGTH: return LRESULT(w->title.size());
+        case WM_GETTEXT: {
+            auto* out = reinterpret_cast<char16_t*>(lp);
+            int cap = int(wp);
+            if (!out || cap <= 0) return 0;
+            int n = std::min<int>(cap - 1, int(w->title.size()));
+            std::memcpy(out, w->title.data(), n * sizeof(char16_t));
+            out[n] = 0;
+            return n;
+        }
+        case WM_SETTEXT: {
+            auto* text = reinterpret_cast<const char16_t*>(lp);
+            w->title = text ? text : u"";
+            if (wm::IsTopLevel(w)) InvalidateRect(w, nullptr, FALSE);
+            return TRUE;
+        }
+        case WM_SETFONT:
+            w->font = reinterpret_cast<HFONT>(wp);
+            if (LOWORD(lp)) InvalidateRect(w, nullptr, TRUE);
+            return 0;
+        case WM_GETFONT: return LRESULT(w->font);
+    }
+    return 0;
+}

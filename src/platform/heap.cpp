@@ -1,0 +1,32 @@
+#include "platform/heap.h"
+
+#include <cstdlib>
+
+namespace {
+unsigned gAllocations = 0;
+unsigned gFailFrom = 0;  // absolute allocation number of the first failure, 0 = none
+unsigned gFailCount = 0;
+}  // namespace
+
+void* HeapAllocBlock(size_t size) {
+    ++gAllocations;
+    if (gFailFrom != 0 && gAllocations >= gFailFrom && gAllocations < gFailFrom + gFailCount)
+        return nullptr;
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+void HeapFreeBlock(void* block) { std::free(block); }
+
+void* LocalAlloc(UINT, size_t size) { return HeapAllocBlock(size); }
+
+void* LocalFree(void* block) {
+    HeapFreeBlock(block);
+    return nullptr;
+}
+
+void SetHeapFailure(unsigned nth, unsigned count) {
+    gFailFrom = nth == 0 ? 0 : gAllocations + nth;
+    gFailCount = count;
+}
+
+unsigned HeapAllocationCount() { return gAllocations; }

@@ -1,0 +1,50 @@
+#pragma once
+// The host shows the composed screen and brings input. One host is installed at a time; the
+// reader's code never knows which.
+#include <cairo.h>
+
+#include <string>
+
+class Host {
+public:
+    virtual ~Host() = default;
+    virtual int ScreenWidth() const = 0;
+    virtual int ScreenHeight() const = 0;
+    // Called when the queue is empty and nothing needs painting: show the screen and wait until
+    // input or a message arrives. Returns false when no input can ever come (the loop would
+    // hang); the caller then fails loudly.
+    virtual bool WaitForInput() = 0;
+    // The composed screen changed; the host shows it when it next can.
+    virtual void ScreenDamaged() {}
+    // Whether the program's window has the desktop's focus (its windows can be in front).
+    virtual bool HasDesktopFocus() const { return true; }
+    virtual void RaiseWindow() {}
+    virtual void SetFullScreen(bool) {}
+    virtual void SetTitle(const std::string&) {}
+    // Opens a web address with the desktop's handler (headless: recorded only).
+    virtual void OpenAddress(const std::string&) {}
+};
+
+void InstallHost(Host* host);
+Host* CurrentHost();
+
+// Composes the visible top-level windows, back to front, onto a screen surface of the host's
+// size. The caller owns the result.
+cairo_surface_t* ComposeScreen();
+void ComposeInto(cairo_t* cr);
+
+// Input from hosts, in screen pixels. Each becomes queued window messages.
+enum class MouseAction { Down, Move, Up };
+void InjectMouse(MouseAction action, int x, int y);
+void InjectWheel(int x, int y, int delta);
+// A key press or release with its virtual key; Ctrl/Alt/Shift state as given.
+void InjectKey(unsigned vk, bool down, bool ctrl = false, bool alt = false, bool shift = false);
+// Text from an input method or a typed string: WM_CHAR per UTF-16 unit to the focus window.
+void InjectText(const std::u16string& text);
+// The desktop gave or took the program's focus.
+void InjectDesktopFocus(bool focused);
+// The host's close button: WM_CLOSE to the front-most top-level window of the program's main
+// window (the window that followed the screen).
+void InjectClose();
+// The screen changed size: windows created with the default size follow it.
+void ScreenResized(int width, int height);

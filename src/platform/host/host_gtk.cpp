@@ -1,0 +1,250 @@
+#include "platform/host/host_gtk.h"
+
+#include <gdk/gdkkeysyms.h>
+#include <glib-unix.h>
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/single_instance.h"
+#include "platform/unicode.h"
+#include "platform/win32_constants.h"
+
+struct GtkHost::Impl {
+    GtkWidget* window = nullptr;
+    GtkWidget* area = nullptr;
+    GtkIMContext* im = nullptr;
+    int width = 240;
+    int height = 320;
+    int scale = 1;  // program pixels to GTK's logical pixels
+    bool focused = true;
+    bool damaged = true;
+    guint fdWatch = 0;
+};
+
+namespace {
+
+unsigned VirtualKey(guint keyval) {
+    switch (keyval) {
+        case GDK_KEY_Return:
+        case GDK_KEY_KP_Enter: return VK_RETURN;
+        case GDK_KEY_Escape: return VK_ESCAPE;
+        case GDK_KEY_BackSpace: return VK_BACK;
+        case GDK_KEY_Tab: return VK_TAB;
+        case GDK_KEY_space: return VK_SPACE;
+        case GDK_KEY_Page_Up:
+        case GDK_KEY_KP_Page_Up: return VK_PRIOR;
+        case GDK_KEY_Page_Down:
+        case GDK_KEY_KP_Page_Down: return VK_NEXT;
+        case GDK_KEY_Home:
+        case GDK_KEY_KP_Home: return VK_HOME;
+        case GDK_KEY_End:
+        case GDK_KEY_KP_End: return VK_END;
+        case GDK_KEY_Left:
+        case GDK_KEY_KP_Left: return VK_LEFT;
+        case GDK_KEY_Up:
+        case GDK_KEY_KP_Up: return VK_UP;
+        case GDK_KEY_Right:
+        case GDK_KEY_KP_Right: return VK_RIGHT;
+        case GDK_KEY_Down:
+        case GDK_KEY_KP_Down: return VK_DOWN;
+        case GDK_KEY_Delete: return VK_DELETE;
+    }
+    if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F12) return VK_F1 + (keyval - GDK_KEY_F1);
+    guint lower = gdk_keyval_to_lower(keyval);
+    if (lower >= GDK_KEY_a && lower <= GDK_KEY_z) return 'A' + (lower - GDK_KEY_a);
+    if (keyval >= GDK_KEY_0 && keyval <= GDK_KEY_9) return '0' + (keyval - GDK_KEY_0);
+    return 0;
+}
+
+gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer data) {
+    auto* impl = static_cast<GtkHost::Impl*>(data);
+    cairo_surface_t* screen = ComposeScreen();
+    cairo_scale(cr, impl->scale, impl->scale);
+    cairo_set_source_surface(cr, screen, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_paint(cr);
+    cairo_surface_destroy(screen);
+    impl->damaged = false;
+    return TRUE;
+}
+
+void OnSize(GtkWidget*, GdkRectangle* alloc, gpointer data) {
+    auto* impl = static_cast<GtkHost::Impl*>(data);
+    int w = std::max(1, alloc->width / impl->scale), h = std::max(1, alloc->height / impl->scale);
+    if (w == impl->width && h == impl->height) return;
+    impl->width = w;
+    impl->height = h;
+    ScreenResized(w, h);
+}
+
+gboolean OnButton(GtkWidget*, GdkEventButton* e, gpointer data) {
+    auto* impl = static_cast<GtkHost::Impl*>(data);
+    if (e->button != 1 || e->type == GDK_2BUTTON_PRESS || e->type == GDK_3BUTTON_PRESS)
+        return TRUE;
+    int x = int(e->x) / impl->scale, y = int(e->y) / impl->scale;
+    InjectMouse(e->type == GDK_BUTTON_PRESS ? MouseAction::Down : MouseAction::Up, x, y);
+    return TRUE;
+}
+
+gboolean OnMotion(GtkWidget*, GdkEventMotion* e, gpointer data) {
+    auto* impl = static_cast<GtkHost::Impl*>(data);
+    if (e->state & GDK_BUTTON1_MASK)
+        InjectMouse(MouseAction::Move, int(e->x) / impl->scale, int(e->y) / impl->scale);
+    return TRUE;
+}
+
+gboolean OnScroll(GtkWidget*, GdkEventScroll* e, gpointer data) {
+    auto* impl = static_cast<GtkHost::Impl*>(data);
+    int delta = 0;
+    if (e->direction == GDK_SCROLL_UP) delta = 120;
+    if (e->direction == GDK_SCROLL_DOWN) delta = -120;
+    if (e->direction == GDK_SCROLL_SMOOTH) delta = e->delta_y < 0 ? 120 : e->delta_y > 0 ? -120 : 0;
+    if (delta) InjectWheel(int(e->x) / impl->scale, int(e->y) / impl->scale, delta);
+    return TRUE;
+}
+
+gboolean OnKey(GtkWidget*, GdkEventKey* e, gpointer data) {
+    auto* impl = static_cast<GtkHost::Impl*>(data);
+    bool down = e->type == GDK_KEY_PRESS;
+    bool ctrl = e->state & GDK_CONTROL_MASK, alt = e->state & GDK_MOD1_MASK,
+         shift = e->state & GDK_SHIFT_MASK;
+    // Plain typing goes through the input method, which turns it into text.
+    if (!ctrl && !alt && gtk_im_context_filter_keypress(impl->im, e)) return TRUE;
+    unsigned vk = VirtualKey(e->keyval);
+    if (vk) InjectKey(vk, down, ctrl, alt, shift);
+    if (down && !ctrl && !alt && vk != VK_RETURN && vk != VK_ESCAPE && vk != VK_BACK &&
+        vk != VK_TAB) {
+        gunichar c = gdk_keyval_to_unicode(e->keyval);
+        if (c >= 0x20 && c < 0xFFFF) InjectText(std::u16string(1, char16_t(c)));
+    }
+    return TRUE;
+}
+
+void OnCommit(GtkIMContext*, const gchar* text, gpointer) { InjectText(Utf8ToUtf16(text)); }
+
+gboolean OnFocus(GtkWidget*, GdkEventFocus* e, gpointer data) {
+    auto* impl = static_cast<GtkHost::Impl*>(data);
+    impl->focused = e->in;
+    if (e->in)
+        gtk_im_context_focus_in(impl->im);
+    else
+        gtk_im_context_focus_out(impl->im);
+    InjectDesktopFocus(e->in);
+    return FALSE;
+}
+
+gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer) {
+    InjectClose();
+    return TRUE;  // the window goes when the program's main window is destroyed
+}
+
+gboolean OnInstanceRequest(gint, GIOCondition, gpointer) {
+    ServeOtherStarts();
+    return G_SOURCE_CONTINUE;
+}
+
+int DesktopScale() {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = display ? gdk_display_get_primary_monitor(display) : nullptr;
+    if (!monitor && display) monitor = gdk_display_get_monitor(display, 0);
+    return monitor ? std::max(1, gdk_monitor_get_scale_factor(monitor)) : 1;
+}
+
+}  // namespace
+
+std::unique_ptr<GtkHost> GtkHost::Create(const GtkHostOptions& options) {
+    // GTK prints its own warnings when it cannot open a display; say it once, plainly.
+    const char* x = std::getenv("DISPLAY");
+    const char* wl = std::getenv("WAYLAND_DISPLAY");
+    if ((!x || !*x) && (!wl || !*wl)) return nullptr;
+    g_log_set_writer_func(g_log_writer_default, nullptr, nullptr);
+    if (!gtk_init_check(nullptr, nullptr)) return nullptr;
+    auto impl = std::make_unique<Impl>();
+    impl->width = options.width;
+    impl->height = options.height;
+    // The desktop's own scale already doubles GTK's pixels; --scale adds a factor of ours.
+    impl->scale = options.scale > 0 ? options.scale : 1;
+    (void)DesktopScale;
+    impl->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(impl->window), "Orvanel");
+    impl->area = gtk_drawing_area_new();
+    gtk_widget_set_size_request(impl->area, 80, 80);
+    gtk_window_set_default_size(GTK_WINDOW(impl->window), impl->width * impl->scale,
+                                impl->height * impl->scale);
+    gtk_container_add(GTK_CONTAINER(impl->window), impl->area);
+    gtk_widget_set_can_focus(impl->area, TRUE);
+    gtk_widget_add_events(impl->area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                                          GDK_POINTER_MOTION_MASK | GDK_SCROLL_MASK |
+                                          GDK_SMOOTH_SCROLL_MASK | GDK_KEY_PRESS_MASK |
+                                          GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK);
+    impl->im = gtk_im_context_simple_new();
+    Impl* p = impl.get();
+    g_signal_connect(impl->area, "draw", G_CALLBACK(OnDraw), p);
+    g_signal_connect(impl->area, "size-allocate", G_CALLBACK(OnSize), p);
+    g_signal_connect(impl->area, "button-press-event", G_CALLBACK(OnButton), p);
+    g_signal_connect(impl->area, "button-release-event", G_CALLBACK(OnButton), p);
+    g_signal_connect(impl->area, "motion-notify-event", G_CALLBACK(OnMotion), p);
+    g_signal_connect(impl->area, "scroll-event", G_CALLBACK(OnScroll), p);
+    g_signal_connect(impl->window, "key-press-event", G_CALLBACK(OnKey), p);
+    g_signal_connect(impl->window, "key-release-event", G_CALLBACK(OnKey), p);
+    g_signal_connect(impl->window, "focus-in-event", G_CALLBACK(OnFocus), p);
+    g_signal_connect(impl->window, "focus-out-event", G_CALLBACK(OnFocus), p);
+    g_signal_connect(impl->window, "delete-event", G_CALLBACK(OnDelete), p);
+    g_signal_connect(impl->im, "commit", G_CALLBACK(OnCommit), p);
+    gtk_widget_show_all(impl->window);
+    gtk_im_context_set_client_window(impl->im, gtk_widget_get_window(impl->window));
+    gtk_widget_grab_focus(impl->area);
+    auto host = std::unique_ptr<GtkHost>(new GtkHost(std::move(impl)));
+    InstallHost(host.get());
+    return host;
+}
+
+GtkHost::GtkHost(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+GtkHost::~GtkHost() {
+    if (CurrentHost() == this) InstallHost(nullptr);
+    if (impl_->fdWatch) g_source_remove(impl_->fdWatch);
+    g_object_unref(impl_->im);
+    gtk_widget_destroy(impl_->window);
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+}
+
+int GtkHost::ScreenWidth() const { return impl_->width; }
+int GtkHost::ScreenHeight() const { return impl_->height; }
+
+bool GtkHost::WaitForInput() {
+    if (!impl_->fdWatch && SingleInstanceFd() >= 0)
+        impl_->fdWatch = g_unix_fd_add(SingleInstanceFd(), G_IO_IN, OnInstanceRequest, nullptr);
+    if (impl_->damaged) gtk_widget_queue_draw(impl_->area);
+    g_main_context_iteration(nullptr, TRUE);
+    return true;
+}
+
+void GtkHost::ScreenDamaged() { impl_->damaged = true; }
+bool GtkHost::HasDesktopFocus() const { return impl_->focused; }
+void GtkHost::RaiseWindow() { gtk_window_present(GTK_WINDOW(impl_->window)); }
+
+void GtkHost::SetFullScreen(bool on) {
+    if (on)
+        gtk_window_fullscreen(GTK_WINDOW(impl_->window));
+    else
+        gtk_window_unfullscreen(GTK_WINDOW(impl_->window));
+}
+
+void GtkHost::SetTitle(const std::string& title) {
+    gtk_window_set_title(GTK_WINDOW(impl_->window), title.c_str());
+}
+
+void GtkHost::OpenAddress(const std::string& address) {
+    GError* error = nullptr;
+    if (!gtk_show_uri_on_window(GTK_WINDOW(impl_->window), address.c_str(), GDK_CURRENT_TIME,
+                                &error)) {
+        std::fprintf(stderr, "orvanel: could not open %s: %s\n", address.c_str(),
+                     error ? error->message : "no handler");
+        if (error) g_error_free(error);
+    }
+}

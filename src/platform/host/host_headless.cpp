@@ -1,0 +1,67 @@
+#include "platform/host/host_headless.h"
+
+#include <cairo.h>
+
+#include "platform/single_instance.h"
+
+bool HasPendingMessages();
+
+HeadlessHost::HeadlessHost(int width, int height) : width_(width), height_(height) {
+    InstallHost(this);
+}
+
+HeadlessHost::~HeadlessHost() {
+    if (CurrentHost() == this) InstallHost(nullptr);
+}
+
+bool HeadlessHost::WaitForInput() {
+    if (!idle_) return false;
+    return idle_();
+}
+
+void HeadlessHost::RaiseWindow() { SetDesktopFocus(true); }
+
+void HeadlessHost::Tap(int x, int y) {
+    InjectMouse(MouseAction::Down, x, y);
+    InjectMouse(MouseAction::Up, x, y);
+}
+
+void HeadlessHost::Press(int x, int y) { InjectMouse(MouseAction::Down, x, y); }
+void HeadlessHost::Drag(int x, int y) { InjectMouse(MouseAction::Move, x, y); }
+void HeadlessHost::Release(int x, int y) { InjectMouse(MouseAction::Up, x, y); }
+
+void HeadlessHost::Key(unsigned vk, bool ctrl, bool alt, bool shift) {
+    InjectKey(vk, true, ctrl, alt, shift);
+    InjectKey(vk, false, ctrl, alt, shift);
+}
+
+void HeadlessHost::Type(const std::u16string& text) { InjectText(text); }
+
+void HeadlessHost::SetDesktopFocus(bool focused) {
+    desktopFocus_ = focused;
+    InjectDesktopFocus(focused);
+}
+
+void HeadlessHost::Resize(int width, int height) {
+    width_ = width;
+    height_ = height;
+    ScreenResized(width, height);
+}
+
+uint32_t HeadlessHost::Pixel(int x, int y) {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0xFFFFFFFF;
+    cairo_surface_t* s = ComposeScreen();
+    cairo_surface_flush(s);
+    auto* row = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(s) +
+                                            y * cairo_image_surface_get_stride(s));
+    uint32_t v = row[x] & 0xFFFFFF;
+    cairo_surface_destroy(s);
+    return v;
+}
+
+bool HeadlessHost::SavePng(const std::string& path) {
+    cairo_surface_t* s = ComposeScreen();
+    bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(s);
+    return ok;
+}

@@ -1,0 +1,52 @@
+#pragma once
+// A screen in memory for tests and the scripted driver. Input is injected; when a message loop
+// runs dry the idle hook is called to bring more, and with no hook (or a hook that brings
+// nothing) the host reports that the loop would hang.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/host/host.h"
+
+class HeadlessHost : public Host {
+public:
+    HeadlessHost(int width, int height);
+    ~HeadlessHost() override;
+
+    int ScreenWidth() const override { return width_; }
+    int ScreenHeight() const override { return height_; }
+    bool WaitForInput() override;
+    bool HasDesktopFocus() const override { return desktopFocus_; }
+    void RaiseWindow() override;
+    void SetFullScreen(bool on) override { fullScreen_ = on; }
+    void OpenAddress(const std::string& address) override { lastOpened_ = address; }
+
+    // The hook returns false when it has nothing more to give.
+    using IdleHook = std::function<bool()>;
+    void SetIdleHook(IdleHook hook) { idle_ = std::move(hook); }
+
+    // Input, as a person would give it.
+    void Tap(int x, int y);
+    void Press(int x, int y);
+    void Drag(int x, int y);
+    void Release(int x, int y);
+    void Key(unsigned vk, bool ctrl = false, bool alt = false, bool shift = false);
+    void Type(const std::u16string& text);
+    void SetDesktopFocus(bool focused);
+    void Resize(int width, int height);
+
+    // The composed screen: a pixel as 0x00RRGGBB, and a PNG file.
+    uint32_t Pixel(int x, int y);
+    bool SavePng(const std::string& path);
+
+    bool fullScreen() const { return fullScreen_; }
+    const std::string& lastOpened() const { return lastOpened_; }
+
+private:
+    int width_;
+    int height_;
+    bool desktopFocus_ = true;
+    bool fullScreen_ = false;
+    std::string lastOpened_;
+    IdleHook idle_;
+};

@@ -1,0 +1,157 @@
+// Input from the hosts: hit testing, capture, activation and focus, composition of the screen.
+#include <algorithm>
+
+#include "platform/host/host.h"
+#include "platform/window_internal.h"
+
+void RecordKeyState(unsigned vk, bool down);
+
+namespace {
+
+Host* gHost = nullptr;
+bool gDesktopFocus = true;
+
+Window* TopLevelAt(int x, int y) {
+    const auto& tl = wm::TopLevels();
+    for (auto it = tl.rbegin(); it != tl.rend(); ++it)
+        if (((*it)->style & WS_VISIBLE) && wm::Contains((*it)->rect, x, y)) return *it;
+    return nullptr;
+}
+
+// The deepest visible child under a point given in the window's client coordinates.
+Window* ChildAt(Window* w, int x, int y) {
+    for (auto it = w->children.rbegin(); it != w->children.rend(); ++it) {
+        Window* ch = *it;
+        if (!(ch->style & WS_VISIBLE) || !wm::Contains(ch->rect, x, y)) continue;
+        RECT in = wm::NonClientInsets(ch);
+        return ChildAt(ch, x - ch->rect.left - in.left, y - ch->rect.top - in.top);
+    }
+    return w;
+}
+
+POINT ToClient(Window* w, int sx, int sy) {
+    POINT p{sx, sy};
+    ScreenToClient(w, &p);
+    return p;
+}
+
+// The front-most window that takes input: a modal dialog's owner is disabled, so a tap on it
+// goes nowhere.
+bool Blocked(Window* w) {
+    for (Window* p = w; p; p = p->parent)
+        if (p->style & WS_DISABLED) return true;
+    return false;
+}
+
+}  // namespace
+
+void InstallHost(Host* host) { gHost = host; }
+Host* CurrentHost() { return gHost; }
+
+void InjectMouse(MouseAction action, int x, int y) {
+    Window* target = GetCapture();
+    if (!target) {
+        Window* top = TopLevelAt(x, y);
+        if (!top) return;
+        if (action == MouseAction::Down) {
+            if (Blocked(top)) return;
+            if (wm::ActiveWindow() != top) wm::Activate(top, WA_CLICKACTIVE);
+            // The caption's ok button of a dialog.
+            if (top->captionOk) {
+                RECT ok = wm::CaptionOkButton(top);
+                if (wm::Contains(ok, x - top->rect.left, y - top->rect.top)) {
+                    PostMessage(top, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                    return;
+                }
+            }
+        }
+        POINT c = ToClient(top, x, y);
+        target = ChildAt(top, c.x, c.y);
+        RECT client = wm::ClientRectOf(top);
+        if (target == top && !wm::Contains(client, c.x, c.y)) return;  // frame or caption
+    }
+    if (Blocked(target)) return;
+    POINT p = ToClient(target, x, y);
+    UINT msg = action == MouseAction::Down ? WM_LBUTTONDOWN
+               : action == MouseAction::Up ? WM_LBUTTONUP
+                                           : WM_MOUSEMOVE;
+    PostMessage(target, msg, action == MouseAction::Up ? 0 : 1, MAKELPARAM(p.x, p.y));
+}
+
+void InjectWheel(int x, int y, int delta) {
+    Window* top = TopLevelAt(x, y);
+    if (!top || Blocked(top)) return;
+    POINT c = ToClient(top, x, y);
+    Window* target = ChildAt(top, c.x, c.y);
+    // Wheel messages carry screen coordinates, as on Win32.
+    PostMessage(target, WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(x, y));
+}
+
+void InjectKey(unsigned vk, bool down, bool ctrl, bool alt, bool shift) {
+    RecordKeyState(VK_CONTROL, ctrl);
+    RecordKeyState(VK_MENU, alt);
+    RecordKeyState(VK_SHIFT, shift);
+    RecordKeyState(vk, down);
+    Window* target = GetFocus();
+    if (!target || !IsWindow(target)) target = wm::ActiveWindow();
+    if (!target) return;
+    UINT msg = alt ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
+    PostMessage(target, msg, vk, down ? 1 : LPARAM(0xC0000001));
+}
+
+void InjectText(const std::u16string& text) {
+    Window* target = GetFocus();
+    if (!target || !IsWindow(target)) target = wm::ActiveWindow();
+    if (!target) return;
+    for (char16_t c : text) PostMessage(target, WM_CHAR, c, 1);
+}
+
+void InjectDesktopFocus(bool focused) {
+    if (gDesktopFocus == focused) return;
+    gDesktopFocus = focused;
+    Window* active = wm::ActiveWindow();
+    if (active)
+        PostMessage(active, WM_ACTIVATE, MAKEWPARAM(focused ? WA_ACTIVE : WA_INACTIVE, 0), 0);
+}
+
+void InjectClose() {
+    const auto& tl = wm::TopLevels();
+    for (auto it = tl.begin(); it != tl.end(); ++it)
+        if ((*it)->followsScreen && !(*it)->owner) {
+            PostMessage(*it, WM_CLOSE, 0, 0);
+            return;
+        }
+}
+
+void ComposeInto(cairo_t* cr) {
+    cairo_save(cr);
+    cairo_set_source_rgb(cr, 0.5, 0.5, 0.5);
+    cairo_paint(cr);
+    for (Window* w : wm::TopLevels()) {
+        if (!(w->style & WS_VISIBLE) || !w->backing) continue;
+        cairo_surface_flush(w->backing);
+        cairo_set_source_surface(cr, w->backing, w->rect.left, w->rect.top);
+        cairo_rectangle(cr, w->rect.left, w->rect.top, w->rect.right - w->rect.left,
+                        w->rect.bottom - w->rect.top);
+        cairo_fill(cr);
+        if (w->owner) {
+            // A thin shadow sets dialogs and message boxes apart from what lies behind.
+            cairo_set_source_rgba(cr, 0, 0, 0, 0.35);
+            cairo_rectangle(cr, w->rect.right, w->rect.top + 2, 2, w->rect.bottom - w->rect.top);
+            cairo_rectangle(cr, w->rect.left + 2, w->rect.bottom, w->rect.right - w->rect.left, 2);
+            cairo_fill(cr);
+        }
+    }
+    cairo_restore(cr);
+}
+
+cairo_surface_t* ComposeScreen() {
+    int w = gHost ? gHost->ScreenWidth() : 240, h = gHost ? gHost->ScreenHeight() : 320;
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+    cairo_t* cr = cairo_create(s);
+    ComposeInto(cr);
+    cairo_destroy(cr);
+    return s;
+}
+
+void ScreenResized(int width, int height) { wm::ScreenResized(width, height); }

@@ -1,0 +1,61 @@
+#include "support/headless.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/font_engine.h"
+#include "platform/font_synthetic.h"
+#include "platform/inspect.h"
+#include "platform/shell_services.h"
+
+void ResetMessageQueue();
+void ResetStockFontFaces();
+namespace wm {
+void ResetWindowSystem();
+}
+
+HeadlessScreen::HeadlessScreen(int width, int height, Fonts fonts) : host_(width, height) {
+    wm::ResetWindowSystem();
+    ResetMessageQueue();
+    ClearShellCallLog();
+    InstallFontEngine(fonts == Fonts::Synthetic ? MakeSyntheticEngine() : MakeFreeTypeEngine());
+    ResetStockFontFaces();
+    CreateShellWindows();
+    host_.SetIdleHook([this] { return Idle(); });
+}
+
+HeadlessScreen::~HeadlessScreen() {
+    host_.SetIdleHook(nullptr);
+    wm::ResetWindowSystem();
+    ResetMessageQueue();
+}
+
+bool HeadlessScreen::Idle() {
+    ModalInfo info;
+    if (DescribeActiveModal(&info) && info.messageBox) {
+        messageBoxes.push_back(ShownMessageBox{info.caption, info.text, info.style});
+        int id = messageBoxAnswer;
+        if (id == 0) id = (info.style & MB_TYPEMASK) == MB_YESNOCANCEL ? IDYES : IDOK;
+        PostMessage(info.window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+        return true;
+    }
+    if (onIdle && onIdle()) return true;
+    ADD_FAILURE() << "a modal loop waits for input and the test gives none";
+    if (DescribeActiveModal(&info)) {
+        EndDialog(info.window, IDCANCEL);
+        return true;
+    }
+    PostQuitMessage(0);
+    return true;
+}
+
+void HeadlessScreen::Settle() {
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_QUIT) {
+            PostQuitMessage(int(m.wParam));
+            break;
+        }
+        TranslateMessage(&m);
+        DispatchMessage(&m);
+    }
+}
