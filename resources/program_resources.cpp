@@ -1,0 +1,5 @@
+#include "resources/program_resources.h"
+
+void RegisterAccelerators();
+
+void RegisterProgramResources() { RegisterAccelerators(); }

@@ -1,0 +1,5 @@
+#include "shell/app_state.h"
+
+AppState App;
+
+void ResetAppState() { App = AppState{}; }

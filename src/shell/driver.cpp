@@ -1,0 +1,294 @@
+#include "shell/driver.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "platform/heap.h"
+#include "platform/host/host_headless.h"
+#include "platform/inspect.h"
+#include "platform/single_instance.h"
+#include "platform/unicode.h"
+#include "platform/user.h"
+#include "shell/app_state.h"
+#include "shell/reader_main.h"
+#include "text/text_pane.h"
+
+namespace {
+
+struct KeyName {
+    const char* name;
+    unsigned vk;
+};
+
+constexpr KeyName kKeys[] = {
+    {"Enter", VK_RETURN}, {"Return", VK_RETURN},  {"Escape", VK_ESCAPE}, {"Esc", VK_ESCAPE},
+    {"Tab", VK_TAB},      {"Space", VK_SPACE},    {"Backspace", VK_BACK}, {"Delete", VK_DELETE},
+    {"PageUp", VK_PRIOR}, {"PageDown", VK_NEXT},  {"Home", VK_HOME},     {"End", VK_END},
+    {"Left", VK_LEFT},    {"Up", VK_UP},          {"Right", VK_RIGHT},   {"Down", VK_DOWN},
+};
+
+bool ParseKey(std::string spec, unsigned& vk, bool& ctrl, bool& alt, bool& shift) {
+    ctrl = alt = shift = false;
+    for (;;) {
+        if (spec.rfind("Ctrl+", 0) == 0) {
+            ctrl = true;
+            spec.erase(0, 5);
+        } else if (spec.rfind("Alt+", 0) == 0) {
+            alt = true;
+            spec.erase(0, 4);
+        } else if (spec.rfind("Shift+", 0) == 0) {
+            shift = true;
+            spec.erase(0, 6);
+        } else {
+            break;
+        }
+    }
+    for (const KeyName& k : kKeys)
+        if (spec == k.name) return vk = k.vk, true;
+    if (spec.size() >= 2 && spec[0] == 'F') {
+        int n = std::atoi(spec.c_str() + 1);
+        if (n >= 1 && n <= 12) return vk = VK_F1 + unsigned(n - 1), true;
+    }
+    if (spec.size() == 1 && std::isalnum(static_cast<unsigned char>(spec[0]))) {
+        vk = unsigned(std::toupper(static_cast<unsigned char>(spec[0])));
+        return true;
+    }
+    return false;
+}
+
+std::string Json(const std::u16string& s) {
+    std::string out = "\"";
+    for (char c : Utf16ToUtf8(s)) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out.push_back(c);
+                }
+        }
+    }
+    return out + "\"";
+}
+
+std::string FirstRow(const TextPane* pane) {
+    return pane ? std::to_string(pane->firstRow) : "null";
+}
+
+}  // namespace
+
+ScriptDriver::ScriptDriver(HeadlessHost& host, int fd, std::string name)
+    : host_(host), fd_(fd), name_(std::move(name)) {}
+
+// Reads one line, serving other starts of the program while it waits for the script.
+bool ScriptDriver::ReadLine(std::string& line) {
+    for (;;) {
+        size_t nl = buffer_.find('\n');
+        if (nl != std::string::npos) {
+            line = buffer_.substr(0, nl);
+            buffer_.erase(0, nl + 1);
+            return true;
+        }
+        if (eof_) {
+            if (buffer_.empty()) return false;
+            line.swap(buffer_);
+            buffer_.clear();
+            return true;
+        }
+        pollfd fds[2] = {{fd_, POLLIN, 0}, {SingleInstanceFd(), POLLIN, 0}};
+        int n = poll(fds, fds[1].fd >= 0 ? 2 : 1, -1);
+        if (n < 0) continue;
+        if (fds[1].fd >= 0 && (fds[1].revents & POLLIN)) {
+            ServeOtherStarts();
+            MSG m;
+            if (PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE)) {
+                line.clear();
+                return true;  // a request gave the program work; the caller returns to it
+            }
+        }
+        if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+            char chunk[4096];
+            ssize_t got = read(fd_, chunk, sizeof chunk);
+            if (got <= 0)
+                eof_ = true;
+            else
+                buffer_.append(chunk, size_t(got));
+        }
+    }
+}
+
+bool ScriptDriver::Step() {
+    std::string line;
+    while (!finished_) {
+        if (!ReadLine(line)) {
+            finished_ = true;
+            break;
+        }
+        ++lineNumber_;
+        if (line.empty()) {
+            MSG m;
+            if (PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE)) return true;
+            continue;
+        }
+        if (Run(line)) return true;
+    }
+    return Finish();
+}
+
+// The script is over: close what is open and end the program as Exit does.
+bool ScriptDriver::Finish() {
+    ModalInfo modal;
+    if (DescribeActiveModal(&modal)) {
+        PostMessage(modal.window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return true;
+    }
+    if (!exitSent_ && IsWindow(App.MainWindow)) {
+        exitSent_ = true;
+        PostMessage(App.MainWindow, WM_COMMAND, kCommandExit, 0);
+        return true;
+    }
+    PostQuitMessage(0);
+    return true;
+}
+
+void ScriptDriver::Fail(const std::string& message) {
+    ++errors_;
+    std::fprintf(stderr, "%s:%d: %s\n", name_.c_str(), lineNumber_, message.c_str());
+}
+
+bool ScriptDriver::Run(const std::string& raw) {
+    std::string line = raw;
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    size_t start = line.find_first_not_of(" \t");
+    if (start == std::string::npos || line[start] == '#') return false;
+    line.erase(0, start);
+    std::istringstream in(line);
+    std::string cmd;
+    in >> cmd;
+    std::string rest;
+    std::getline(in, rest);
+    if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
+
+    if (cmd == "tap" || cmd == "press" || cmd == "drag" || cmd == "release") {
+        int x, y;
+        if (std::sscanf(rest.c_str(), "%d %d", &x, &y) != 2) {
+            Fail("usage: " + cmd + " X Y");
+            return false;
+        }
+        if (cmd == "tap") host_.Tap(x, y);
+        if (cmd == "press") host_.Press(x, y);
+        if (cmd == "drag") host_.Drag(x, y);
+        if (cmd == "release") host_.Release(x, y);
+        return true;
+    }
+    if (cmd == "key") {
+        unsigned vk;
+        bool ctrl, alt, shift;
+        if (!ParseKey(rest, vk, ctrl, alt, shift)) {
+            Fail("unknown key \"" + rest + "\"");
+            return false;
+        }
+        host_.Key(vk, ctrl, alt, shift);
+        return true;
+    }
+    if (cmd == "type") {
+        host_.Type(Utf8ToUtf16(rest));
+        return true;
+    }
+    if (cmd == "command") {
+        char* end = nullptr;
+        long id = std::strtol(rest.c_str(), &end, 0);
+        if (rest.empty() || *end || !IsWindow(App.MainWindow)) {
+            Fail(rest.empty() || *end ? "usage: command ID" : "there is no main window");
+            return false;
+        }
+        PostMessage(App.MainWindow, WM_COMMAND, WPARAM(id), 0);
+        return true;
+    }
+    if (cmd == "button") {
+        ModalInfo modal;
+        HWND button = DescribeActiveModal(&modal) ? FindButtonByText(modal.window, Utf8ToUtf16(rest))
+                                                  : nullptr;
+        if (!button) {
+            Fail("no button \"" + rest + "\" in an open dialog or message box");
+            return false;
+        }
+        RECT r;
+        GetWindowRect(button, &r);
+        host_.Tap((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        return true;
+    }
+    if (cmd == "shot") {
+        if (rest.empty() || !host_.SavePng(rest)) Fail("could not write \"" + rest + "\"");
+        return false;
+    }
+    if (cmd == "state") {
+        PrintState();
+        return false;
+    }
+    if (cmd == "focus") {
+        host_.SetDesktopFocus(rest != "off");
+        return true;
+    }
+    if (cmd == "resize") {
+        int w, h;
+        if (std::sscanf(rest.c_str(), "%d %d", &w, &h) != 2 || w <= 0 || h <= 0) {
+            Fail("usage: resize W H");
+            return false;
+        }
+        host_.Resize(w, h);
+        return true;
+    }
+    if (cmd == "failalloc") {
+        SetHeapFailure(unsigned(std::strtoul(rest.c_str(), nullptr, 10)));
+        return false;
+    }
+    if (cmd == "quit") {
+        finished_ = true;
+        return Finish();
+    }
+    Fail("unknown command \"" + cmd + "\"");
+    return false;
+}
+
+void ScriptDriver::PrintState() {
+    std::string s = "{";
+    s += "\"lesson\":" + std::to_string(App.Lesson);
+    s += ",\"activePane\":\"";
+    s += App.ActivePane && App.ActivePane == App.BottomPane ? "bottom" : "top";
+    s += "\",\"topFirstRow\":" + FirstRow(App.TopPane);
+    s += ",\"bottomFirstRow\":" + FirstRow(App.BottomPane);
+    s += ",\"bottomSection\":" + std::to_string(App.BottomSection);
+    s += ",\"flags\":" + std::to_string(App.Flags);
+    s += ",\"bookmarks\":[";
+    for (int i = 0; App.BookmarkList && App.BookmarkList[i]; ++i)
+        s += (i ? "," : "") + std::to_string(App.BookmarkList[i]);
+    s += "],\"searchString\":\"";
+    for (int i = 0; i < int(sizeof App.SearchString) && App.SearchString[i]; ++i) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, "%02x", App.SearchString[i]);
+        s += hex;
+    }
+    s += "\"";
+    ModalInfo modal;
+    bool open = DescribeActiveModal(&modal);
+    s += ",\"dialog\":" + (open && !modal.messageBox ? Json(modal.caption) : std::string("null"));
+    s += ",\"messageBox\":";
+    s += open && modal.messageBox
+             ? "{\"caption\":" + Json(modal.caption) + ",\"text\":" + Json(modal.text) + "}"
+             : std::string("null");
+    s += "}\n";
+    std::fputs(s.c_str(), stdout);
+    std::fflush(stdout);
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The scripted driver: runs the real program on the headless host, one command a line.
+//   tap X Y | press X Y | drag X Y | release X Y   stylus input in screen pixels
+//   key NAME          Enter, Escape, Tab, Space, PageUp, PageDown, Home, End, Left, Up, Right,
+//                     Down, F1-F12, letters and digits, with Ctrl+, Alt+ and Shift+ prefixes
+//   type TEXT         text as an input method would give it
+//   command ID        WM_COMMAND to the main window, as a menu choice
+//   button TEXT       taps the button with that text in the active dialog or message box
+//   shot FILE.png     the screen as a PNG
+//   state             one JSON line on standard output
+//   focus on|off      the desktop gives or takes the program's focus
+//   resize W H        the screen changes size
+//   failalloc N       the N-th heap allocation from now fails
+//   quit              ends the program as Exit does (so does the end of the script)
+// Blank lines and lines starting with # are skipped.
+#include <string>
+
+class HeadlessHost;
+
+class ScriptDriver {
+public:
+    // `fd` is read for commands; `name` labels error messages.
+    ScriptDriver(HeadlessHost& host, int fd, std::string name);
+    // The host's idle hook: runs commands until one gives the program something to do.
+    bool Step();
+    int errors() const { return errors_; }
+
+private:
+    bool ReadLine(std::string& line);
+    // True when the command gave the program input or messages to work on.
+    bool Run(const std::string& line);
+    bool Finish();
+    void Fail(const std::string& message);
+    void PrintState();
+
+    HeadlessHost& host_;
+    int fd_;
+    std::string name_;
+    std::string buffer_;
+    bool eof_ = false;
+    bool finished_ = false;
+    bool exitSent_ = false;
+    int lineNumber_ = 0;
+    int errors_ = 0;
+};

@@ -1,0 +1,110 @@
+#include "shell/reader_main.h"
+
+#include "platform/heap.h"
+#include "platform/shell_services.h"
+#include "shell/app_state.h"
+#include "shell/main_window.h"
+#include "shell/navigation.h"
+#include "shell/settings.h"
+
+namespace {
+
+bool IsTodayCommand(const char16_t* commandLine) {
+    // The whole command line must be the switch, in this letter case.
+    const char16_t* today = u"/today";
+    if (!commandLine) return false;
+    int i = 0;
+    for (; today[i]; ++i)
+        if (commandLine[i] != today[i]) return false;
+    return commandLine[i] == 0;
+}
+
+}  // namespace
+
+int ReaderMain(HINSTANCE instance, HINSTANCE, const char16_t* commandLine, int show) {
+    static_cast<ReaderRecord&>(App) = ReaderRecord{};
+    App.Instance = instance;
+
+    App.IgnoreActivate = ReadNumber(kSwitchesKey, u"IgnoreActivate", 0);
+    App.FullScreen = ReadNumber(kSwitchesKey, u"FullScreen", 0);
+    App.AllowSipInHebrewSearch = ReadNumber(kSwitchesKey, u"AllowSipInHebrewSearch", 1);
+    if (App.FullScreen) App.TaskbarWindow = FindWindow(u"HHTaskBar", u"");
+    bool taskbarWasVisible = App.TaskbarWindow && IsWindowVisible(App.TaskbarWindow);
+    App.MenuBarOnBottom = ReadNumber(kSwitchesKey, u"MenuBarOnBottom", 0);
+    App.SurroundingGutter = ReadNumber(kSwitchesKey, u"SurroundingGutter", 0);
+    if (commandLine && commandLine[0] && IsTodayCommand(commandLine)) App.TodayRequested = 1;
+
+    if (!StartInstance(show)) return 0;
+
+    HACCEL accelerators = LoadAccelerators(App.Instance, kAcceleratorTableId);
+    MSG msg{};
+    while (GetMessage(&msg, nullptr, 0, 0) > 0) {
+        if (!TranslateAccelerator(msg.hwnd, accelerators, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessage(&msg);
+        }
+    }
+    if (App.TaskbarWindow && taskbarWasVisible) ShowWindow(App.TaskbarWindow, SW_SHOW);
+    return int(msg.wParam);
+}
+
+HWND StartInstance(int show) {
+    if (HWND running = FindWindow(kMainClassName, kMainTitle)) {
+        HWND foreground = GetForegroundWindow();
+        HWND topmost = foreground;
+        while (topmost && GetParent(topmost)) topmost = GetParent(topmost);
+        if (running == foreground) SendMessage(running, WM_COMMAND, kCommandChooseArticle, 0);
+        if (running != topmost) SetForegroundWindow(running);
+        return nullptr;
+    }
+    InitCommonControls();
+    if (App.TaskbarWindow) ShowWindow(App.TaskbarWindow, SW_HIDE);
+    LoadSettings();
+    // "/today" is recorded but changes nothing about the start article.
+    SelectLesson(0);
+    RegisterMainClass(App.Instance, kMainClassName);
+    HWND window = CreateWindowEx(WS_EX_WINDOWEDGE, kMainClassName, kMainTitle, WS_VISIBLE,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 nullptr, nullptr, App.Instance, nullptr);
+    if (!window) return nullptr;
+    if (App.FullScreen) {
+        RECT r;
+        GetWindowRect(window, &r);
+        SHFullScreen(window, SHFS_HIDETASKBAR | SHFS_HIDESIPBUTTON | SHFS_HIDESTARTICON);
+        MoveWindow(window, r.left, 0, r.right, r.bottom, FALSE);
+    }
+    ShowWindow(window, show);
+    UpdateWindow(window);
+    // FIXME: on the first run (no "FontName" stored) the Choose Font dialog opens here, once the
+    // font dialog exists.
+    return window;
+}
+
+WORD RegisterMainClass(HINSTANCE instance, const char16_t* className) {
+    WNDCLASS wc{};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIcon(instance, kMainIconId);
+    wc.hbrBackground = GetStockObject(WHITE_BRUSH);
+    wc.lpszClassName = className;
+    return RegisterClass(&wc);
+}
+
+void* CheckedAlloc(size_t size) {
+    void* block = HeapAllocBlock(size);
+    if (block) return block;
+    MessageBox(nullptr, u"There is not enough memory, aborting", u"Error", MB_ICONSTOP);
+    ShutdownSave();
+    return nullptr;
+}
+
+void SetUpDialog(HWND dialog, DWORD flags) {
+    SHINITDLGINFO info{SHIDIM_FLAGS, dialog, flags | (App.FullScreen ? 0 : SHIDIF_DONEBUTTON)};
+    SHInitDialog(&info);
+    if (App.FullScreen) {
+        RECT r;
+        GetWindowRect(dialog, &r);
+        MoveWindow(dialog, r.left, 0, r.right, r.bottom, FALSE);
+    }
+}
