@@ -44,7 +44,7 @@ uint8_t* UnpackContainer(const uint8_t* container, size_t size, RecordLayout lay
 
 uint8_t* LoadRecordList(int articleNumber) {
     if (articleNumber < 1) return nullptr;
-    const WORD id = static_cast<WORD>(articleNumber + 1000);
+    const WORD id = static_cast<WORD>(static_cast<unsigned>(articleNumber) + 1000u);
     HINSTANCE module = ProgramInstance();
     HRSRC resource = FindResource(module, id, RT_RCDATA);
     if (resource == nullptr) return nullptr;

@@ -140,6 +140,7 @@ TEST(Markup, ErrorsNameLineAndColumn) {
         {"{style=0x80} \xD7\x90", "1:2"},
         {"{style=0x17} \xD7\x90", "1:2"},
         {"{title bold} \xD7\x90", "1:8"},
+        {"{big small} \xD7\x90", "1:1"},
         {"{bold}", "1:7"},
         {"{bold \xD7\x90", "1:1"},
         {"{rule 41%}", "1:2"},
@@ -170,6 +171,7 @@ TEST(Markup, IndexErrors) {
         {"{group 5} \xD7\x90\n\n{article 5 level=1} \xD7\x91", "1:1"},
         {"{article 3 center} \xD7\x90", "1:12"},
         {"{group 4}", "1:10"},
+        {"{article 4 big small} \xD7\x90", "1:1"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Where(FirstError(c.source, SourceKind::Index)), c.where) << c.source;

@@ -20,7 +20,6 @@ constexpr char32_t kSheva = 0x05B0;
 constexpr char32_t kHolam = 0x05B9;
 
 constexpr uint8_t kFirstLetterByte = 0x61;
-constexpr uint8_t kHolamByte = 0x1F;
 
 bool IsLetter(char32_t c) {
     return c >= kAlef && c <= kTav;

@@ -348,6 +348,11 @@ void SourceParser::ArticleParagraph(const SourceParagraph& p, const std::vector<
         Error(tokens.empty() ? headerAt : p.end, "a paragraph needs text after its header");
         return;
     }
+    if (big && small) {
+        // 0x04 | 0x02 | 0x01 would make the low three bits 7: a rule, not text.
+        Error(headerAt, "'big' and 'small' cannot be combined");
+        return;
+    }
     if (title && subtitle) {
         Error(headerAt, "a paragraph is either a title or a subtitle");
         return;
@@ -453,6 +458,10 @@ void SourceParser::IndexParagraph(const SourceParagraph& p, const std::vector<To
     if (!ok) return;
     if (!kind) {
         Error(headerAt, "an index record is either {group G ...} or {article N ...}");
+        return;
+    }
+    if ((font & (kBig | kSmall)) == (kBig | kSmall)) {
+        Error(headerAt, "'big' and 'small' cannot be combined");
         return;
     }
     if (entry.open && !entry.group) {
