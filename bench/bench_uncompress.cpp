@@ -110,7 +110,11 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             auto it = run.counters.find("MB/s");
-            if (it != run.counters.end()) rates_[run.benchmark_name()] = it->second.value;
+            // With repetitions, the median stands for the benchmark.
+            const bool single = run.run_type == Run::RT_Iteration || run.aggregate_name == "median";
+            if (it != run.counters.end() && single) {
+                rates_[run.run_name.function_name] = it->second.value;
+            }
         }
     }
     void PrintRatio() const {
