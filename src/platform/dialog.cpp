@@ -167,9 +167,8 @@ bool IsDialogKeyMessage(HWND dlg, MSG* m) {
     return false;
 }
 
-intptr_t RunModal(HWND dlg, HWND owner) {
+intptr_t RunModal(HWND dlg, HWND owner, bool ownerWasEnabled) {
     HWND ownerTop = owner ? wm::TopLevelOf(owner) : nullptr;
-    bool ownerWasEnabled = ownerTop && IsWindowEnabled(ownerTop);
     if (ownerTop) EnableWindow(ownerTop, FALSE);
     ShowWindow(dlg, SW_SHOW);
     MSG m;
@@ -202,16 +201,16 @@ intptr_t RunModal(HWND dlg, HWND owner) {
 intptr_t DialogBoxIndirectParam(HINSTANCE, const DialogTemplate* t, HWND owner, DLGPROC proc,
                                 LPARAM param) {
     if (!t) return -1;
+    // The owner is disabled before the dialog exists, so WM_INITDIALOG already sees it so.
+    HWND ownerTop = IsWindow(owner) ? wm::TopLevelOf(owner) : nullptr;
+    bool ownerWasEnabled = ownerTop && IsWindowEnabled(ownerTop);
+    if (ownerTop) EnableWindow(ownerTop, FALSE);
     HWND dlg = CreateDialogWindow(t, owner, proc, param);
-    if (!dlg) return -1;
-    if (dlg->dialogEnded) {
-        intptr_t r = dlg->dialogResult;
-        HFONT font = dlg->font;
-        DestroyWindow(dlg);
-        if (font) DeleteObject(font);
-        return r;
+    if (!dlg) {
+        if (ownerWasEnabled) EnableWindow(ownerTop, TRUE);
+        return -1;
     }
-    return RunModal(dlg, owner);
+    return RunModal(dlg, owner, ownerWasEnabled);
 }
 
 intptr_t DialogBoxParam(HINSTANCE instance, WORD id, HWND owner, DLGPROC proc, LPARAM param) {
@@ -226,6 +225,7 @@ BOOL EndDialog(HWND dlg, intptr_t result) {
     if (!IsWindow(dlg)) return FALSE;
     dlg->dialogEnded = true;
     dlg->dialogResult = result;
+    PostMessage(dlg, WM_NULL, 0, 0);  // wakes the modal loop, which then sees the end
     return TRUE;
 }
 

@@ -75,6 +75,10 @@ LRESULT MessageBoxProc(HWND w, UINT msg, WPARAM wp, LPARAM) {
 
 int MessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {
     if (owner && !IsWindow(owner)) owner = nullptr;
+    HWND ownerTop = owner;
+    while (ownerTop && GetParent(ownerTop) && (GetWindowStyle(ownerTop) & WS_CHILD))
+        ownerTop = GetParent(ownerTop);
+    bool ownerWasEnabled = ownerTop && IsWindowEnabled(ownerTop);
     std::u16string body = text ? text : u"";
     std::u16string title = caption ? caption : u"Error";
     UINT icon = style & MB_ICONMASK;
@@ -119,5 +123,5 @@ int MessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {
     }
     box->dialogProc = MessageBoxProc;
     if (first) SetFocus(first);
-    return int(RunModal(box, owner));
+    return int(RunModal(box, owner, ownerWasEnabled));
 }

@@ -1,4 +1,6 @@
 // The thread's message queue: sending, posting, getting, translation, dispatch and painting.
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
 
 #include "platform/gdi.h"
@@ -155,4 +157,16 @@ int TranslateAccelerator(HWND w, HACCEL table, MSG* m) {
 
 LRESULT CallWindowProc(WNDPROC proc, HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     return proc ? proc(w, msg, wp, lp) : 0;
+}
+
+// Paints the window (and its children) now if it has an invalid area.
+BOOL UpdateWindow(HWND w) {
+    if (!IsWindow(w)) return FALSE;
+    MSG m;
+    while (Window* p = wm::NextWindowToPaint()) {
+        if (wm::TopLevelOf(p) != wm::TopLevelOf(w)) break;
+        m = MSG{p, WM_PAINT, 0, 0, 0, {}};
+        DispatchMessage(&m);
+    }
+    return TRUE;
 }

@@ -7,7 +7,7 @@
 // are kept and written to the new file.
 #include <string>
 
-#include "platform/win32_types.h"
+#include "platform/win32_constants.h"
 
 struct RegistryKey;
 using HKEY = RegistryKey*;

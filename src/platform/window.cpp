@@ -308,6 +308,8 @@ BOOL DestroyWindow(HWND w) {
             if (((*it)->style & WS_VISIBLE) && !((*it)->style & WS_DISABLED)) next = *it;
         if (next) Activate(next, WA_ACTIVE);
     }
+    // A modal loop waiting on this window must look again.
+    if (!w->parent) PostMessage(nullptr, WM_NULL, 0, 0);
     if (CurrentHost()) CurrentHost()->ScreenDamaged();
     return TRUE;
 }

@@ -31,7 +31,7 @@ HeadlessScreen::~HeadlessScreen() {
 
 bool HeadlessScreen::Idle() {
     ModalInfo info;
-    if (DescribeActiveModal(&info) && info.messageBox) {
+    if (answerMessageBoxes && DescribeActiveModal(&info) && info.messageBox) {
         messageBoxes.push_back(ShownMessageBox{info.caption, info.text, info.style});
         int id = messageBoxAnswer;
         if (id == 0) id = (info.style & MB_TYPEMASK) == MB_YESNOCANCEL ? IDYES : IDOK;
@@ -50,12 +50,16 @@ bool HeadlessScreen::Idle() {
 
 void HeadlessScreen::Settle() {
     MSG m;
-    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (m.message == WM_QUIT) {
-            PostQuitMessage(int(m.wParam));
-            break;
+    for (;;) {
+        if (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
+            if (m.message == WM_QUIT) {
+                PostQuitMessage(int(m.wParam));
+                return;
+            }
+            TranslateMessage(&m);
+            DispatchMessage(&m);
+        } else if (!host_.InjectNext()) {
+            return;
         }
-        TranslateMessage(&m);
-        DispatchMessage(&m);
     }
 }

@@ -28,6 +28,7 @@ public:
     // Every message box shown, in order.
     std::vector<ShownMessageBox> messageBoxes;
     // The button pressed on message boxes; 0 presses the first (OK or Yes).
+    bool answerMessageBoxes = true;
     int messageBoxAnswer = 0;
     // Called when a modal loop other than a message box runs dry; returns false when it has
     // nothing to give (the test then fails and the dialog is cancelled).

@@ -15,27 +15,44 @@ HeadlessHost::~HeadlessHost() {
 }
 
 bool HeadlessHost::WaitForInput() {
+    if (InjectNext()) return true;
     if (!idle_) return false;
     return idle_();
+}
+
+bool HeadlessHost::InjectNext() {
+    if (pending_.empty()) return false;
+    auto event = std::move(pending_.front());
+    pending_.pop_front();
+    event();
+    return true;
 }
 
 void HeadlessHost::RaiseWindow() { SetDesktopFocus(true); }
 
 void HeadlessHost::Tap(int x, int y) {
-    InjectMouse(MouseAction::Down, x, y);
-    InjectMouse(MouseAction::Up, x, y);
+    Press(x, y);
+    Release(x, y);
 }
 
-void HeadlessHost::Press(int x, int y) { InjectMouse(MouseAction::Down, x, y); }
-void HeadlessHost::Drag(int x, int y) { InjectMouse(MouseAction::Move, x, y); }
-void HeadlessHost::Release(int x, int y) { InjectMouse(MouseAction::Up, x, y); }
+void HeadlessHost::Press(int x, int y) {
+    pending_.push_back([x, y] { InjectMouse(MouseAction::Down, x, y); });
+}
+void HeadlessHost::Drag(int x, int y) {
+    pending_.push_back([x, y] { InjectMouse(MouseAction::Move, x, y); });
+}
+void HeadlessHost::Release(int x, int y) {
+    pending_.push_back([x, y] { InjectMouse(MouseAction::Up, x, y); });
+}
 
 void HeadlessHost::Key(unsigned vk, bool ctrl, bool alt, bool shift) {
-    InjectKey(vk, true, ctrl, alt, shift);
-    InjectKey(vk, false, ctrl, alt, shift);
+    pending_.push_back([=] { InjectKey(vk, true, ctrl, alt, shift); });
+    pending_.push_back([=] { InjectKey(vk, false, ctrl, alt, shift); });
 }
 
-void HeadlessHost::Type(const std::u16string& text) { InjectText(text); }
+void HeadlessHost::Type(const std::u16string& text) {
+    pending_.push_back([text] { InjectText(text); });
+}
 
 void HeadlessHost::SetDesktopFocus(bool focused) {
     desktopFocus_ = focused;

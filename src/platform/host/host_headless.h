@@ -3,6 +3,7 @@
 // runs dry the idle hook is called to bring more, and with no hook (or a hook that brings
 // nothing) the host reports that the loop would hang.
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 
@@ -25,7 +26,8 @@ public:
     using IdleHook = std::function<bool()>;
     void SetIdleHook(IdleHook hook) { idle_ = std::move(hook); }
 
-    // Input, as a person would give it.
+    // Input, as a person would give it. Each event is queued and reaches the program only when
+    // it has finished with the one before, as on a real screen.
     void Tap(int x, int y);
     void Press(int x, int y);
     void Drag(int x, int y);
@@ -34,6 +36,9 @@ public:
     void Type(const std::u16string& text);
     void SetDesktopFocus(bool focused);
     void Resize(int width, int height);
+
+    // Delivers the next queued input event; false when there is none.
+    bool InjectNext();
 
     // The composed screen: a pixel as 0x00RRGGBB, and a PNG file.
     uint32_t Pixel(int x, int y);
@@ -49,4 +54,5 @@ private:
     bool fullScreen_ = false;
     std::string lastOpened_;
     IdleHook idle_;
+    std::deque<std::function<void()>> pending_;
 };

@@ -1,0 +1,242 @@
+// The registry file store: value types, names without case, the .reg file, damaged and locked
+// files, and writes that never clobber another process's values.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/heap.h"
+#include "platform/registry.h"
+#include "platform/registry_file.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("orvanel-reg-" + std::to_string(getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        file = (dir / "registry.reg").string();
+        SetRegistryFile(file);
+        SetRegistryLockTimeout(300);
+    }
+    void TearDown() override {
+        SetRegistryLockTimeout(2000);
+        fs::remove_all(dir);
+    }
+    void WriteFile(const std::string& text) {
+        std::ofstream(file, std::ios::binary) << text;
+        SetRegistryFile(file);  // forget what was loaded
+    }
+    std::string ReadFile() {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    HKEY Create(const char16_t* path = u"Software\\Velmora\\Orvanel") {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                 &key, nullptr),
+                  ERROR_SUCCESS);
+        return key;
+    }
+    LONG SetDword(HKEY key, const char16_t* name, uint32_t v) {
+        return RegSetValueEx(key, name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4);
+    }
+    // The DWORD of a value, or -1.
+    int64_t GetDword(const char16_t* name, const char16_t* path = u"Software\\Velmora\\Orvanel") {
+        HKEY key = nullptr;
+        if (RegOpenKeyEx(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
+        uint32_t v = 0;
+        DWORD type = 0, size = 4;
+        LONG r = RegQueryValueEx(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&v), &size);
+        RegCloseKey(key);
+        return r == ERROR_SUCCESS && type == REG_DWORD ? int64_t(v) : -1;
+    }
+    std::vector<fs::path> SetAside() {
+        std::vector<fs::path> out;
+        for (auto& e : fs::directory_iterator(dir))
+            if (e.path().filename().string().find(".corrupt-") != std::string::npos)
+                out.push_back(e.path());
+        return out;
+    }
+    fs::path dir;
+    std::string file;
+};
+
+TEST_F(RegistryTest, ValuesRoundTripThroughTheFileWithNamesInAnyCase) {
+    HKEY key = Create();
+    EXPECT_EQ(SetDword(key, u"Flags", 0xD1140040), ERROR_SUCCESS);
+    const char16_t text[] = u"/usr/bin/orvanel \"x\"";
+    EXPECT_EQ(RegSetValueEx(key, u"Program Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                            sizeof text),
+              ERROR_SUCCESS);
+    const BYTE bytes[] = {0x61, 0x62, 0x00};
+    EXPECT_EQ(RegSetValueEx(key, u"SearchString", 0, REG_BINARY, bytes, 3), ERROR_SUCCESS);
+    EXPECT_EQ(SetDword(key, u"FLAGS", 12), ERROR_SUCCESS);  // the same value
+    RegCloseKey(key);
+    std::string written = ReadFile();
+    EXPECT_NE(written.find("[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]"), std::string::npos);
+    EXPECT_NE(written.find("\"Flags\"=dword:0000000c"), std::string::npos);
+    EXPECT_NE(written.find("\"Program Path\"=\"/usr/bin/orvanel \\\"x\\\"\""), std::string::npos);
+    EXPECT_NE(written.find("\"SearchString\"=hex:61,62,00"), std::string::npos);
+
+    SetRegistryFile(file);  // read back from the file alone
+    EXPECT_EQ(GetDword(u"flags", u"SOFTWARE\\velmora\\ORVANEL"), 12);
+    HKEY read = nullptr;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, u"software\\Velmora\\Orvanel", 0, KEY_READ, &read),
+              ERROR_SUCCESS);
+    DWORD type = 0, size = 0;
+    ASSERT_EQ(RegQueryValueEx(read, u"program path", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_SZ);
+    EXPECT_EQ(size, sizeof text);
+    char16_t small[4];
+    DWORD smallSize = sizeof small;
+    EXPECT_EQ(RegQueryValueEx(read, u"Program Path", nullptr, &type,
+                              reinterpret_cast<BYTE*>(small), &smallSize),
+              ERROR_MORE_DATA);
+    EXPECT_EQ(RegQueryValueEx(read, u"Missing", nullptr, &type, nullptr, &size),
+              ERROR_FILE_NOT_FOUND);
+    RegCloseKey(read);
+    HKEY none = nullptr;
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, u"Software\\Nobody", 0, KEY_READ, &none),
+              ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(RegistryTest, GarbageIsKeptAsideAndTheStoreStartsEmpty) {
+    WriteFile(std::string("\x00\x01\xFFgarbage\n\xC3(", 12));
+    EXPECT_EQ(GetDword(u"Flags"), -1);
+    auto aside = SetAside();
+    ASSERT_EQ(aside.size(), 1u);
+    std::ifstream in(aside[0], std::ios::binary);
+    std::string kept((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(kept.size(), 12u);
+    HKEY key = Create();
+    EXPECT_EQ(SetDword(key, u"Lesson", 3), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(ParseRegistryText(ReadFile()).corrupt(), false);
+}
+
+TEST_F(RegistryTest, ATruncatedFileKeepsEveryValueThatCouldBeRead) {
+    WriteFile(
+        "Windows Registry Editor Version 5.00\n\n"
+        "[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]\n"
+        "\"Lesson\"=dword:00000007\n"
+        "\"Flags\"=dword:d11400\n"
+        "\"FontName\"=\"Dav");
+    EXPECT_EQ(GetDword(u"Lesson"), 7);
+    EXPECT_EQ(GetDword(u"Flags"), 0xD11400);
+    EXPECT_EQ(SetAside().size(), 1u);
+    // The next write brings the readable values into the new file.
+    HKEY key = Create();
+    SetDword(key, u"BottomSection", 12);
+    RegCloseKey(key);
+    std::string now = ReadFile();
+    EXPECT_NE(now.find("\"Lesson\"=dword:00000007"), std::string::npos);
+    EXPECT_NE(now.find("\"BottomSection\"=dword:0000000c"), std::string::npos);
+}
+
+TEST_F(RegistryTest, AbsurdValuesAreRefusedAndTheRestKept) {
+    std::string huge = "\"Bookmarks\"=hex:";
+    for (size_t i = 0; i < kMaxValueBytes + 10; ++i) huge += i ? ",00" : "00";
+    WriteFile("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]\n" +
+              huge + "\n\"Lesson\"=dword:00000002\n\"Flags\"=dword:123456789\n");
+    EXPECT_EQ(GetDword(u"Lesson"), 2);
+    EXPECT_EQ(GetDword(u"Flags"), -1);  // nine digits do not make a DWORD
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, u"Software\\Velmora\\Orvanel", 0, KEY_READ, &key),
+              ERROR_SUCCESS);
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueEx(key, u"Bookmarks", nullptr, nullptr, nullptr, &size),
+              ERROR_FILE_NOT_FOUND);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, WritesReReadTheFileSoAnotherWritersValuesSurvive) {
+    HKEY key = Create();
+    SetDword(key, u"Lesson", 5);
+    // Another process adds a value behind this one's back.
+    std::string other = ReadFile();
+    other += "\"FontSize\"=dword:00000010\n";
+    std::ofstream(file, std::ios::binary) << other;
+    SetDword(key, u"Flags", 1);
+    RegCloseKey(key);
+    std::string now = ReadFile();
+    EXPECT_NE(now.find("\"FontSize\"=dword:00000010"), std::string::npos);
+    EXPECT_NE(now.find("\"Lesson\"=dword:00000005"), std::string::npos);
+    EXPECT_NE(now.find("\"Flags\"=dword:00000001"), std::string::npos);
+    EXPECT_FALSE(fs::exists(file + ".tmp-" + std::to_string(getpid())));
+}
+
+TEST_F(RegistryTest, ALockedFileFailsTheWriteAndLeavesTheFileAlone) {
+    HKEY key = Create();
+    SetDword(key, u"Lesson", 5);
+    std::string before = ReadFile();
+    int fd = open((file + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    EXPECT_NE(SetDword(key, u"Lesson", 6), ERROR_SUCCESS);
+    EXPECT_EQ(ReadFile(), before);
+    EXPECT_EQ(GetDword(u"Lesson"), 5);
+    close(fd);
+    EXPECT_EQ(SetDword(key, u"Lesson", 6), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, AnUnwritablePlaceFailsWritesButReadsWork) {
+    WriteFile(
+        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]\n"
+        "\"Lesson\"=\"7\"\n");
+    std::ofstream(dir / "blocker") << "a file where a folder should be";
+    SetRegistryFile((dir / "blocker" / "registry.reg").string());
+    HKEY key = nullptr;
+    EXPECT_NE(RegCreateKeyEx(HKEY_CURRENT_USER, u"Software\\Velmora\\Orvanel", 0, nullptr, 0,
+                             KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(key, nullptr);
+}
+
+TEST_F(RegistryTest, StringsThatAreNotPlainTextKeepTheirExactBytes) {
+    HKEY key = Create();
+    const BYTE odd[] = {0x41, 0x00, 0x0A, 0x00, 0x42};  // "A\n" and half a unit, no NUL
+    ASSERT_EQ(RegSetValueEx(key, u"Odd", 0, REG_SZ, odd, sizeof odd), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_NE(ReadFile().find("\"Odd\"=hex(1):41,00,0a,00,42"), std::string::npos);
+    SetRegistryFile(file);
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, u"Software\\Velmora\\Orvanel", 0, KEY_READ, &key),
+              ERROR_SUCCESS);
+    BYTE back[8];
+    DWORD type = 0, size = sizeof back;
+    ASSERT_EQ(RegQueryValueEx(key, u"Odd", nullptr, &type, back, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_SZ);
+    EXPECT_EQ(std::vector<BYTE>(back, back + size), std::vector<BYTE>(odd, odd + sizeof odd));
+    RegCloseKey(key);
+}
+
+TEST(Heap, InjectedFailuresHitExactlyTheChosenAllocations) {
+    SetHeapFailure(2, 2);
+    void* a = HeapAllocBlock(8);
+    void* b = HeapAllocBlock(8);
+    void* c = HeapAllocBlock(8);
+    void* d = HeapAllocBlock(8);
+    EXPECT_NE(a, nullptr);
+    EXPECT_EQ(b, nullptr);
+    EXPECT_EQ(c, nullptr);
+    EXPECT_NE(d, nullptr);
+    HeapFreeBlock(a);
+    HeapFreeBlock(d);
+    SetHeapFailure(0);
+}
+
+}  // namespace
