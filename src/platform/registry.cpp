@@ -36,6 +36,9 @@ struct Store {
     bool loaded = false;
     RegDocument doc;
     int lockTimeoutMs = 2000;
+    // After a write gave up waiting for another process's lock, the next ones wait only briefly,
+    // so that a shutdown with a dozen writes does not stall for a dozen timeouts.
+    bool lockWasBusy = false;
 };
 
 Store& store() {
@@ -170,7 +173,8 @@ LONG Modify(Change change) {
     Store& s = store();
     EnsureLoaded();
     if (!MakeParentDirs(s.path)) return ERROR_ACCESS_DENIED;
-    FileLock lock(s.path, s.lockTimeoutMs);
+    FileLock lock(s.path, s.lockWasBusy ? std::min(s.lockTimeoutMs, 100) : s.lockTimeoutMs);
+    s.lockWasBusy = !lock.locked();
     if (!lock.locked()) return ERROR_ACCESS_DENIED;
     bool exists = false;
     RegDocument fresh = LoadDocument(s.path, &exists);

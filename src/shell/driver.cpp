@@ -288,6 +288,9 @@ void ScriptDriver::PrintState() {
     s += open && modal.messageBox
              ? "{\"caption\":" + Json(modal.caption) + ",\"text\":" + Json(modal.text) + "}"
              : std::string("null");
+    // Whether the desktop has the reader's main window in front (for the single-instance rule).
+    s += ",\"inFront\":";
+    s += GetForegroundWindow() && GetForegroundWindow() == App.MainWindow ? "true" : "false";
     s += "}\n";
     std::fputs(s.c_str(), stdout);
     std::fflush(stdout);

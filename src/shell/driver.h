@@ -7,7 +7,9 @@
 //   command ID        WM_COMMAND to the main window, as a menu choice
 //   button TEXT       taps the button with that text in the active dialog or message box
 //   shot FILE.png     the screen as a PNG
-//   state             one JSON line on standard output
+//   state             one JSON line on standard output: lesson, activePane, topFirstRow,
+//                     bottomFirstRow, bottomSection, flags, bookmarks, searchString (hex),
+//                     dialog, messageBox, inFront
 //   focus on|off      the desktop gives or takes the program's focus
 //   resize W H        the screen changes size
 //   failalloc N       the N-th heap allocation from now fails

@@ -1,0 +1,204 @@
+// The real program on the headless host, driven by scripts, as a newcomer or CI would run it.
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int code = -1;
+    std::string out;
+};
+
+class DriverTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("orvanel-driver-" + std::to_string(getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        registry = (dir / "registry.reg").string();
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    Result Run(const std::string& script, const std::string& extra = "") {
+        std::string scriptFile = (dir / "script.txt").string();
+        std::ofstream(scriptFile) << script;
+        std::string cmd = std::string(ORVANEL_BINARY) + " --headless --registry " + registry +
+                          " --script " + scriptFile + " " + extra + " 2>" +
+                          (dir / "stderr.txt").string();
+        Result r;
+        FILE* p = popen(cmd.c_str(), "r");
+        char buf[4096];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+        int status = pclose(p);
+        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return r;
+    }
+    std::string Read(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    std::string Registry() { return Read(registry); }
+    void StoreRegistry(const std::string& values) {
+        std::ofstream(registry) << "Windows Registry Editor Version 5.00\n\n"
+                                   "[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]\n"
+                                << values;
+    }
+    fs::path dir;
+    std::string registry;
+};
+
+// PNG width and height from the IHDR chunk.
+std::pair<int, int> PngSize(const std::string& png) {
+    if (png.size() < 24 || png.compare(1, 3, "PNG") != 0) return {0, 0};
+    auto be = [&](int at) {
+        return (uint8_t(png[at]) << 24) | (uint8_t(png[at + 1]) << 16) |
+               (uint8_t(png[at + 2]) << 8) | uint8_t(png[at + 3]);
+    };
+    return {int(be(16)), int(be(20))};
+}
+
+TEST_F(DriverTest, QuitWritesTheSettingsOfAFirstRun) {
+    Result r = Run("quit\n");
+    EXPECT_EQ(r.code, 0);
+    std::string reg = Registry();
+    EXPECT_NE(reg.find("[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]"), std::string::npos);
+    EXPECT_NE(reg.find("\"Program Path\"=\""), std::string::npos);
+    EXPECT_NE(reg.find("\"Flags\"=dword:d1140040\n"), std::string::npos);
+    EXPECT_NE(reg.find("\"BottomSection\"=dword:0000000c\n"), std::string::npos);
+    EXPECT_NE(reg.find("\"Lesson\"=dword:00000001\n"), std::string::npos);
+    EXPECT_NE(reg.find("\"FontAsciiBase\"=dword:000005d0\n"), std::string::npos);
+    EXPECT_EQ(reg.find("FontName"), std::string::npos);
+    EXPECT_EQ(reg.find("FontSize"), std::string::npos);
+    EXPECT_EQ(reg.find("SearchString"), std::string::npos);
+}
+
+TEST_F(DriverTest, AScriptThatEndsWithoutQuitEndsAsExitDoes) {
+    StoreRegistry("\"Lesson\"=\"7\"\n\"Flags\"=\"12\"\n");
+    Result r = Run("state\n");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("\"lesson\":7,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"flags\":12,"), std::string::npos) << r.out;
+    // Decimal strings are read as numbers and written back as DWORDs.
+    EXPECT_NE(Registry().find("\"Lesson\"=dword:00000007\n"), std::string::npos);
+    EXPECT_NE(Registry().find("\"Flags\"=dword:0000000c\n"), std::string::npos);
+}
+
+TEST_F(DriverTest, StateIsOneJsonLineWithEveryKey) {
+    Result r = Run("state\nquit\n");
+    EXPECT_EQ(r.out,
+              "{\"lesson\":1,\"activePane\":\"top\",\"topFirstRow\":null,\"bottomFirstRow\":null,"
+              "\"bottomSection\":12,\"flags\":3507748928,\"bookmarks\":[],\"searchString\":\"\","
+              "\"dialog\":null,\"messageBox\":null,\"inFront\":true}\n");
+}
+
+TEST_F(DriverTest, ShotWritesAPngOfTheScreenSize) {
+    std::string png = (dir / "s.png").string();
+    EXPECT_EQ(Run("shot " + png + "\nquit\n", "--screen 300x200").code, 0);
+    EXPECT_EQ(PngSize(Read(png)), std::make_pair(300, 200));
+    EXPECT_EQ(Run("shot " + png + "\nquit\n").code, 0);
+    EXPECT_EQ(PngSize(Read(png)), std::make_pair(240, 320));
+}
+
+TEST_F(DriverTest, AnOutOfMemoryMessageBoxShowsItsTextAndTheProgramEnds) {
+    StoreRegistry("\"FontName\"=\"David CLM\"\n\"Lesson\"=dword:00000003\n");
+    std::string png = (dir / "box.png").string();
+    Result r = Run("state\nshot " + png + "\nbutton OK\nstate\n", "--fail-alloc 1");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("\"messageBox\":{\"caption\":\"Error\",\"text\":\"There is not enough "
+                         "memory, aborting\"}"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(PngSize(Read(png)), std::make_pair(240, 320));
+    // The stored values were not replaced by a half-read record.
+    EXPECT_NE(Registry().find("\"FontName\"=\"David CLM\""), std::string::npos);
+    EXPECT_NE(Registry().find("\"Lesson\"=dword:00000003"), std::string::npos);
+}
+
+TEST_F(DriverTest, BadScriptsAreReportedAndFailTheRun) {
+    Result r = Run("frobnicate\nkey NoSuchKey\nbutton Nowhere\nquit\n");
+    EXPECT_EQ(r.code, 1);
+    std::string err = Read(dir / "stderr.txt");
+    EXPECT_NE(err.find("script.txt:1: unknown command \"frobnicate\""), std::string::npos) << err;
+    EXPECT_NE(err.find("script.txt:2: unknown key \"NoSuchKey\""), std::string::npos) << err;
+    EXPECT_NE(err.find("script.txt:3: no button \"Nowhere\""), std::string::npos) << err;
+}
+
+TEST_F(DriverTest, GarbageAndLockedRegistryFilesStillStartAndNeverCrash) {
+    std::ofstream(registry, std::ios::binary) << std::string("\x01\x02garbage\xFF\n[broken", 17);
+    EXPECT_EQ(Run("quit\n").code, 0);
+    EXPECT_NE(Registry().find("\"Flags\"=dword:d1140040"), std::string::npos);
+    int kept = 0;
+    for (auto& e : fs::directory_iterator(dir))
+        if (e.path().filename().string().find("registry.reg.corrupt-") == 0) ++kept;
+    EXPECT_EQ(kept, 1);
+
+    StoreRegistry("\"Lesson\"=dword:00000002\n");
+    std::string before = Registry();
+    int fd = open((registry + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    Result r = Run("state\nquit\n");
+    close(fd);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("\"lesson\":2,"), std::string::npos);
+    EXPECT_EQ(Registry(), before);
+}
+
+TEST_F(DriverTest, ASecondStartEndsAtOnceAndBringsTheRunningReaderToTheFront) {
+    // The first start reads its script from a pipe that stays open while the second starts.
+    std::string fifo = (dir / "script.fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string out = (dir / "first.out").string();
+    std::string cmd = std::string(ORVANEL_BINARY) + " --headless --registry " + registry +
+                      " --script " + fifo + " >" + out + " 2>&1 &";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    int w = open(fifo.c_str(), O_WRONLY);
+    ASSERT_GE(w, 0);
+    auto say = [&](const std::string& s) { ASSERT_EQ(write(w, s.data(), s.size()), ssize_t(s.size())); };
+    say("focus off\nstate\n");
+    // Wait until the first start has written its state line: it is then running its loop.
+    for (int i = 0; i < 100 && Read(out).find("lesson") == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::string programPath = Registry();
+    auto started = std::chrono::steady_clock::now();
+    std::string second = std::string(ORVANEL_BINARY) + " --registry " + registry + " >" +
+                         (dir / "second.out").string() + " 2>&1";
+    int status = std::system(second.c_str());
+    auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_LT(took, std::chrono::seconds(5));
+    EXPECT_EQ(Registry(), programPath);  // the second start wrote nothing
+    say("state\nquit\n");
+    close(w);
+    auto states = [&] {
+        std::string text = Read(out);
+        int n = 0;
+        for (size_t at = text.find("inFront"); at != std::string::npos; at = text.find("inFront", at + 1)) ++n;
+        return n;
+    };
+    for (int i = 0; i < 100 && states() < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_NE(Read(out).find("\"inFront\":true"), std::string::npos) << Read(out);
+}
+
+}  // namespace

@@ -1,0 +1,59 @@
+#pragma once
+// A fresh reader for each test: its own registry file, a headless screen, and a cleared
+// AppState, as a new process would have.
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/heap.h"
+#include "platform/registry.h"
+#include "shell/app_state.h"
+#include "shell/settings.h"
+#include "support/headless.h"
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("orvanel-shell-" + std::to_string(getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        file = (dir / "registry.reg").string();
+        SetRegistryFile(file);
+        ResetAppState();
+        ResetSettingsState();
+        SetHeapFailure(0);
+    }
+    void TearDown() override {
+        SetHeapFailure(0);
+        std::filesystem::remove_all(dir);
+    }
+    // Writes a registry file with these lines under the settings key.
+    void Store(const std::string& values, const std::string& switches = "") {
+        std::string text = "Windows Registry Editor Version 5.00\n\n";
+        if (!switches.empty()) text += "[HKEY_CURRENT_USER\\software\\Velmora]\n" + switches + "\n";
+        text += "[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]\n" + values;
+        std::ofstream(file, std::ios::binary) << text;
+        SetRegistryFile(file);
+    }
+    std::string Stored() {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    bool Has(const std::string& line) { return Stored().find(line + "\n") != std::string::npos; }
+    bool HasValue(const std::string& name) {
+        return Stored().find("\"" + name + "\"=") != std::string::npos;
+    }
+
+    std::filesystem::path dir;
+    std::string file;
+    HeadlessScreen screen;
+};
