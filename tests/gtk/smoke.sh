@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The desktop host under Xvfb: the window opens titled "Orvanel", closing it ends the program as
+# Exit does (the settings are written), and without a display the program says what to do.
+set -euo pipefail
+orvanel=$1
+close_window=$2
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+if [ "${3:-}" = "--on-display" ]; then
+    work=$4
+
+    "$orvanel" --registry "$work/r.reg" &
+    pid=$!
+    for _ in $(seq 100); do
+        win=""
+        for w in $(xdotool search --name '^Orvanel$' 2>/dev/null || true); do
+            [ "$(xdotool getwindowname "$w")" = "Orvanel" ] && win=$w
+        done
+        [ -n "$win" ] && break
+        sleep 0.1
+    done
+    [ -n "$win" ] || { kill "$pid"; fail "no window titled Orvanel"; }
+    geometry=$(xdotool getwindowgeometry "$win" | grep Geometry | awk '{print $2}')
+    [ "$geometry" = "240x320" ] || fail "default size $geometry, not 240x320"
+    sleep 0.3
+    "$close_window" "$win"
+    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$pid" 2>/dev/null && { kill "$pid"; fail "closing the window did not end the program"; }
+    wait "$pid" || fail "exit code $?"
+    grep -q '"Flags"=dword:d1140040' "$work/r.reg" || fail "settings not written: $(cat "$work/r.reg")"
+    grep -q '"Lesson"=dword:00000001' "$work/r.reg" || fail "Lesson not written"
+    echo "ok: window opened, closed, settings written"
+    exit 0
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Without a display: one clear message that names the headless driver, and no GTK warnings.
+if env -u DISPLAY -u WAYLAND_DISPLAY "$orvanel" --registry "$work/none.reg" >"$work/out" 2>&1; then
+    fail "started without a display"
+fi
+grep -q -- "--headless" "$work/out" || fail "the message does not name the headless driver: $(cat "$work/out")"
+grep -qi "gtk" "$work/out" && fail "GTK warnings on a machine without a display: $(cat "$work/out")"
+[ -e "$work/none.reg" ] && fail "the registry was written without a display"
+
+xvfb-run -a -s "-screen 0 800x600x24" "$0" "$orvanel" "$close_window" --on-display "$work"
