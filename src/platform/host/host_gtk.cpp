@@ -146,13 +146,6 @@ gboolean OnInstanceRequest(gint, GIOCondition, gpointer) {
     return G_SOURCE_CONTINUE;
 }
 
-int DesktopScale() {
-    GdkDisplay* display = gdk_display_get_default();
-    GdkMonitor* monitor = display ? gdk_display_get_primary_monitor(display) : nullptr;
-    if (!monitor && display) monitor = gdk_display_get_monitor(display, 0);
-    return monitor ? std::max(1, gdk_monitor_get_scale_factor(monitor)) : 1;
-}
-
 }  // namespace
 
 std::unique_ptr<GtkHost> GtkHost::Create(const GtkHostOptions& options) {
@@ -165,9 +158,9 @@ std::unique_ptr<GtkHost> GtkHost::Create(const GtkHostOptions& options) {
     auto impl = std::make_unique<Impl>();
     impl->width = options.width;
     impl->height = options.height;
-    // The desktop's own scale already doubles GTK's pixels; --scale adds a factor of ours.
+    // GTK already draws in the desktop's own scale (its logical pixels are whole device pixels
+    // at HiDPI); --scale multiplies on top of that.
     impl->scale = options.scale > 0 ? options.scale : 1;
-    (void)DesktopScale;
     impl->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(impl->window), "Orvanel");
     impl->area = gtk_drawing_area_new();

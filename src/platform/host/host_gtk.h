@@ -9,7 +9,7 @@
 struct GtkHostOptions {
     int width = 240;   // screen size in the program's pixels
     int height = 320;
-    int scale = 0;     // 0: the desktop's own scale factor
+    int scale = 0;     // program pixels per logical pixel; 0 or 1: the desktop's own scale
 };
 
 class GtkHost : public Host {
