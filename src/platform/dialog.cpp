@@ -31,6 +31,12 @@ LRESULT DialogWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
             FillRect(reinterpret_cast<HDC>(wp), &r, GetStockObject(WHITE_BRUSH));
             return 1;
         }
+        case WM_DESTROY:
+            // The dialog font was made from the template; it goes with the dialog, however the
+            // dialog ends.
+            if (w->font) DeleteObject(w->font);
+            w->font = nullptr;
+            return 0;
         case WM_CLOSE: PostMessage(w, WM_COMMAND, IDCANCEL, 0); return 0;
         case DM_GETDEFID: {
             for (Window* ch : w->children)
@@ -186,11 +192,7 @@ intptr_t RunModal(HWND dlg, HWND owner, bool ownerWasEnabled) {
     }
     intptr_t result = IsWindow(dlg) ? dlg->dialogResult : IDCANCEL;
     if (ownerTop && IsWindow(ownerTop) && ownerWasEnabled) EnableWindow(ownerTop, TRUE);
-    if (IsWindow(dlg)) {
-        HFONT font = dlg->font;
-        DestroyWindow(dlg);
-        if (font) DeleteObject(font);
-    }
+    if (IsWindow(dlg)) DestroyWindow(dlg);
     if (ownerTop && IsWindow(ownerTop) && (ownerTop->style & WS_VISIBLE))
         SetForegroundWindow(ownerTop);
     // The quit request belongs to the outer loop too.

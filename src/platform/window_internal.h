@@ -23,6 +23,12 @@ struct ScrollBarState {
 };
 
 struct Window {
+    Window() = default;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    ~Window() {
+        if (backing) cairo_surface_destroy(backing);
+    }
     const WindowClassRecord* cls = nullptr;
     WNDPROC proc = nullptr;
     std::u16string title;
