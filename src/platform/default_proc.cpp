@@ -150,6 +150,8 @@ LRESULT DefWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
             if (LOWORD(lp)) InvalidateRect(w, nullptr, TRUE);
             return 0;
         case WM_GETFONT: return LRESULT(w->font);
+        // A child that does not use the wheel hands it to its parent.
+        case WM_MOUSEWHEEL: return w->parent ? SendMessage(w->parent, msg, wp, lp) : 0;
     }
     return 0;
 }

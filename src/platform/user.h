@@ -60,6 +60,14 @@ BOOL EnableWindow(HWND hwnd, BOOL enable);
 BOOL IsWindowEnabled(HWND hwnd);
 BOOL IsWindowVisible(HWND hwnd);
 
+// The record WM_WINDOWPOSCHANGED points to.
+struct WINDOWPOS {
+    HWND hwnd;
+    HWND hwndInsertAfter;
+    int x, y, cx, cy;
+    UINT flags;
+};
+
 BOOL ShowWindow(HWND hwnd, int cmd);
 BOOL UpdateWindow(HWND hwnd);
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);

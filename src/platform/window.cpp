@@ -442,11 +442,7 @@ BOOL MoveWindow(HWND w, int x, int y, int width, int height, BOOL repaint) {
                  (old.bottom - old.top) != (w->rect.bottom - w->rect.top);
     bool moved = old.left != w->rect.left || old.top != w->rect.top;
     if (moved || sized) {
-        struct {
-            HWND hwnd, after;
-            int x, y, cx, cy;
-            UINT flags;
-        } pos{w, nullptr, x, y, width, height, 0};
+        WINDOWPOS pos{w, nullptr, x, y, width, height, 0};
         SendMessage(w, WM_WINDOWPOSCHANGED, 0, LPARAM(&pos));
     }
     if (moved) SendMessage(w, WM_MOVE, 0, MAKELPARAM(x, y));
