@@ -78,7 +78,9 @@ void SetAside(const std::string& path) {
     std::time_t now = std::time(nullptr);
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&now));
     for (int i = 0; i < 100; ++i) {
-        std::string target = path + ".corrupt-" + stamp + (i ? "-" + std::to_string(i) : "");
+        std::string target = path;
+        target.append(".corrupt-").append(stamp);
+        if (i) target.append("-").append(std::to_string(i));
         if (access(target.c_str(), F_OK) == 0) continue;
         if (rename(path.c_str(), target.c_str()) == 0)
             std::fprintf(stderr, "orvanel: the registry file %s could not be read whole; it was "
