@@ -1,9 +1,8 @@
 #include "text/text_pane.h"
 
 #include "platform/heap.h"
+#include "text/style_font.h"
 
-// FIXME: the rest of the text engine (layout, style font selection, painting) lands with the
-// text engine; destroying a pane needs only its records.
 void DestroyTextPane(TextPane* pane, bool freePane) {
     if (!pane) return;
     HeapFreeBlock(pane->text);
@@ -12,10 +11,13 @@ void DestroyTextPane(TextPane* pane, bool freePane) {
     pane->lines = nullptr;
     pane->capacity = 0;
     pane->lineCount = 0;
-    // Releasing the style fonts deletes each node's font; the nodes go with the pane.
+    pane->rowCount = 0;
+    pane->maxFirstRow = 0;
+    // Releasing deletes the nodes' fonts (and takes them out of the surface first); the nodes
+    // themselves go with the pane.
+    SetPaneFont(pane, nullptr);
     for (StyleFont* node = pane->styleFonts; node;) {
         StyleFont* next = node->next;
-        if (node->font) DeleteObject(node->font);
         HeapFreeBlock(node);
         node = next;
     }

@@ -1,0 +1,77 @@
+// The banner that names the article (its title and subtitle) at the bottom of a pane after a
+// search hit. It stands over the text until the next paint.
+#include <algorithm>
+#include <cstring>
+
+#include "store/records.h"
+#include "text/paint.h"
+#include "text/style_font.h"
+
+namespace {
+
+constexpr uint8_t kTitleStyle = 0xDC;
+constexpr uint8_t kSubtitleStyle = 0xD1;
+// A smaller font, with a colour request whose key is not the heading's: black.
+constexpr uint16_t kBannerRequest = 0x302;
+
+struct Heading {
+    const uint8_t* text = nullptr;
+    int32_t count = 0;
+    int32_t width = 0;
+};
+
+}  // namespace
+
+void DrawHitBanner(TextPane* pane) {
+    if (!pane || !pane->text) return;
+    const uint8_t* first = pane->text;
+    Heading title, subtitle;
+    const uint8_t* next = first;
+    if (!IsArticleListEnd(first) && ArticleRecordStyle(first) == kTitleStyle) {
+        title.text = ArticleRecordText(first);
+        next = NextArticleRecord(first);
+    }
+    if (!IsArticleListEnd(next) && ArticleRecordStyle(next) == kSubtitleStyle) {
+        subtitle.text = ArticleRecordText(next);
+    }
+    if (!title.text && !subtitle.text) return;
+
+    HDC surface = pane->surface;
+    COLORREF oldText = GetTextColor(surface);
+    HGDIOBJ before = SelectStyleFont(pane, kBannerRequest);
+    const int32_t rows = (title.text && subtitle.text) ? 2 : 1;
+    TEXTMETRIC tm{};
+    GetTextMetrics(surface, &tm);
+    const int32_t H = tm.tmHeight;
+    int oldMode = SetBkMode(surface, OPAQUE);
+    for (Heading* h : {&title, &subtitle}) {
+        if (!h->text) continue;
+        h->count = int32_t(std::strlen(reinterpret_cast<const char*>(h->text)));
+        h->width = pane->width;
+        MeasureFit(surface, h->text, &h->width, &h->count);
+    }
+
+    int32_t boxWidth = std::min(std::max(title.width, subtitle.width) + 2 * H + 8, pane->width);
+    RECT box;
+    box.left = pane->left + (pane->width - boxWidth) / 2;
+    box.right = box.left + boxWidth;
+    box.bottom = pane->top + pane->height - 2;
+    box.top = pane->top + pane->height - rows * H - 12;
+    DrawFrame(surface, &box, RGB(255, 0, 0), 2);
+    DrawFrame(surface, &box, RGB(255, 255, 255), 1);
+    DrawFrame(surface, &box, RGB(0, 0, 255), 2);
+    if (HBRUSH yellow = CreateSolidBrush(kHighlightBack)) {
+        FillRect(surface, &box, yellow);
+        DeleteObject(yellow);
+    }
+    int32_t y = box.top;
+    for (const Heading* h : {&title, &subtitle}) {
+        if (!h->text) continue;
+        int32_t x = box.left + (box.right - box.left - h->width) / 2;
+        DrawColoured(surface, h->text, h->count, x, y, h->width, H, kBannerText, kHighlightBack);
+        y += H;
+    }
+    SelectObject(surface, before);
+    SetBkMode(surface, oldMode);
+    SetTextColor(surface, oldText);
+}

@@ -1,0 +1,35 @@
+#include "text/scroll.h"
+
+#include <algorithm>
+
+#include "text/paint.h"
+#include "text/style_font.h"
+
+int ScrollPane(TextPane* pane, int delta, bool repaint, bool limit) {
+    if (!pane) return -1;
+    int32_t row = int32_t(pane->firstRow) + delta;
+    if (row < 0) {
+        row = 0;
+    } else if (limit || row > pane->rowCount) {
+        if (row >= pane->firstRow && pane->firstRow >= pane->maxFirstRow) return kScrollUnchanged;
+        if (row > pane->rowCount) row = pane->maxFirstRow;
+    }
+    if (repaint && row == pane->firstRow) return kScrollUnchanged;
+    const bool moved = row != pane->firstRow;
+    pane->firstRow = uint16_t(row);
+    if (repaint) return PaintPane(pane, true);
+    return moved ? kScrollMoved : kScrollUnchanged;
+}
+
+int ScrollToOffset(TextPane* pane, uint16_t offset) {
+    if (!pane || !pane->lines) return 0;
+    uint32_t row = 0;
+    for (const LineEntry* e = pane->lines; e->style != 0; ++e) {
+        if (e->offset <= offset && offset <= e->offset + e->count) {
+            pane->firstRow = uint16_t(std::min<uint32_t>(row, pane->maxFirstRow));
+            return 1;
+        }
+        row += (e->style & kParagraphEnd) ? 2 : 1;
+    }
+    return 0;
+}

@@ -1,0 +1,18 @@
+#pragma once
+// Scrolling a TextPane by rows and to a byte offset of its text.
+#include <cstdint>
+
+#include "text/text_pane.h"
+
+constexpr int kScrollUnchanged = 1;
+constexpr int kScrollMoved = 3;
+
+// Moves firstRow by delta rows. Below 0 stops at 0. With limit, a forward step from maxFirstRow
+// or beyond does nothing; without it any row up to rowCount is taken. Past rowCount the position
+// becomes maxFirstRow. Returns -1 without pane; kScrollUnchanged when nothing changed (nothing is
+// painted then); with repaint the result of PaintPane (erasing); else kScrollMoved.
+int ScrollPane(TextPane* pane, int delta, bool repaint, bool limit);
+
+// Scrolls to the first line whose bytes [offset, offset + count] (end inclusive) hold `offset`,
+// no further than maxFirstRow, and returns 1; returns 0 and changes nothing when no line does.
+int ScrollToOffset(TextPane* pane, uint16_t offset);

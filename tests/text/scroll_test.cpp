@@ -1,0 +1,81 @@
+// Scrolling by rows and to byte offsets. Six one-letter paragraphs in a pane 40 high: 11 rows
+// (6 lines, 5 gaps), maxFirstRow 9.
+#include "text/scroll.h"
+
+#include "text_fixture.h"
+
+namespace {
+
+class ScrollTest : public TextFixture {
+protected:
+    void SetUp() override {
+        TextFixture::SetUp();
+        MakePane(0, 0, 100, 40);
+        ASSERT_EQ(LayoutText(pane,
+                             MakeList({{0x81, 0, "a"},
+                                       {0x81, 0, "b"},
+                                       {0x81, 0, "c"},
+                                       {0x81, 0, "d"},
+                                       {0x81, 0, "e"},
+                                       {0x81, 0, "f"}}),
+                             true),
+                  kLayoutDone);
+        ASSERT_EQ(pane->rowCount, 11);
+        ASSERT_EQ(pane->maxFirstRow, 9);
+    }
+};
+
+TEST_F(ScrollTest, BackwardsStopsAtZero) {
+    pane->firstRow = 3;
+    EXPECT_EQ(ScrollPane(pane, -5, false, true), kScrollMoved);
+    EXPECT_EQ(pane->firstRow, 0);
+    EXPECT_EQ(ScrollPane(pane, -1, false, true), kScrollUnchanged);
+    EXPECT_EQ(ScrollPane(nullptr, 1, false, true), -1);
+}
+
+TEST_F(ScrollTest, LimitStopsForwardStepsFromTheEnd) {
+    pane->firstRow = 9;
+    pane->rowsPainted = 77;
+    EXPECT_EQ(ScrollPane(pane, 1, true, true), kScrollUnchanged);
+    EXPECT_EQ(pane->rowsPainted, 77);  // nothing was painted
+    // A step that starts before the end may end beyond it, up to rowCount.
+    pane->firstRow = 8;
+    EXPECT_EQ(ScrollPane(pane, 2, false, true), kScrollMoved);
+    EXPECT_EQ(pane->firstRow, 10);
+    EXPECT_EQ(ScrollPane(pane, 1, false, true), kScrollUnchanged);
+    EXPECT_EQ(pane->firstRow, 10);
+}
+
+TEST_F(ScrollTest, WithoutLimitAnyRowUpToRowCount) {
+    pane->firstRow = 5;
+    EXPECT_EQ(ScrollPane(pane, 6, false, false), kScrollMoved);
+    EXPECT_EQ(pane->firstRow, 11);
+    pane->firstRow = 0;
+    EXPECT_EQ(ScrollPane(pane, 20, false, false), kScrollMoved);
+    EXPECT_EQ(pane->firstRow, 9);  // past rowCount: maxFirstRow
+}
+
+TEST_F(ScrollTest, RepaintOnlyWhenMoved) {
+    pane->firstRow = 4;
+    pane->rowsPainted = 77;
+    EXPECT_EQ(ScrollPane(pane, 0, true, true), kScrollUnchanged);
+    EXPECT_EQ(pane->rowsPainted, 77);
+    EXPECT_EQ(ScrollPane(pane, 2, true, true), 0);  // PaintPane's result
+    EXPECT_EQ(pane->firstRow, 6);
+    EXPECT_EQ(pane->rowsPainted, 2);  // "d" and its gap, then "e" would be cut
+}
+
+TEST_F(ScrollTest, ScrollToOffsetFindsTheLineWithTheEndInclusive) {
+    // Line i shows byte 2 + 4i and sits at row 2i.
+    EXPECT_EQ(ScrollToOffset(pane, 3), 1);  // just past "a"
+    EXPECT_EQ(pane->firstRow, 0);
+    EXPECT_EQ(ScrollToOffset(pane, 14), 1);
+    EXPECT_EQ(pane->firstRow, 6);
+    EXPECT_EQ(ScrollToOffset(pane, 22), 1);
+    EXPECT_EQ(pane->firstRow, 9);           // row 10 capped at maxFirstRow
+    EXPECT_EQ(ScrollToOffset(pane, 5), 0);  // a record header: no line holds it
+    EXPECT_EQ(pane->firstRow, 9);
+    EXPECT_EQ(ScrollToOffset(pane, 500), 0);
+}
+
+}  // namespace
