@@ -8,6 +8,7 @@
 #include "book_encoding.h"
 #include "book_files.h"
 #include "inspect.h"
+#include "render.h"
 
 namespace {
 
@@ -18,7 +19,9 @@ int Usage() {
                  "       orvanel-book check FILE...\n"
                  "       orvanel-book encode [--ltr] TEXT\n"
                  "       orvanel-book decode [--ltr] HEX\n"
-                 "       orvanel-book embed OUT.cpp FILE...\n");
+                 "       orvanel-book embed OUT.cpp FILE...\n"
+                 "       orvanel-book render CONTAINER --size WxH [--face NAME] [--height N]\n"
+                 "                    [--base 1488|224|97] [--first-row N] --out FILE.png\n");
     return 2;
 }
 
@@ -131,6 +134,7 @@ int main(int argc, char** argv) {
         for (const std::string& a : args) hex += a;
         return Decode(hex, order);
     }
+    if (command == "render") return RenderCommand(args);
     if (command == "embed" && args.size() >= 2) {
         return Embed(args[0], std::vector<std::string>(args.begin() + 1, args.end()));
     }
