@@ -81,6 +81,21 @@ std::vector<uint8_t> Utf16Bytes(const std::u16string& s) {
     return out;
 }
 
+// Whether a value line holds a hex list (which may continue on the next line).
+bool IsHexValue(const std::string& line) {
+    size_t i = 0;
+    std::string name;
+    if (line[0] == '@')
+        i = 1;
+    else if (!ReadQuoted(line, i, name))
+        return false;
+    while (i < line.size() && line[i] == ' ') ++i;
+    if (i >= line.size() || line[i] != '=') return false;
+    ++i;
+    while (i < line.size() && line[i] == ' ') ++i;
+    return line.compare(i, 3, "hex") == 0;
+}
+
 bool ParseValue(const std::string& line, RegValue& v) {
     size_t i = 0;
     std::string name;
@@ -138,11 +153,20 @@ bool ParseValue(const std::string& line, RegValue& v) {
     return false;
 }
 
+// The escapes ReadQuoted understands, so that any name or text reads back as it was.
 std::string Quote(const std::string& s) {
     std::string out = "\"";
     for (char c : s) {
-        if (c == '\\' || c == '"') out.push_back('\\');
-        out.push_back(c);
+        if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\0') {
+            out += "\\0";
+        } else {
+            if (c == '\\' || c == '"') out.push_back('\\');
+            out.push_back(c);
+        }
     }
     out.push_back('"');
     return out;
@@ -216,8 +240,9 @@ RegDocument ParseRegistryText(const std::string& text) {
     RegKey* key = nullptr;
     for (size_t i = first; i < lines.size(); ++i) {
         std::string line = Trim(lines[i]);
-        // A line ending in a backslash continues on the next one (long hex lists).
-        while (!line.empty() && line.back() == '\\' && i + 1 < lines.size()) {
+        // A hex list ending in a backslash continues on the next line; a quoted text that ends
+        // in an escaped backslash does not.
+        while (!line.empty() && line.back() == '\\' && IsHexValue(line) && i + 1 < lines.size()) {
             line.pop_back();
             line += Trim(lines[++i]);
         }

@@ -224,6 +224,29 @@ TEST_F(RegistryTest, StringsThatAreNotPlainTextKeepTheirExactBytes) {
     RegCloseKey(key);
 }
 
+TEST_F(RegistryTest, NamesWithLineBreaksAndTextsEndingInABackslashReadBackAsWritten) {
+    HKEY key = Create();
+    const char16_t text[] = u"C:\\";
+    ASSERT_EQ(RegSetValueEx(key, u"two\nlines", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                            sizeof text),
+              ERROR_SUCCESS);
+    SetDword(key, u"After", 9);
+    RegCloseKey(key);
+    EXPECT_FALSE(ParseRegistryText(ReadFile()).corrupt()) << ReadFile();
+    SetRegistryFile(file);
+    EXPECT_EQ(GetDword(u"After"), 9);
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, u"Software\\Velmora\\Orvanel", 0, KEY_READ, &key),
+              ERROR_SUCCESS);
+    char16_t back[8] = {};
+    DWORD size = sizeof back;
+    ASSERT_EQ(RegQueryValueEx(key, u"two\nlines", nullptr, nullptr, reinterpret_cast<BYTE*>(back),
+                              &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(std::u16string(back), u"C:\\");
+    RegCloseKey(key);
+    EXPECT_TRUE(SetAside().empty());
+}
+
 TEST(Heap, InjectedFailuresHitExactlyTheChosenAllocations) {
     SetHeapFailure(2, 2);
     void* a = HeapAllocBlock(8);
