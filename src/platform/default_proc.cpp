@@ -85,28 +85,20 @@ void PaintNonClient(Window* w) {
         ReleaseDC(w, dc);
         cr = nullptr;
     }
-    if (cr && (w->style & WS_VSCROLL)) {
-        // FIXME: the scroll bar is drawn as a plain trough with its thumb; arrows and taps on
-        // it come with the scroll-bar control.
-        int x = width - in.right;
-        int ch = height - in.top - in.bottom;
-        cairo_set_source_rgb(cr, 0.85, 0.85, 0.85);
-        cairo_rectangle(cr, x, in.top, kScrollBarWidth, ch);
-        cairo_fill(cr);
-        const ScrollBarState& s = w->vscroll;
-        int range = s.max - s.min + 1;
-        if (range > 0 && ch > 4) {
-            int page = std::max(1, s.page);
-            int thumb = std::max(8, ch * std::min(page, range) / range);
-            int travel = std::max(1, range - page);
-            int pos = std::clamp(s.pos - s.min, 0, travel);
-            int ty = in.top + (ch - thumb) * pos / travel;
-            cairo_set_source_rgb(cr, 0.45, 0.45, 0.45);
-            cairo_rectangle(cr, x + 2, ty, kScrollBarWidth - 4, thumb);
-            cairo_fill(cr);
-        }
-    }
     if (cr) cairo_destroy(cr);
+    if (w->style & WS_VSCROLL) {
+        cairo_t* bar = cairo_create(top->backing);
+        cairo_set_antialias(bar, CAIRO_ANTIALIAS_NONE);
+        if (!IsTopLevel(w)) {
+            RECT clip = VisibleClientInTopLevel(w->parent);
+            cairo_rectangle(bar, clip.left, clip.top, clip.right - clip.left,
+                            clip.bottom - clip.top);
+            cairo_clip(bar);
+        }
+        cairo_translate(bar, ox, oy);
+        PaintWindowScrollBar(w, bar);
+        cairo_destroy(bar);
+    }
 }
 
 }  // namespace wm
@@ -150,6 +142,12 @@ LRESULT DefWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
             if (LOWORD(lp)) InvalidateRect(w, nullptr, TRUE);
             return 0;
         case WM_GETFONT: return LRESULT(w->font);
+        // The stylus on the window's own scroll bar.
+        case WM_NCLBUTTONDOWN:
+        case WM_NCMOUSEMOVE:
+        case WM_NCLBUTTONUP:
+            if (wp == HTVSCROLL) wm::TrackWindowScrollBar(w, msg, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+            return 0;
         // A child that does not use the wheel hands it to its parent.
         case WM_MOUSEWHEEL: return w->parent ? SendMessage(w->parent, msg, wp, lp) : 0;
     }

@@ -12,6 +12,7 @@
 namespace {
 
 constexpr char16_t kDialogClass[] = u"#32770";
+constexpr char16_t kSystemDialogFace[] = u"DejaVu Sans Condensed";
 
 // Dialog procedures return non-zero for a message they handled; the result of those that
 // answer with a value is the procedure's own, the others' is DWL_MSGRESULT.
@@ -76,6 +77,16 @@ void MoveTabFocus(HWND dialog, bool backwards) {
     SetFocus(stops[i]);
 }
 
+// The horizontal base unit of the font in the DC, as Win32 measures it: half the average width
+// of the 52 Latin letters, rounded. A font's own average width can be far from the letters' (a
+// wide "x" or a large table value), which would make dialogs too wide for the screen.
+int HorizontalBaseUnit(HDC dc) {
+    static const char16_t kLetters[] = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    SIZE size{};
+    GetTextExtentPoint32(dc, kLetters, 52, &size);
+    return std::max(1, int((size.cx / 26 + 1) / 2));
+}
+
 }  // namespace
 
 bool EqualsClass(const Window* w, const char16_t* name) {
@@ -90,8 +101,12 @@ HWND CreateDialogWindow(const DialogTemplate* t, HWND owner, DLGPROC proc, LPARA
     if (t->fontFace) {
         lf.lfHeight = -std::max(1, (t->pointSize * 96 + 36) / 72);
         lf.lfWeight = FW_NORMAL;
-        size_t n = std::min<size_t>(WideLength(t->fontFace), LF_FACESIZE - 1);
-        std::copy(t->fontFace, t->fontFace + n, lf.lfFaceName);
+        // "System" names the system's own dialog font rather than a family. A condensed sans
+        // face keeps templates laid out for the handheld's narrow font on a 240-pixel screen.
+        const char16_t* face = EqualsIgnoringCase(t->fontFace, u"System") ? kSystemDialogFace
+                                                                          : t->fontFace;
+        size_t n = std::min<size_t>(WideLength(face), LF_FACESIZE - 1);
+        std::copy(face, face + n, lf.lfFaceName);
         font = CreateFontIndirect(&lf);
     }
     int baseX, baseY;
@@ -100,7 +115,7 @@ HWND CreateDialogWindow(const DialogTemplate* t, HWND owner, DLGPROC proc, LPARA
         if (font) SelectObject(dc, font);
         TEXTMETRIC tm;
         GetTextMetrics(dc, &tm);
-        baseX = std::max(1, int(tm.tmAveCharWidth));
+        baseX = HorizontalBaseUnit(dc);
         baseY = std::max(1, int(tm.tmHeight));
         DeleteDC(dc);
     }
@@ -244,8 +259,8 @@ BOOL MapDialogRect(HWND dlg, RECT* r) {
     HDC dc = GetDC(dlg);
     TEXTMETRIC tm;
     GetTextMetrics(dc, &tm);
+    int bx = HorizontalBaseUnit(dc), by = std::max(1, int(tm.tmHeight));
     ReleaseDC(dlg, dc);
-    int bx = std::max(1, int(tm.tmAveCharWidth)), by = std::max(1, int(tm.tmHeight));
     r->left = (r->left * bx + 2) / 4;
     r->right = (r->right * bx + 2) / 4;
     r->top = (r->top * by + 4) / 8;

@@ -48,7 +48,18 @@ bool Blocked(Window* w) {
 void InstallHost(Host* host) { gHost = host; }
 Host* CurrentHost() { return gHost; }
 
+// Messages for the stylus on a window's own scroll bar, which follows it until it is lifted.
+UINT NonClientMessage(MouseAction action) {
+    return action == MouseAction::Down ? WM_NCLBUTTONDOWN
+           : action == MouseAction::Up ? WM_NCLBUTTONUP
+                                       : WM_NCMOUSEMOVE;
+}
+
 void InjectMouse(MouseAction action, int x, int y) {
+    if (Window* bar = wm::WindowScrollBarTracking()) {
+        PostMessage(bar, NonClientMessage(action), HTVSCROLL, MAKELPARAM(x, y));
+        return;
+    }
     Window* target = GetCapture();
     if (!target) {
         Window* top = TopLevelAt(x, y);
@@ -67,6 +78,11 @@ void InjectMouse(MouseAction action, int x, int y) {
         }
         POINT c = ToClient(top, x, y);
         target = ChildAt(top, c.x, c.y);
+        if (action == MouseAction::Down && wm::InWindowScrollBar(target, x, y)) {
+            if (!Blocked(target))
+                PostMessage(target, WM_NCLBUTTONDOWN, HTVSCROLL, MAKELPARAM(x, y));
+            return;
+        }
         RECT client = wm::ClientRectOf(top);
         if (target == top && !wm::Contains(client, c.x, c.y)) return;  // frame or caption
     }

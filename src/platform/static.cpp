@@ -59,6 +59,12 @@ LRESULT StaticProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         case STM_SETIMAGE: {
             HBITMAP old = StateOf(w)->image;
             StateOf(w)->image = reinterpret_cast<HBITMAP>(lp);
+            // A bitmap static takes the size of its image, as on the original platform.
+            HBITMAP bmp = StateOf(w)->image;
+            if ((w->style & SS_TYPEMASK) == SS_BITMAP && bmp && bmp->surface)
+                SetWindowPos(w, nullptr, 0, 0, cairo_image_surface_get_width(bmp->surface),
+                             cairo_image_surface_get_height(bmp->surface),
+                             SWP_NOMOVE | SWP_NOZORDER);
             InvalidateRect(w, nullptr, TRUE);
             return LRESULT(old);
         }
@@ -82,6 +88,9 @@ LRESULT StaticProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 WNDPROC StaticWindowProc() { return StaticProc; }
 
 WNDPROC ButtonWindowProc();
+WNDPROC EditWindowProc();
+WNDPROC ListBoxWindowProc();
+WNDPROC ScrollBarWindowProc();
 
 // Registers the standard control classes once.
 void RegisterBuiltinControls() {
@@ -93,5 +102,14 @@ void RegisterBuiltinControls() {
     RegisterClass(&wc);
     wc.lpfnWndProc = StaticProc;
     wc.lpszClassName = u"STATIC";
+    RegisterClass(&wc);
+    wc.lpfnWndProc = EditWindowProc();
+    wc.lpszClassName = u"EDIT";
+    RegisterClass(&wc);
+    wc.lpfnWndProc = ListBoxWindowProc();
+    wc.lpszClassName = u"LISTBOX";
+    RegisterClass(&wc);
+    wc.lpfnWndProc = ScrollBarWindowProc();
+    wc.lpszClassName = u"SCROLLBAR";
     RegisterClass(&wc);
 }

@@ -26,6 +26,9 @@ constexpr UINT WM_SETFONT = 0x0030;
 constexpr UINT WM_GETFONT = 0x0031;
 constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
 constexpr UINT WM_NOTIFY = 0x004E;
+constexpr UINT WM_NCMOUSEMOVE = 0x00A0;
+constexpr UINT WM_NCLBUTTONDOWN = 0x00A1;
+constexpr UINT WM_NCLBUTTONUP = 0x00A2;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_CHAR = 0x0102;
@@ -45,6 +48,9 @@ constexpr UINT WM_LBUTTONUP = 0x0202;
 constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
 constexpr UINT WM_USER = 0x0400;
+
+// Hit-test codes of non-client stylus messages.
+constexpr WPARAM HTVSCROLL = 7;
 
 // WM_ACTIVATE states.
 constexpr WORD WA_INACTIVE = 0;
@@ -117,6 +123,7 @@ constexpr DWORD SS_CENTER = 0x1;
 constexpr DWORD SS_RIGHT = 0x2;
 constexpr DWORD SS_BITMAP = 0xE;
 constexpr DWORD SS_TYPEMASK = 0x1F;
+constexpr DWORD SS_NOPREFIX = 0x80;
 constexpr DWORD SS_NOTIFY = 0x100;
 
 // Owner-draw record values.

@@ -158,6 +158,22 @@ void InvalidateTree(Window* w, bool erase) {
         if (ch->style & WS_VISIBLE) InvalidateTree(ch, erase);
 }
 
+void InvalidateNonClient(Window* w) {
+    if (!IsWindow(w)) return;
+    w->needsPaint = true;
+}
+
+void PlaceDockedChildren(Window* parent) {
+    RECT c = ClientRectOf(parent);
+    for (Window* ch : parent->children) {
+        if (!ch->dock) continue;
+        int h = ch->rect.bottom - ch->rect.top;
+        int y = ch->dock == kDockBottom ? c.bottom - h : 0;
+        if (ch->rect.left != 0 || ch->rect.top != y || ch->rect.right != c.right)
+            MoveWindow(ch, 0, y, c.right, h, TRUE);
+    }
+}
+
 static Window* FirstNeedingPaint(Window* w) {
     if (!(w->style & WS_VISIBLE)) return nullptr;
     if (w->needsPaint) return w;
@@ -290,6 +306,7 @@ BOOL DestroyWindow(HWND w) {
     bool wasVisible = w->style & WS_VISIBLE;
     w->style &= ~WS_VISIBLE;
     if (ws().capture == w) ws().capture = nullptr;
+    CancelScrollBarTracking(w);
     SendMessage(w, WM_DESTROY, 0, 0);
     for (Window* ch : std::vector<Window*>(w->children)) DestroyWindow(ch);
     w->alive = false;
@@ -447,6 +464,7 @@ BOOL MoveWindow(HWND w, int x, int y, int width, int height, BOOL repaint) {
     }
     if (moved) SendMessage(w, WM_MOVE, 0, MAKELPARAM(x, y));
     if (sized) {
+        PlaceDockedChildren(w);
         RECT c = ClientRectOf(w);
         SendMessage(w, WM_SIZE, 0, MAKELPARAM(c.right, c.bottom));
     }

@@ -62,6 +62,7 @@ struct Window {
     bool captionOk = false;   // the caption carries an ok button that sends IDOK
     bool messageBox = false;
     bool noActivate = false;  // shell windows that never take activation
+    int dock = 0;             // bars: kDockTop or kDockBottom keep them at that edge of the parent
     std::u16string messageText;  // message boxes: their text, for inspection
 
     cairo_surface_t* backing = nullptr;  // top-level windows only
@@ -96,6 +97,23 @@ Window* NextWindowToPaint();
 // Draws the parts of a window that are not its client area (caption, frame).
 void PaintNonClient(Window* w);
 RECT CaptionOkButton(const Window* w);  // in window coordinates
+
+// Marks the window for repaint of its frame and own scroll bar only.
+void InvalidateNonClient(Window* w);
+
+// The vertical bar of WS_VSCROLL windows (scrollbar.cpp). The bar is drawn into a context whose
+// origin is the window's top-left corner; the stylus on it arrives as WM_NC* messages with
+// HTVSCROLL, which the default window procedure hands to TrackWindowScrollBar.
+void PaintWindowScrollBar(Window* w, cairo_t* windowCr);
+bool InWindowScrollBar(Window* w, int screenX, int screenY);
+Window* WindowScrollBarTracking();
+void TrackWindowScrollBar(Window* w, UINT msg, int screenX, int screenY);
+void CancelScrollBarTracking(Window* w);
+
+// Bars docked to an edge of their parent's client area follow its size.
+constexpr int kDockTop = 1;
+constexpr int kDockBottom = 2;
+void PlaceDockedChildren(Window* parent);
 
 // Resize the backing surface of a top-level to its rectangle.
 void EnsureBacking(Window* w);
