@@ -1,5 +1,7 @@
 #include "platform/heap.h"
 
+#include <malloc.h>
+
 #include <cstdlib>
 
 namespace {
@@ -22,6 +24,10 @@ void* LocalAlloc(UINT, size_t size) { return HeapAllocBlock(size); }
 void* LocalFree(void* block) {
     HeapFreeBlock(block);
     return nullptr;
+}
+
+size_t LocalSize(const void* block) {
+    return block ? malloc_usable_size(const_cast<void*>(block)) : 0;
 }
 
 void SetHeapFailure(unsigned nth, unsigned count) {

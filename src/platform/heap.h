@@ -16,6 +16,8 @@ void HeapFreeBlock(void* block);
 constexpr UINT LMEM_MOVEABLE = 0x2;
 void* LocalAlloc(UINT flags, size_t size);
 void* LocalFree(void* block);
+// The usable size of a block from LocalAlloc or HeapAllocBlock, at least the size asked for.
+size_t LocalSize(const void* block);
 
 // Failure injection. After SetHeapFailure(n, k) the n-th allocation from now (1 = the next one)
 // fails, and so do the k - 1 after it; n = 0 turns injection off.

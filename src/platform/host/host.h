@@ -5,6 +5,15 @@
 
 #include <string>
 
+// What the system clipboard holds, in the forms other programs exchange: UTF-8 text (lines end
+// in LF) and RTF bytes. An empty optional form is absent.
+struct SystemClipboard {
+    bool hasText = false;
+    std::string text;
+    bool hasRtf = false;
+    std::string rtf;
+};
+
 class Host {
 public:
     virtual ~Host() = default;
@@ -23,6 +32,11 @@ public:
     virtual void SetTitle(const std::string&) {}
     // Opens a web address with the desktop's handler (headless: recorded only).
     virtual void OpenAddress(const std::string&) {}
+    // The program's clipboard changed: the host offers these contents to other programs.
+    virtual void PublishClipboard(const SystemClipboard&) {}
+    // When another program owns the system clipboard, its contents; false while the contents
+    // are the program's own (or the host has no system clipboard).
+    virtual bool FetchClipboard(SystemClipboard*) { return false; }
 };
 
 void InstallHost(Host* host);

@@ -5,6 +5,8 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <iterator>
+#include <vector>
 #include <cstdio>
 #include <cstdlib>
 
@@ -22,6 +24,7 @@ struct GtkHost::Impl {
     bool focused = true;
     bool damaged = true;
     guint fdWatch = 0;
+    SystemClipboard clipboard;  // what the program offers while it owns the system clipboard
 };
 
 namespace {
@@ -146,6 +149,34 @@ gboolean OnInstanceRequest(gint, GIOCondition, gpointer) {
     return G_SOURCE_CONTINUE;
 }
 
+// The clipboard targets the program offers: text under the names text editors and terminals
+// ask for, and RTF under the names word processors ask for.
+enum ClipTarget : guint { kTargetText = 1, kTargetRtf = 2 };
+const GtkTargetEntry kTextTargets[] = {
+    {const_cast<gchar*>("UTF8_STRING"), 0, kTargetText},
+    {const_cast<gchar*>("text/plain;charset=utf-8"), 0, kTargetText},
+    {const_cast<gchar*>("text/plain"), 0, kTargetText},
+    {const_cast<gchar*>("STRING"), 0, kTargetText},
+    {const_cast<gchar*>("TEXT"), 0, kTargetText},
+};
+const GtkTargetEntry kRtfTargets[] = {
+    {const_cast<gchar*>("text/rtf"), 0, kTargetRtf},
+    {const_cast<gchar*>("application/rtf"), 0, kTargetRtf},
+    {const_cast<gchar*>("text/richtext"), 0, kTargetRtf},
+};
+const char* const kRtfNames[] = {"text/rtf", "application/rtf", "text/richtext"};
+
+// The clipboard's owner is the window, which carries the host's record.
+void OnClipboardGet(GtkClipboard*, GtkSelectionData* data, guint info, gpointer owner) {
+    auto* impl = static_cast<GtkHost::Impl*>(g_object_get_data(G_OBJECT(owner), "orvanel-host"));
+    if (!impl) return;
+    const std::string& bytes = info == kTargetRtf ? impl->clipboard.rtf : impl->clipboard.text;
+    gtk_selection_data_set(data, gtk_selection_data_get_target(data), 8,
+                           reinterpret_cast<const guchar*>(bytes.data()), gint(bytes.size()));
+}
+
+void OnClipboardClear(GtkClipboard*, gpointer) {}
+
 }  // namespace
 
 std::unique_ptr<GtkHost> GtkHost::Create(const GtkHostOptions& options) {
@@ -162,6 +193,7 @@ std::unique_ptr<GtkHost> GtkHost::Create(const GtkHostOptions& options) {
     // at HiDPI); --scale multiplies on top of that.
     impl->scale = options.scale > 0 ? options.scale : 1;
     impl->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    g_object_set_data(G_OBJECT(impl->window), "orvanel-host", impl.get());
     gtk_window_set_title(GTK_WINDOW(impl->window), "Orvanel");
     impl->area = gtk_drawing_area_new();
     gtk_widget_set_size_request(impl->area, 80, 80);
@@ -199,6 +231,9 @@ GtkHost::GtkHost(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 GtkHost::~GtkHost() {
     if (CurrentHost() == this) InstallHost(nullptr);
+    // Leave what the program copied with the desktop's clipboard keeper, if there is one.
+    GtkClipboard* cb = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
+    if (gtk_clipboard_get_owner(cb) == G_OBJECT(impl_->window)) gtk_clipboard_store(cb);
     if (impl_->fdWatch) g_source_remove(impl_->fdWatch);
     g_object_unref(impl_->im);
     gtk_widget_destroy(impl_->window);
@@ -240,4 +275,44 @@ void GtkHost::OpenAddress(const std::string& address) {
                      error ? error->message : "no handler");
         if (error) g_error_free(error);
     }
+}
+
+void GtkHost::PublishClipboard(const SystemClipboard& contents) {
+    impl_->clipboard = contents;
+    GtkClipboard* cb = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
+    std::vector<GtkTargetEntry> targets;
+    if (contents.hasRtf) targets.insert(targets.end(), std::begin(kRtfTargets), std::end(kRtfTargets));
+    if (contents.hasText)
+        targets.insert(targets.end(), std::begin(kTextTargets), std::end(kTextTargets));
+    if (targets.empty()) {
+        if (gtk_clipboard_get_owner(cb) == G_OBJECT(impl_->window)) gtk_clipboard_clear(cb);
+        return;
+    }
+    gtk_clipboard_set_with_owner(cb, targets.data(), guint(targets.size()), OnClipboardGet,
+                                 OnClipboardClear, G_OBJECT(impl_->window));
+    gtk_clipboard_set_can_store(cb, nullptr, 0);
+}
+
+bool GtkHost::FetchClipboard(SystemClipboard* contents) {
+    GtkClipboard* cb = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
+    if (gtk_clipboard_get_owner(cb) == G_OBJECT(impl_->window)) return false;
+    *contents = SystemClipboard{};
+    for (const char* name : kRtfNames) {
+        GtkSelectionData* data = gtk_clipboard_wait_for_contents(cb, gdk_atom_intern(name, FALSE));
+        if (!data) continue;
+        gint length = gtk_selection_data_get_length(data);
+        if (length > 0) {
+            contents->hasRtf = true;
+            contents->rtf.assign(reinterpret_cast<const char*>(gtk_selection_data_get_data(data)),
+                                 size_t(length));
+        }
+        gtk_selection_data_free(data);
+        if (contents->hasRtf) break;
+    }
+    if (gchar* text = gtk_clipboard_wait_for_text(cb)) {
+        contents->hasText = true;
+        contents->text = text;
+        g_free(text);
+    }
+    return true;
 }

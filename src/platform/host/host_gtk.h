@@ -27,6 +27,8 @@ public:
     void SetFullScreen(bool on) override;
     void SetTitle(const std::string& title) override;
     void OpenAddress(const std::string& address) override;
+    void PublishClipboard(const SystemClipboard& contents) override;
+    bool FetchClipboard(SystemClipboard* contents) override;
 
     struct Impl;
 

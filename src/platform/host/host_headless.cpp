@@ -82,3 +82,19 @@ bool HeadlessHost::SavePng(const std::string& path) {
     cairo_surface_destroy(s);
     return ok;
 }
+
+void HeadlessHost::PublishClipboard(const SystemClipboard& contents) {
+    clipboard_ = contents;
+    foreignOwner_ = false;
+}
+
+bool HeadlessHost::FetchClipboard(SystemClipboard* contents) {
+    if (!foreignOwner_) return false;
+    *contents = clipboard_;
+    return true;
+}
+
+void HeadlessHost::SetForeignClipboard(const SystemClipboard& contents) {
+    clipboard_ = contents;
+    foreignOwner_ = true;
+}

@@ -21,6 +21,12 @@ public:
     void RaiseWindow() override;
     void SetFullScreen(bool on) override { fullScreen_ = on; }
     void OpenAddress(const std::string& address) override { lastOpened_ = address; }
+    // An in-memory system clipboard: what the program published, or what "another program"
+    // put there with SetForeignClipboard, which the program then reads back.
+    void PublishClipboard(const SystemClipboard& contents) override;
+    bool FetchClipboard(SystemClipboard* contents) override;
+    void SetForeignClipboard(const SystemClipboard& contents);
+    const SystemClipboard& systemClipboard() const { return clipboard_; }
 
     // The hook returns false when it has nothing more to give.
     using IdleHook = std::function<bool()>;
@@ -53,6 +59,8 @@ private:
     bool desktopFocus_ = true;
     bool fullScreen_ = false;
     std::string lastOpened_;
+    SystemClipboard clipboard_;
+    bool foreignOwner_ = false;
     IdleHook idle_;
     std::deque<std::function<void()>> pending_;
 };

@@ -1,0 +1,30 @@
+#pragma once
+// The clipboard: open, empty, set, get and close, with registered formats. Blocks handed over
+// with SetClipboardData come from LocalAlloc and belong to the clipboard afterwards. The host
+// mirrors the contents to the system clipboard (CF_UNICODETEXT as text, "Rich Text Format" as
+// RTF) and brings back what other programs put there.
+#include "platform/win32_types.h"
+
+constexpr UINT CF_TEXT = 1;
+constexpr UINT CF_UNICODETEXT = 13;
+
+// A number from 0xC000 up for a format name (names compare without regard to case), the same
+// one each time; 0 for an empty name.
+UINT RegisterClipboardFormat(LPCWSTR name);
+// Copies the name of a registered format; returns its length, 0 for an unknown format.
+int GetClipboardFormatName(UINT format, char16_t* buffer, int capacity);
+
+// Fails while the clipboard is open for another owner.
+BOOL OpenClipboard(HWND owner);
+BOOL CloseClipboard();
+// Frees every block; needs the clipboard open.
+BOOL EmptyClipboard();
+// Hands the block over (the previous block of the format is freed); returns it, or nullptr when
+// the clipboard is not open (the caller then keeps the block).
+void* SetClipboardData(UINT format, void* block);
+// The block of the format, or nullptr; needs the clipboard open. The block stays the clipboard's.
+void* GetClipboardData(UINT format);
+BOOL IsClipboardFormatAvailable(UINT format);
+
+// Forgets the contents and the registered names (tests).
+void ResetClipboard();
