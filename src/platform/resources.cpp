@@ -69,6 +69,18 @@ DWORD SizeofResource(HINSTANCE, HRSRC res) { return res ? DWORD(res->size) : 0; 
 
 const void* LoadResource(HINSTANCE, HRSRC res) { return res ? res->data : nullptr; }
 
+int LoadString(HINSTANCE module, UINT id, char16_t* buffer, int capacity) {
+    if (!buffer || capacity <= 0 || id > 0xFFFF) return 0;
+    auto* text = static_cast<const char16_t*>(LoadResource(module, FindResource(module, WORD(id), RT_STRING)));
+    int n = 0;
+    while (text && text[n] && n < capacity - 1) {
+        buffer[n] = text[n];
+        ++n;
+    }
+    buffer[n] = 0;
+    return n;
+}
+
 HINSTANCE ProgramInstance() {
     static int anchor;
     return &anchor;

@@ -32,5 +32,9 @@ DWORD SizeofResource(HINSTANCE module, HRSRC res);
 // Pointer to the bytes, or nullptr when the handle is none.
 const void* LoadResource(HINSTANCE module, HRSRC res);
 
+// A string resource (RT_STRING, data: the NUL-terminated UTF-16 text) copied into the buffer;
+// returns its length, 0 when there is no such string.
+int LoadString(HINSTANCE module, UINT id, char16_t* buffer, int capacity);
+
 // The module handle of the program itself.
 HINSTANCE ProgramInstance();

@@ -1,0 +1,29 @@
+#pragma once
+// Shared by menus and bars: item texts with their "&" marks.
+#include <string>
+#include <string_view>
+
+#include "platform/gdi.h"
+
+// The text as shown, and which unit the "&" marked (-1: none); "&&" shows one "&".
+struct MenuLabel {
+    std::u16string text;
+    int mark = -1;
+};
+MenuLabel ParseMenuLabel(std::u16string_view text);
+// Draws the label with its cell's top-left at (x, y), underlining the marked unit.
+void DrawMenuLabel(HDC dc, int x, int y, const MenuLabel& label);
+int MenuLabelWidth(HDC dc, const std::u16string& text);
+
+// The bar window behind both the shell's menu bar and the command bar (toolbar.cpp).
+enum class BarEdge { Top, Bottom };
+constexpr int kBarHeight = 26;
+HWND CreateBar(HWND parent, int id, BarEdge edge, bool visible);
+bool IsBar(HWND w);
+// A text button that opens `popup` (the bar does not own it).
+void AddMenuButton(HWND bar, int at, int command, const std::u16string& text, HMENU popup);
+// The menu the bar owns and destroys with itself.
+void SetBarMenu(HWND bar, HMENU menu);
+HMENU BarMenu(HWND bar);
+HMENU BarPopupFor(HWND bar, int command);
+void AddCloseButton(HWND bar);
