@@ -1,5 +1,13 @@
 #include "resources/program_resources.h"
 
 void RegisterAccelerators();
+void RegisterBitmaps();
+void RegisterDialogs();
+void RegisterMenus();
 
-void RegisterProgramResources() { RegisterAccelerators(); }
+void RegisterProgramResources() {
+    RegisterAccelerators();
+    RegisterBitmaps();
+    RegisterDialogs();
+    RegisterMenus();
+}
