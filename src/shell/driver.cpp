@@ -10,6 +10,7 @@
 #include "platform/heap.h"
 #include "platform/host/host_headless.h"
 #include "platform/inspect.h"
+#include "platform/menu.h"
 #include "platform/single_instance.h"
 #include "platform/unicode.h"
 #include "platform/user.h"
@@ -229,6 +230,36 @@ bool ScriptDriver::Run(const std::string& raw) {
         host_.Tap((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         return true;
     }
+    if (cmd == "menu") {
+        RECT r;
+        if (!FindBarButton(App.MenuBar, Utf8ToUtf16(rest).c_str(), &r)) {
+            Fail("no bar button \"" + rest + "\"");
+            return false;
+        }
+        host_.Tap((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        return true;
+    }
+    if (cmd == "clipboard") {
+        std::istringstream args(rest);
+        std::string form, file;
+        args >> form >> file;
+        const SystemClipboard& clip = host_.systemClipboard();
+        bool rtf = form == "rtf";
+        if ((form != "text" && !rtf) || file.empty()) {
+            Fail("usage: clipboard text|rtf FILE");
+            return false;
+        }
+        if (!(rtf ? clip.hasRtf : clip.hasText)) {
+            Fail("the clipboard holds no " + form);
+            return false;
+        }
+        FILE* f = std::fopen(file.c_str(), "wb");
+        const std::string& bytes = rtf ? clip.rtf : clip.text;
+        if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())
+            Fail("could not write \"" + file + "\"");
+        if (f) std::fclose(f);
+        return false;
+    }
     if (cmd == "shot") {
         if (rest.empty() || !host_.SavePng(rest)) Fail("could not write \"" + rest + "\"");
         return false;
@@ -291,6 +322,9 @@ void ScriptDriver::PrintState() {
     // Whether the desktop has the reader's main window in front (for the single-instance rule).
     s += ",\"inFront\":";
     s += GetForegroundWindow() && GetForegroundWindow() == App.MainWindow ? "true" : "false";
+    // The last web address the program asked the shell to open.
+    s += ",\"lastOpened\":" +
+         (host_.lastOpened().empty() ? std::string("null") : Json(Utf8ToUtf16(host_.lastOpened())));
     s += "}\n";
     std::fputs(s.c_str(), stdout);
     std::fflush(stdout);

@@ -6,10 +6,13 @@
 //   type TEXT         text as an input method would give it
 //   command ID        WM_COMMAND to the main window, as a menu choice
 //   button TEXT       taps the button with that text in the active dialog or message box
+//   menu TEXT         taps the bar button with that text, opening its pop-up menu
+//   clipboard text|rtf FILE   writes what the program put on the system clipboard, as UTF-8
+//                     text or RTF, into FILE
 //   shot FILE.png     the screen as a PNG
 //   state             one JSON line on standard output: lesson, activePane, topFirstRow,
 //                     bottomFirstRow, bottomSection, flags, bookmarks, searchString (hex),
-//                     dialog, messageBox, inFront
+//                     dialog, messageBox, inFront, lastOpened
 //   focus on|off      the desktop gives or takes the program's focus
 //   resize W H        the screen changes size
 //   failalloc N       the N-th heap allocation from now fails
