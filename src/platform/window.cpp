@@ -264,10 +264,16 @@ HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style
     }
     Host* host = CurrentHost();
     int sw = host ? host->ScreenWidth() : 240, sh = host ? host->ScreenHeight() : 320;
-    if (x == CW_USEDEFAULT || width == CW_USEDEFAULT) {
-        if (!(style & WS_CHILD)) w->followsScreen = true;
-        x = y = 0;
-        if (width == CW_USEDEFAULT) width = sw, height = sh;
+    // The default place: the whole screen for a top-level window (which then follows the
+    // screen's size), nothing for a child until it is moved.
+    if (x == CW_USEDEFAULT) x = y = 0;
+    if (width == CW_USEDEFAULT) {
+        if (style & WS_CHILD) {
+            width = height = 0;
+        } else {
+            w->followsScreen = true;
+            width = sw, height = sh;
+        }
     }
     w->rect = RECT{x, y, x + width, y + height};
     ws().all.push_back(std::move(owned));
@@ -283,6 +289,11 @@ HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style
         DestroyWindow(w);
         return nullptr;
     }
+    if (!w->alive) return nullptr;
+    // As on Win32, a new window learns its size and place right after its creation.
+    RECT client = ClientRectOf(w);
+    SendMessage(w, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
+    SendMessage(w, WM_MOVE, 0, MAKELPARAM(x, y));
     if (!w->alive) return nullptr;
     if (style & WS_VISIBLE) {
         InvalidateTree(w, true);

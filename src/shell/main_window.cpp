@@ -1,36 +1,215 @@
-// The main window's procedure.
-// FIXME: the panes, the bars and the command table arrive with the reader's main window; this
-// procedure creates the window, paints its client white and shuts down on destruction.
+// The main window's procedure: its messages, the key table, the scroll-bar codes and the
+// command table behind the "Go" and "Bottom" menus and the tool buttons.
 #include "shell/main_window.h"
 
+#include "platform/controls.h"
 #include "platform/gdi.h"
+#include "platform/shell_services.h"
 #include "shell/app_state.h"
+#include "shell/menu_bar.h"
+#include "shell/navigation.h"
+#include "shell/panes.h"
 #include "shell/reader_main.h"
 #include "shell/settings.h"
+#include "text/paint.h"
+#include "text/scroll.h"
+#include "text/text_pane.h"
 
-int HandleCommand(HWND hwnd, int command) {
+namespace {
+
+constexpr UINT kPrivateClose = 1023;
+constexpr UINT WM_HELP = 83;
+constexpr int kCommandReverse = 122;
+// Wheel notches scroll three rows, as a desktop user expects.
+constexpr int kWheelRows = 3;
+
+SHACTIVATEINFO gActivateInfo{sizeof(SHACTIVATEINFO), nullptr, 0};
+
+TextPane* KeyPane() { return App.ActivePane ? App.ActivePane : App.TopPane; }
+
+// Scrolls a pane by rows from a key or the wheel and repaints what moved.
+void ScrollByKey(TextPane* pane, int rows) {
+    if (!pane) return;
+    if (ScrollPane(pane, rows, false, true) != 1)
+        RepaintPanes(App.MainWindow, pane == App.TopPane ? kEraseTop | kPaintTop
+                                                         : kEraseTop | kPaintBottom);
+    UpdateScrollBar(App.ActiveScrollBar);
+}
+
+// Returns 0 when the key was handled, 1 when not.
+LRESULT OnKeyDown(HWND window, WPARAM key) {
+    TextPane* pane = KeyPane();
+    switch (key) {
+        case VK_RETURN:
+            // FIXME: Enter searches again for SearchString once search exists.
+            return 0;
+        case VK_LEFT: StepArticle(window, -2); return 0;
+        case VK_RIGHT: StepArticle(window, +2); return 0;
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_END:
+        case VK_HOME:
+        case VK_UP:
+        case VK_DOWN: break;
+        default: return 1;
+    }
+    if (!pane) return 0;
+    int step = PageStep(pane, kPageStepShift);
+    int rows = 0;
+    switch (key) {
+        case VK_PRIOR: rows = -step; break;
+        case VK_NEXT: rows = step; break;
+        case VK_END: rows = pane->maxFirstRow ? pane->maxFirstRow : step; break;
+        case VK_HOME: rows = pane->firstRow ? -pane->firstRow : -step; break;
+        case VK_UP: rows = -1; break;
+        case VK_DOWN: rows = 1; break;
+    }
+    ScrollByKey(pane, rows);
+    return 0;
+}
+
+// Always returns 1, after the default procedure saw the message.
+LRESULT OnVScroll(HWND window, WPARAM wp, LPARAM lp) {
+    HWND bar = reinterpret_cast<HWND>(lp);
+    TextPane* pane;
+    int mask;
+    if (bar && bar == App.BottomScrollBar) {
+        App.ActiveScrollBar = App.BottomScrollBar;
+        pane = App.BottomPane;
+        mask = kPaintTop | kPaintBottom;
+    } else {
+        App.ActiveScrollBar = App.TopScrollBar;
+        pane = App.TopPane;
+        mask = kEraseTop | kPaintTop;
+    }
+    App.ActivePane = pane;
+    int rows = 0;
+    if (pane) {
+        switch (LOWORD(wp)) {
+            case 0: rows = -1; break;
+            case 1: rows = 1; break;
+            case 2: rows = 1 - pane->rowsPainted; break;
+            case 3: rows = pane->rowsPainted - 1; break;
+            case 4:
+            case 5: rows = int(int16_t(HIWORD(wp))) - pane->firstRow; break;
+            case 6: rows = -pane->firstRow; break;
+            case 7: rows = 1; break;
+        }
+    }
+    if (rows && pane && ScrollPane(pane, rows, false, true) != 1) RepaintPanes(window, mask);
+    DefWindowProc(window, WM_VSCROLL, wp, lp);
+    if (rows) UpdateScrollBar(App.ActiveScrollBar);
+    return 1;
+}
+
+// The wheel scrolls the pane under the pointer, as line requests.
+void OnWheel(HWND window, WPARAM wp, LPARAM lp) {
+    POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    ScreenToClient(window, &p);
+    TextPane* pane = App.TopPane;
+    if (App.BottomPane && p.y >= App.BottomRect.top - 2) pane = App.BottomPane;
+    if (!pane) return;
+    HWND bar = pane == App.BottomPane ? App.BottomScrollBar : App.TopScrollBar;
+    int notches = int(int16_t(HIWORD(wp))) / 120;
+    WPARAM code = notches > 0 ? 0 : 1;  // wheel up: line up
+    for (int i = 0; i < kWheelRows * (notches < 0 ? -notches : notches); ++i)
+        SendMessage(window, WM_VSCROLL, code, LPARAM(bar));
+}
+
+void ChooseBottomSize(HWND window, int command) {
+    int code = command - 400;
+    if (code == App.BottomSection) return;
+    App.BottomSection = code;
+    LayoutPanes(window, kReplayClientSize, 0);
+    RepaintPanes(window, 1023);
+    CheckMenuRadioItem(BottomMenu(), 401, 434, UINT(command), MF_BYCOMMAND);
+}
+
+}  // namespace
+
+int HandleCommand(HWND window, int command) {
     switch (command) {
-        case kCommandExit: DestroyWindow(hwnd); return 0;
+        case 110: StepArticle(window, -2); return 0;
+        case 109: StepArticle(window, +2); return 0;
+        case kCommandReverse: {
+            int checked = SetMenuCheck(GoMenu(), 0, kCommandReverse, 0);
+            if (checked)
+                App.Flags |= kReverseFlag;
+            else
+                App.Flags &= ~kReverseFlag;
+            RepaintPanes(window, kPaintAll);
+            return 0;
+        }
+        case 401:
+        case 412:
+        case 413:
+        case 414:
+        case 423:
+        case 434: ChooseBottomSize(window, command); return 0;
+        case kCommandExit: DestroyWindow(window); return 0;
+        // FIXME: these commands act once their subsystems exist: About (40004), Check For
+        // Updates (129), Font (40006), Index (119 and 107), Bookmark (123), Search (116),
+        // Search Again (117), Copy (40007) and Append to ClipBoard (40009).
+        case 40004:
+        case 129:
+        case 40006:
+        case 119:
+        case 107:
+        case 123:
+        case 116:
+        case 117:
+        case 40007:
+        case 40009: return 0;
     }
     return 1;
 }
 
-LRESULT MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT MainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_CREATE: App.MainWindow = hwnd; return 0;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            BeginPaint(hwnd, &ps);
-            EndPaint(hwnd, &ps);
+        case WM_CREATE:
+            App.MainWindow = window;
+            CreateMenuBar(window);
+            CreatePanes(window);
+            App.Flags = (App.Flags & ~kReverseFlag) |
+                        (SetMenuCheck(GoMenu(), 1, kCommandReverse, App.Flags & kReverseFlag)
+                             ? kReverseFlag
+                             : 0);
+            // FIXME: UpdateBookmarkCheck runs here once bookmarks exist.
             return 0;
-        }
-        case WM_COMMAND:
-            if (HandleCommand(hwnd, LOWORD(wp)) == 0) return 0;
-            break;
         case WM_DESTROY:
+            if (App.TopPane) ReleaseDC(window, App.TopPane->surface);
+            if (App.MenuBar) DestroyWindow(App.MenuBar);
+            App.MenuBar = nullptr;
             ShutdownSave();
             App.MainWindow = nullptr;
             return 0;
+        case WM_SIZE: LayoutPanes(window, LOWORD(uintptr_t(lp)), HIWORD(uintptr_t(lp))); return 0;
+        case WM_ACTIVATE:
+            if (App.IgnoreActivate) break;
+            if (LOWORD(wp))
+                SHFullScreen(window, App.FullScreen ? SHFS_HIDETASKBAR | SHFS_HIDESIPBUTTON |
+                                                          SHFS_HIDESTARTICON
+                                                    : SHFS_HIDESIPBUTTON);
+            return 0;
+        case WM_PAINT: PaintPanes(reinterpret_cast<HDC>(wp), window, kPaintAll); return 0;
+        case WM_SETTINGCHANGE: SHHandleWMSettingChange(window, wp, lp, &gActivateInfo); return 0;
+        case WM_WINDOWPOSCHANGED: {
+            auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
+            if (pos && (pos->flags & 0xFFFF0000u) && (pos->flags & SWP_NOACTIVATE))
+                DestroyWindow(window);
+            return 0;
+        }
+        case WM_HELP:
+            // FIXME: the About dialog (103) opens here once it exists.
+            return 0;
+        case WM_KEYDOWN: return OnKeyDown(window, wp);
+        case WM_COMMAND:
+            if (HandleCommand(window, LOWORD(wp)) == 0) return 0;
+            break;
+        case WM_VSCROLL: return OnVScroll(window, wp, lp);
+        case WM_MOUSEWHEEL: OnWheel(window, wp, lp); return 0;
+        case WM_LBUTTONDOWN: TapPanes(window, LOWORD(uintptr_t(lp)), HIWORD(uintptr_t(lp))); return 0;
+        case kPrivateClose: DestroyWindow(window); return 0;
     }
-    return DefWindowProc(hwnd, msg, wp, lp);
+    return DefWindowProc(window, msg, wp, lp);
 }

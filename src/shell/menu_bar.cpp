@@ -1,0 +1,84 @@
+#include "shell/menu_bar.h"
+
+#include "platform/resources.h"
+#include "shell/app_state.h"
+
+namespace {
+
+constexpr UINT kMenuBarId = 102;
+constexpr WORD kToolImages = 114;
+constexpr UINT kGoButton = 40001;
+constexpr UINT kBottomButton = 40003;
+
+const TBBUTTON kToolButtons[6] = {
+    {0, 110, TBSTATE_ENABLED, TBSTYLE_BUTTON, {0, 0}, 0, -1},
+    {1, 119, TBSTATE_ENABLED, TBSTYLE_BUTTON, {0, 0}, 0, -1},
+    {2, 109, TBSTATE_ENABLED, TBSTYLE_BUTTON, {0, 0}, 0, -1},
+    {3, 40006, TBSTATE_ENABLED, TBSTYLE_BUTTON, {0, 0}, 0, -1},
+    {4, 116, TBSTATE_ENABLED, TBSTYLE_BUTTON, {0, 0}, 0, -1},
+    {5, 117, TBSTATE_ENABLED, TBSTYLE_BUTTON, {0, 0}, 0, -1},
+};
+
+LPCWSTR kToolTips[7] = {nullptr,  u"Previous Article", u"Choose Article", u"Next Article",
+                        u"Choose Font", u"Search", u"Search Again"};
+
+HMENU ShellBarMenu(UINT button) {
+    if (!App.MenuBar) return nullptr;
+    return reinterpret_cast<HMENU>(SendMessage(App.MenuBar, SHCMBM_GETSUBMENU, 0, button));
+}
+
+}  // namespace
+
+void CreateMenuBar(HWND window) {
+    OSVERSIONINFO version{sizeof(OSVERSIONINFO), 0, 0, 0, 0};
+    GetVersionEx(&version);
+    if ((version.dwMajorVersion == 4 && version.dwMinorVersion >= 21) || version.dwMajorVersion > 4)
+        App.MenuBarOnBottom = 1;
+    if (App.MenuBarOnBottom == 0) {
+        App.MenuBar = CommandBar_Create(App.Instance, window, 1);
+        App.MenuBarHeight = CommandBar_Height(App.MenuBar);
+        CommandBar_InsertMenubar(App.MenuBar, App.Instance, kMenuBarId, 0);
+    } else {
+        SHMENUBARINFO info{sizeof(SHMENUBARINFO), window, SHCMBF_HIDESIPBUTTON, kMenuBarId,
+                           App.Instance, 0, 0, nullptr};
+        if (SHCreateMenuBar(&info)) App.MenuBar = info.hwndMB;
+        RECT r{};
+        GetWindowRect(App.MenuBar, &r);
+        App.MenuBarHeight = r.bottom - r.top;
+    }
+    if (!App.MenuBar) return;
+    SendMessage(App.MenuBar, TB_SETTOOLTIPS, 7, LPARAM(kToolTips));
+    SendMessage(App.MenuBar, TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 16));
+    TBADDBITMAP images{App.Instance, kToolImages};
+    SendMessage(App.MenuBar, TB_ADDBITMAP, 6, LPARAM(&images));
+    SendMessage(App.MenuBar, TB_ADDBUTTONS, 6, LPARAM(kToolButtons));
+    if (App.FullScreen && App.MenuBarOnBottom == 0) CommandBar_AddAdornments(App.MenuBar, 0, 0);
+    ShowWindow(App.MenuBar, SW_SHOW);
+}
+
+HMENU GoMenu() {
+    if (App.MenuBarOnBottom) return ShellBarMenu(kGoButton);
+    return App.MenuBar ? CommandBar_GetMenu(App.MenuBar, 0) : nullptr;
+}
+
+HMENU BottomMenu() {
+    if (App.MenuBarOnBottom) return ShellBarMenu(kBottomButton);
+    return App.MenuBar ? CommandBar_GetMenu(App.MenuBar, 0) : nullptr;
+}
+
+int SetMenuCheck(HMENU menu, int setMode, UINT id, uint32_t state) {
+    if (setMode) {
+        CheckMenuItem(menu, id, MF_BYCOMMAND | (state ? MF_CHECKED : MF_UNCHECKED));
+        return state ? 1 : 0;
+    }
+    MENUITEMINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STATE;
+    GetMenuItemInfo(menu, id, FALSE, &info);
+    if (info.fState & MFS_CHECKED) {
+        CheckMenuItem(menu, id, MF_BYCOMMAND | MF_UNCHECKED);
+        return 0;
+    }
+    CheckMenuItem(menu, id, MF_BYCOMMAND | MF_CHECKED);
+    return 1;
+}
