@@ -106,9 +106,9 @@ TEST_F(DriverTest, AScriptThatEndsWithoutQuitEndsAsExitDoes) {
 TEST_F(DriverTest, StateIsOneJsonLineWithEveryKey) {
     Result r = Run("state\nquit\n");
     EXPECT_EQ(r.out,
-              "{\"lesson\":1,\"activePane\":\"top\",\"topFirstRow\":null,\"bottomFirstRow\":null,"
+              "{\"lesson\":1,\"activePane\":\"top\",\"topFirstRow\":0,\"bottomFirstRow\":0,"
               "\"bottomSection\":12,\"flags\":3507748928,\"bookmarks\":[],\"searchString\":\"\","
-              "\"dialog\":null,\"messageBox\":null,\"inFront\":true}\n");
+              "\"dialog\":null,\"messageBox\":null,\"inFront\":true,\"lastOpened\":null}\n");
 }
 
 TEST_F(DriverTest, ShotWritesAPngOfTheScreenSize) {

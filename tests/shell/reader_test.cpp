@@ -1,0 +1,342 @@
+// The reader end to end on the headless host: the real main window with the built-in book,
+// driven by taps, keys, commands and scroll-bar requests.
+#include <functional>
+
+#include "platform/controls.h"
+#include "platform/host/host.h"
+#include "platform/menu.h"
+#include "platform/resources.h"
+#include "platform/shell_services.h"
+#include "resources/program_resources.h"
+#include "shell/app_state.h"
+#include "shell/main_window.h"
+#include "shell/menu_bar.h"
+#include "shell/panes.h"
+#include "shell/reader_main.h"
+#include "shell_fixture.h"
+#include "store/book_resources.h"
+#include "text/text_pane.h"
+
+namespace {
+
+class ReaderTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        RegisterProgramResources();
+        RegisterBookResources();
+        CreateShellWindows();
+    }
+    // Starts the reader; `check` runs once the window is up and settled, then Exit.
+    void Run(std::function<void()> check) {
+        bool done = false;
+        screen.onIdle = [&] {
+            if (!done) {
+                done = true;
+                check();
+                screen.Settle();
+            }
+            if (IsWindow(App.MainWindow)) {
+                PostMessage(App.MainWindow, WM_COMMAND, kCommandExit, 0);
+                return true;
+            }
+            return false;
+        };
+        ASSERT_EQ(ReaderMain(ProgramInstance(), nullptr, u"", SW_SHOW), 0);
+    }
+    void Command(int id) {
+        SendMessage(App.MainWindow, WM_COMMAND, WPARAM(id), 0);
+        screen.Settle();
+    }
+    void Key(unsigned vk) {
+        screen.host().Key(vk);
+        screen.Settle();
+    }
+    void Tap(int x, int y) {
+        screen.host().Tap(x, y);
+        screen.Settle();
+    }
+    TextPane* Top() { return App.TopPane; }
+    TextPane* Bottom() { return App.BottomPane; }
+};
+
+// The bar at the bottom, 26 pixels high, no gutter, half and half, in a client of 240 x 294.
+TEST_F(ReaderTest, PanesAreLaidOutAsInTheWorkedExample) {
+    WNDCLASS wc{};
+    wc.lpfnWndProc = DefWindowProc;
+    wc.lpszClassName = u"Frame";
+    RegisterClass(&wc);
+    HWND frame = CreateWindowEx(0, u"Frame", u"", WS_VISIBLE, 0, 0, 240, 294, nullptr, nullptr,
+                                nullptr, nullptr);
+    App.Lesson = 1;
+    App.MenuBarOnBottom = 1;
+    App.MenuBarHeight = 26;
+    App.BottomSection = 12;
+    App.Flags = kDefaultFlags;
+    ASSERT_EQ(CreatePanes(frame), 0);
+    LayoutPanes(frame, 240, 294);
+    EXPECT_EQ(Top()->left, 0);
+    EXPECT_EQ(Top()->top, 0);
+    EXPECT_EQ(Top()->width, 227);
+    EXPECT_EQ(Top()->height, 132);
+    EXPECT_EQ(App.BottomRect.left, 0);
+    EXPECT_EQ(App.BottomRect.top, 135);
+    EXPECT_EQ(App.BottomRect.right, 227);
+    EXPECT_EQ(App.BottomRect.bottom, 268);
+    EXPECT_EQ(Bottom()->top, 135);
+    EXPECT_EQ(Bottom()->width, 227);
+    EXPECT_EQ(Bottom()->height, 133);
+    RECT bar;
+    GetWindowRect(App.TopScrollBar, &bar);
+    EXPECT_EQ(bar.left, 227);
+    EXPECT_EQ(bar.top, -2);
+    EXPECT_EQ(bar.right - bar.left, 13);
+    EXPECT_EQ(bar.bottom - bar.top, 134);
+    GetWindowRect(App.BottomScrollBar, &bar);
+    EXPECT_EQ(bar.left, 227);
+    EXPECT_EQ(bar.top, 133);
+    EXPECT_EQ(bar.bottom - bar.top, 135);
+
+    // Two thirds: 268 * 2 / 3 = 178. None: the top pane takes H - 2 and the bottom goes below.
+    App.BottomSection = 23;
+    Top()->width = 0;  // make the next layout run
+    LayoutPanes(frame, kReplayClientSize, 0);
+    EXPECT_EQ(Top()->height, 268 - 178 - 2);
+    EXPECT_EQ(Bottom()->height, 177);
+    App.BottomSection = 1;
+    Top()->width = 0;
+    LayoutPanes(frame, kReplayClientSize, 0);
+    EXPECT_EQ(Top()->height, 266);
+    EXPECT_EQ(App.BottomRect.top, 269);
+    EXPECT_EQ(Bottom()->top, 269);
+    EXPECT_EQ(Bottom()->height, 177);  // a height of 0 is refused: the old size stays
+    DestroyWindow(frame);
+    App.MainWindow = nullptr;
+}
+
+TEST_F(ReaderTest, FirstPairIsShownWithTheCommandBarAndTheBottomSection) {
+    Run([&] {
+        ASSERT_NE(Top(), nullptr);
+        ASSERT_NE(Bottom(), nullptr);
+        EXPECT_NE(Top()->text, nullptr);
+        EXPECT_NE(Bottom()->text, nullptr);
+        EXPECT_GT(Top()->lineCount, 5);
+        EXPECT_GT(App.MenuBarHeight, 0);
+        EXPECT_EQ(Top()->top, App.MenuBarHeight);
+        // The pale bottom section and its red line.
+        EXPECT_EQ(screen.host().Pixel(5, App.BottomRect.top - 3), 0x0000FFu << 16);
+        EXPECT_EQ(screen.host().Pixel(5, App.BottomRect.top - 1), 0xEEFFFFu);
+        EXPECT_TRUE(screen.messageBoxes.empty());
+    });
+}
+
+TEST_F(ReaderTest, NextAndPreviousWrapAroundTheBook) {
+    Store("\"Lesson\"=dword:00000019\n");  // 25
+    Run([&] {
+        EXPECT_EQ(App.Lesson, 25);
+        Command(109);
+        EXPECT_EQ(App.Lesson, 1);
+        Key(VK_LEFT);
+        EXPECT_EQ(App.Lesson, 25);
+        Key(VK_RIGHT);
+        EXPECT_EQ(App.Lesson, 1);
+        Command(110);
+        EXPECT_EQ(App.Lesson, 25);
+        Command(109);
+        Command(109);
+        EXPECT_EQ(App.Lesson, 3);
+        EXPECT_TRUE(screen.messageBoxes.empty());
+    });
+}
+
+TEST_F(ReaderTest, ArticleTwentySixOnTopHasNoCompanion) {
+    Store("\"Lesson\"=dword:0000001a\n");
+    Run([&] { EXPECT_EQ(App.Lesson, 26); });
+    ASSERT_EQ(screen.messageBoxes.size(), 1u);
+    EXPECT_EQ(screen.messageBoxes[0].text, u"Resource not found");
+    EXPECT_EQ(screen.messageBoxes[0].caption, u"Error");
+    EXPECT_EQ(screen.messageBoxes[0].style, 48u);
+}
+
+TEST_F(ReaderTest, TapsPageTheTappedPaneByItsHalves) {
+    Store("\"Lesson\"=dword:00000005\n");  // the longest article
+    Run([&] {
+        // The step is the rows painted at the last paint, less one: read it before each tap.
+        auto step = [&] { return Top()->rowsPainted - 1; };
+        ASSERT_GT(step(), 0);
+        int lower = Top()->top + Top()->height - 10, upper = Top()->top + 10;
+        int expected = step();
+        Tap(50, lower);
+        EXPECT_EQ(Top()->firstRow, expected);
+        expected += step();
+        Tap(50, lower);
+        EXPECT_EQ(Top()->firstRow, expected);
+        expected -= step();
+        Tap(50, upper);
+        EXPECT_EQ(Top()->firstRow, expected);
+        // Left and right halves, and a step of half a page.
+        App.Flags &= ~kTapHalvesFlag;
+        App.Flags = (App.Flags & ~(7u << kTapStepShift)) | (2u << kTapStepShift);
+        expected += Top()->rowsPainted / 2;
+        Tap(Top()->left + Top()->width - 5, upper);
+        EXPECT_EQ(Top()->firstRow, expected);
+        expected -= Top()->rowsPainted / 2;
+        Tap(Top()->left + 5, lower);
+        EXPECT_EQ(Top()->firstRow, expected);
+        // The bottom pane pages and becomes the active pane.
+        Tap(50, Bottom()->top + Bottom()->height - 5);
+        EXPECT_EQ(App.ActivePane, Bottom());
+        // With tap paging off a tap only makes its pane active.
+        App.Flags &= ~kTapPagingFlag;
+        uint16_t before = Top()->firstRow;
+        Tap(50, lower);
+        EXPECT_EQ(Top()->firstRow, before);
+        EXPECT_EQ(App.ActivePane, Top());
+    });
+}
+
+TEST_F(ReaderTest, KeysScrollTheActivePaneByPagesLinesAndEnds) {
+    Store("\"Lesson\"=dword:00000005\n");
+    Run([&] {
+        int expected = Top()->rowsPainted - 1;
+        Key(VK_NEXT);
+        EXPECT_EQ(Top()->firstRow, expected);
+        Key(VK_DOWN);
+        EXPECT_EQ(Top()->firstRow, expected + 1);
+        Key(VK_UP);
+        Key(VK_HOME);
+        EXPECT_EQ(Top()->firstRow, 0);
+        Key(VK_HOME);  // already at the top: a page back, which changes nothing
+        EXPECT_EQ(Top()->firstRow, 0);
+        Key(VK_END);
+        EXPECT_EQ(Top()->firstRow, Top()->maxFirstRow);
+        Key(VK_HOME);
+        EXPECT_EQ(Top()->firstRow, 0);
+        App.Flags = (App.Flags & ~(7u << kPageStepShift)) | (4u << kPageStepShift);
+        int half = Top()->rowsPainted / 2;
+        Key(VK_NEXT);
+        EXPECT_EQ(Top()->firstRow, half);
+        Key(VK_PRIOR);
+        EXPECT_EQ(Top()->firstRow, 0);
+        // Keys act on the pane last tapped.
+        App.Flags &= ~kTapPagingFlag;
+        Tap(50, Bottom()->top + 5);
+        Key(VK_DOWN);
+        EXPECT_EQ(Bottom()->firstRow, 1);
+    });
+}
+
+TEST_F(ReaderTest, ScrollBarRequestsMoveTheirPane) {
+    Store("\"Lesson\"=dword:00000005\n");
+    Run([&] {
+        auto scroll = [&](int code, int pos, HWND bar) {
+            SendMessage(App.MainWindow, WM_VSCROLL, MAKEWPARAM(code, pos), LPARAM(bar));
+            screen.Settle();
+        };
+        scroll(1, 0, App.TopScrollBar);
+        EXPECT_EQ(Top()->firstRow, 1);
+        int page = Top()->rowsPainted - 1;
+        scroll(3, 0, App.TopScrollBar);
+        EXPECT_EQ(Top()->firstRow, 1 + page);
+        scroll(4, 7, App.TopScrollBar);
+        EXPECT_EQ(Top()->firstRow, 7);
+        scroll(7, 0, App.TopScrollBar);  // "bottom" is one line down
+        EXPECT_EQ(Top()->firstRow, 8);
+        scroll(6, 0, App.TopScrollBar);
+        EXPECT_EQ(Top()->firstRow, 0);
+        scroll(1, 0, App.BottomScrollBar);
+        EXPECT_EQ(Bottom()->firstRow, 1);
+        EXPECT_EQ(App.ActivePane, Bottom());
+        EXPECT_EQ(App.ActiveScrollBar, App.BottomScrollBar);
+        // A tap on the top scroll bar's lower arrow is a line-down request.
+        RECT r;
+        GetWindowRect(App.TopScrollBar, &r);
+        Tap(r.left + 6, r.bottom - 4);
+        EXPECT_EQ(Top()->firstRow, 1);
+        // The wheel scrolls the pane under the pointer by three lines a notch.
+        InjectWheel(60, Bottom()->top + 20, -120);
+        screen.Settle();
+        EXPECT_EQ(Bottom()->firstRow, 4);
+    });
+}
+
+TEST_F(ReaderTest, EveryBottomSizeAndTheRadioCheck) {
+    Run([&] {
+        int fullHeight = Top()->height + Bottom()->height;
+        for (int id : {414, 413, 423, 434, 412}) {
+            Command(id);
+            EXPECT_EQ(App.BottomSection, id - 400);
+            MENUITEMINFO info{};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_STATE;
+            GetMenuItemInfo(BottomMenu(), UINT(id), FALSE, &info);
+            EXPECT_TRUE(info.fState & MFS_CHECKED) << id;
+            EXPECT_NEAR(Top()->height + Bottom()->height, fullHeight, 2) << id;
+        }
+        Command(401);
+        EXPECT_EQ(App.BottomSection, 1);
+        EXPECT_GE(Bottom()->top, Top()->top + Top()->height);
+        // Choosing the size already in use changes nothing.
+        int height = Top()->height;
+        Command(401);
+        EXPECT_EQ(Top()->height, height);
+    });
+}
+
+TEST_F(ReaderTest, ReverseTwiceRestoresFlagsAndCheckMark) {
+    Run([&] {
+        uint32_t flags = App.Flags;
+        Command(122);
+        EXPECT_EQ(App.Flags, flags | kReverseFlag);
+        MENUITEMINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_STATE;
+        GetMenuItemInfo(GoMenu(), 122, FALSE, &info);
+        EXPECT_TRUE(info.fState & MFS_CHECKED);
+        Command(122);
+        EXPECT_EQ(App.Flags, flags);
+        GetMenuItemInfo(GoMenu(), 122, FALSE, &info);
+        EXPECT_FALSE(info.fState & MFS_CHECKED);
+    });
+}
+
+TEST_F(ReaderTest, ARestartReturnsToTheArticleRowsSizeAndFlags) {
+    Store("\"BottomSection\"=dword:00000010\n");  // not a menu code: the half
+    uint16_t top = 0, bottom = 0;
+    Run([&] {
+        EXPECT_EQ(App.BottomSection, 12);
+        Command(109);
+        Command(109);
+        Key(VK_NEXT);
+        Key(VK_DOWN);
+        SendMessage(App.MainWindow, WM_VSCROLL, 1, LPARAM(App.BottomScrollBar));
+        Command(423);
+        Command(122);
+        screen.Settle();
+        top = Top()->firstRow;
+        bottom = Bottom()->firstRow;
+    });
+    ResetAppState();
+    ResetSettingsState();
+    SetRegistryFile(file);
+    Run([&] {
+        EXPECT_EQ(App.Lesson, 5);
+        EXPECT_EQ(App.BottomSection, 23);
+        EXPECT_TRUE(App.Flags & kReverseFlag);
+        EXPECT_EQ(Top()->firstRow, top);
+        EXPECT_EQ(Bottom()->firstRow, bottom);
+    });
+    EXPECT_GT(top, 0);
+    EXPECT_EQ(bottom, 1);
+}
+
+TEST_F(ReaderTest, TheWindowFollowsTheScreenSize) {
+    Run([&] {
+        screen.host().Resize(320, 480);
+        screen.Settle();
+        EXPECT_EQ(Top()->width + GetSystemMetrics(SM_CXVSCROLL), 320);
+        EXPECT_EQ(App.BottomRect.bottom, 480);
+    });
+}
+
+}  // namespace
