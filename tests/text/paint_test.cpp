@@ -126,6 +126,20 @@ TEST_F(PaintTest, VowelPointsSitOnTheirLetterAndHolamAtItsLeftEdge) {
     EXPECT_EQ(Px(99, 54), kBlack);
 }
 
+TEST_F(PaintTest, RelayoutAndRepaintAllocateNothingOnceWarm) {
+    MakePane(0, 0, 60, 200);
+    ASSERT_EQ(
+        LayoutText(pane, MakeList({{0xB1, 0x45, "hg fe dc ba"}, {0x81, 0, "ab-cd ef"}}), true),
+        kLayoutDone);
+    PaintPane(pane, true);
+    unsigned before = HeapAllocationCount();
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(LayoutText(pane, pane->text, false), kLayoutDone);
+        PaintPane(pane, true);
+    }
+    EXPECT_EQ(HeapAllocationCount(), before);
+}
+
 TEST_F(PaintTest, HitBannerBoxFrameAndText) {
     MakePane(0, 0, 240, 200);
     ASSERT_EQ(LayoutText(pane, MakeList({{0xDC, 0, "abc"}, {0xD1, 0, "de"}, {0x81, 0, "x"}}), true),
