@@ -22,13 +22,24 @@ if [ "${3:-}" = "--on-display" ]; then
     [ -n "$win" ] || { kill "$pid"; fail "no window titled Orvanel"; }
     geometry=$(xdotool getwindowgeometry "$win" | grep Geometry | awk '{print $2}')
     [ "$geometry" = "240x320" ] || fail "default size $geometry, not 240x320"
-    sleep 0.3
+    sleep 0.5
+    xdotool windowfocus --sync "$win"
+    xdotool key Next
+    xdotool key Right
+    sleep 0.5
+    import -window "$win" "$work/shot.png"
+    # Both panes show text: their areas are far from plain white or plain pale.
+    for crop in 200x90+10+40 200x90+10+200; do
+        mean=$(convert "$work/shot.png" -crop "$crop" -colorspace gray -format '%[fx:mean]' info:)
+        awk -v m="$mean" 'BEGIN { exit !(m < 0.97) }' || fail "no text in $crop (mean $mean)"
+    done
     "$close_window" "$win"
     for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     kill -0 "$pid" 2>/dev/null && { kill "$pid"; fail "closing the window did not end the program"; }
     wait "$pid" || fail "exit code $?"
     grep -q '"Flags"=dword:d1140040' "$work/r.reg" || fail "settings not written: $(cat "$work/r.reg")"
-    grep -q '"Lesson"=dword:00000001' "$work/r.reg" || fail "Lesson not written"
+    grep -q '"Lesson"=dword:00000003' "$work/r.reg" || fail "Lesson not written: $(cat "$work/r.reg")"
+    grep -q '"LastPosition"=dword:00000000' "$work/r.reg" || fail "LastPosition not written"
     echo "ok: window opened, closed, settings written"
     exit 0
 fi
