@@ -134,6 +134,21 @@ TEST_F(DriverTest, AnOutOfMemoryMessageBoxShowsItsTextAndTheProgramEnds) {
     EXPECT_NE(Registry().find("\"Lesson\"=dword:00000003"), std::string::npos);
 }
 
+TEST_F(DriverTest, TheBookFolderReplacesTheBuiltInBook) {
+    fs::path book = dir / "book";
+    fs::copy(ORVANEL_BOOK_CONTAINERS, book);
+    Result r = Run("command 109\nstate\n", "--book " + book.string());
+    EXPECT_NE(r.out.find("\"lesson\":3,"), std::string::npos) << r.out;
+    // Without article 5 in the folder, Next from 3 stays: the folder is what is read.
+    fs::remove(book / "1005.bin");
+    r = Run("command 109\nstate\n", "--book " + book.string());
+    EXPECT_NE(r.out.find("\"lesson\":3,"), std::string::npos) << r.out;
+    // And a missing article on top is reported as a missing resource.
+    fs::remove(book / "1003.bin");
+    r = Run("state\nbutton OK\n", "--book " + book.string());
+    EXPECT_NE(r.out.find("\"text\":\"Resource not found\""), std::string::npos) << r.out;
+}
+
 TEST_F(DriverTest, BadScriptsAreReportedAndFailTheRun) {
     Result r = Run("frobnicate\nkey NoSuchKey\nbutton Nowhere\nquit\n");
     EXPECT_EQ(r.code, 1);
