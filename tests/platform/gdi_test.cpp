@@ -214,4 +214,31 @@ TEST_F(GdiTest, FreeTypeFontsHonourCellHeightEmHeightAndWeight) {
     DeleteObject(bold);
 }
 
+// Text is never reordered: the first unit is drawn leftmost, whatever its direction.
+TEST_F(GdiTest, RealFontsDrawUnitsLeftToRightInStoredOrder) {
+    InstallFontEngine(MakeFreeTypeEngine());
+    LOGFONT lf{};
+    std::u16string face = u"David CLM";
+    std::copy(face.begin(), face.end(), lf.lfFaceName);
+    lf.lfHeight = 40;
+    HFONT font = CreateFontIndirect(&lf);
+    SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    auto ink = [&](int x0, int y0, int w, int h) {
+        std::vector<bool> dots;
+        for (int y = y0; y < y0 + h; ++y)
+            for (int x = x0; x < x0 + w; ++x) dots.push_back((Px(x, y) & 0xFF) < 0x80);
+        return dots;
+    };
+    SIZE tav;
+    GetTextExtentPoint32(dc, u"\u05EA", 1, &tav);
+    ExtTextOut(dc, 10, 10, 0, nullptr, u"\u05EA", 1, nullptr);        // tav alone
+    ExtTextOut(dc, 10, 60, 0, nullptr, u"\u05EA\u05D0", 2, nullptr);  // tav then alef
+    ExtTextOut(dc, 10, 110, 0, nullptr, u"\u05D0", 1, nullptr);       // alef alone
+    EXPECT_EQ(ink(10, 10, tav.cx, 40), ink(10, 60, tav.cx, 40));
+    EXPECT_NE(ink(10, 110, tav.cx, 40), ink(10, 60, tav.cx, 40));
+    SelectObject(dc, GetStockObject(SYSTEM_FONT));
+    DeleteObject(font);
+}
+
 }  // namespace
