@@ -22,6 +22,9 @@ struct Clipboard {
     bool changed = false;  // set, emptied while open: published when closed
     std::map<UINT, void*> blocks;
     std::vector<std::u16string> names;  // registered formats, from kFirstRegistered
+    ~Clipboard() {
+        for (auto& [format, block] : blocks) LocalFree(block);
+    }
 };
 
 Clipboard& clip() {

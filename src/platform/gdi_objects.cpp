@@ -1,5 +1,6 @@
 // GDI objects: stock objects, fonts, brushes, pens, bitmaps and font-family enumeration.
 #include <cstring>
+#include <map>
 #include <set>
 
 #include "platform/gdi_internal.h"
@@ -174,9 +175,19 @@ HBITMAP LoadBitmap(HINSTANCE instance, WORD id) {
     return BitmapFromPng(LoadResource(instance, res), SizeofResource(instance, res));
 }
 
+// Icons are shared, as on Win32: each is made once, lives as long as the program and is not
+// deleted by DeleteObject.
 HICON LoadIcon(HINSTANCE instance, WORD id) {
+    static std::map<WORD, HICON> icons;
+    auto it = icons.find(id);
+    if (it != icons.end() && gdi::IsValidObject(it->second)) return it->second;
     HRSRC res = FindResource(instance, id, RT_ICON);
-    return BitmapFromPng(LoadResource(instance, res), SizeofResource(instance, res));
+    HICON icon = BitmapFromPng(LoadResource(instance, res), SizeofResource(instance, res));
+    if (icon) {
+        icon->stock = true;
+        icons[id] = icon;
+    }
+    return icon;
 }
 
 HBITMAP CreateCompatibleBitmap(HDC, int width, int height) {
