@@ -59,7 +59,7 @@ LRESULT StaticProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         case STM_SETIMAGE: {
             HBITMAP old = StateOf(w)->image;
             StateOf(w)->image = reinterpret_cast<HBITMAP>(lp);
-            // A bitmap static takes the size of its image, as on the original platform.
+            // A bitmap static takes the size of its image, as on the handheld's window system.
             HBITMAP bmp = StateOf(w)->image;
             if ((w->style & SS_TYPEMASK) == SS_BITMAP && bmp && bmp->surface)
                 SetWindowPos(w, nullptr, 0, 0, cairo_image_surface_get_width(bmp->surface),

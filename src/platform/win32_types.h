@@ -1,6 +1,6 @@
 #pragma once
 // The Win32 vocabulary the reader speaks: handle types, records and constants with their Win32
-// numbers. UTF-16 text is char16_t (WCHAR), as on the original platform.
+// numbers. UTF-16 text is char16_t (WCHAR), as on the handheld's window system.
 #include <cstdint>
 
 using BYTE = uint8_t;

@@ -32,30 +32,30 @@ constexpr KeyName kKeys[] = {
     {"Left", VK_LEFT},    {"Up", VK_UP},          {"Right", VK_RIGHT},   {"Down", VK_DOWN},
 };
 
-bool ParseKey(std::string spec, unsigned& vk, bool& ctrl, bool& alt, bool& shift) {
+bool ParseKey(std::string name, unsigned& vk, bool& ctrl, bool& alt, bool& shift) {
     ctrl = alt = shift = false;
     for (;;) {
-        if (spec.rfind("Ctrl+", 0) == 0) {
+        if (name.rfind("Ctrl+", 0) == 0) {
             ctrl = true;
-            spec.erase(0, 5);
-        } else if (spec.rfind("Alt+", 0) == 0) {
+            name.erase(0, 5);
+        } else if (name.rfind("Alt+", 0) == 0) {
             alt = true;
-            spec.erase(0, 4);
-        } else if (spec.rfind("Shift+", 0) == 0) {
+            name.erase(0, 4);
+        } else if (name.rfind("Shift+", 0) == 0) {
             shift = true;
-            spec.erase(0, 6);
+            name.erase(0, 6);
         } else {
             break;
         }
     }
     for (const KeyName& k : kKeys)
-        if (spec == k.name) return vk = k.vk, true;
-    if (spec.size() >= 2 && spec[0] == 'F') {
-        int n = std::atoi(spec.c_str() + 1);
+        if (name == k.name) return vk = k.vk, true;
+    if (name.size() >= 2 && name[0] == 'F') {
+        int n = std::atoi(name.c_str() + 1);
         if (n >= 1 && n <= 12) return vk = VK_F1 + unsigned(n - 1), true;
     }
-    if (spec.size() == 1 && std::isalnum(static_cast<unsigned char>(spec[0]))) {
-        vk = unsigned(std::toupper(static_cast<unsigned char>(spec[0])));
+    if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0]))) {
+        vk = unsigned(std::toupper(static_cast<unsigned char>(name[0])));
         return true;
     }
     return false;

@@ -42,30 +42,33 @@ int SetValue(const char16_t* name, DWORD type, const void* data, DWORD size) {
     return r == ERROR_SUCCESS ? 1 : 0;
 }
 
-// Reads a value into a new block of `factor` times its size plus `extra` zero bytes.
-uint8_t* ReadValue(const char16_t* name, DWORD factor, DWORD extra, DWORD* sizeOut) {
-    HKEY key = OpenForRead(kSettingsKey);
-    if (!key) return nullptr;
-    DWORD type = 0, size = 0;
-    if (RegQueryValueEx(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
-        RegCloseKey(key);
-        return nullptr;
-    }
+// Reads a value of `size` bytes from an open key into a new zero-filled block of `factor` times
+// its size plus `extra` bytes; nullptr when the block cannot be had or the read fails.
+uint8_t* ReadInto(HKEY key, const char16_t* name, DWORD size, DWORD factor, DWORD extra,
+                  DWORD* got) {
     size_t blockSize = size_t(size) * factor + extra;
     auto* block = static_cast<uint8_t*>(CheckedAlloc(blockSize));
-    if (!block) {
-        RegCloseKey(key);
-        return nullptr;
-    }
+    if (!block) return nullptr;
     std::memset(block, 0, blockSize);
-    DWORD got = size;
-    LONG r = RegQueryValueEx(key, name, nullptr, &type, block, &got);
-    RegCloseKey(key);
-    if (r != ERROR_SUCCESS) {
+    *got = size;
+    DWORD type = 0;
+    if (RegQueryValueEx(key, name, nullptr, &type, block, got) != ERROR_SUCCESS) {
         HeapFreeBlock(block);
         return nullptr;
     }
-    if (sizeOut) *sizeOut = got;
+    return block;
+}
+
+// A settings value in a new block (see ReadInto); the key is closed on every path.
+uint8_t* ReadValue(const char16_t* name, DWORD factor, DWORD extra, DWORD* sizeOut) {
+    HKEY key = OpenForRead(kSettingsKey);
+    if (!key) return nullptr;
+    DWORD type = 0, size = 0, got = 0;
+    uint8_t* block = nullptr;
+    if (RegQueryValueEx(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS)
+        block = ReadInto(key, name, size, factor, extra, &got);
+    RegCloseKey(key);
+    if (block && sizeOut) *sizeOut = got;
     return block;
 }
 
@@ -86,23 +89,13 @@ int32_t ReadNumber(const char16_t* keyPath, const char16_t* name, int32_t fallba
         RegCloseKey(key);
         return r == ERROR_SUCCESS ? int32_t(value) : fallback;
     }
-    auto* block = static_cast<uint8_t*>(CheckedAlloc(size_t(size) * 2 + 2));
-    if (!block) {
-        RegCloseKey(key);
-        return fallback;
-    }
-    std::memset(block, 0, size_t(size) * 2 + 2);
-    DWORD got = size;
-    LONG r = RegQueryValueEx(key, name, nullptr, &type, block, &got);
+    DWORD got = 0;
+    uint8_t* block = ReadInto(key, name, size, 2, 2, &got);
     RegCloseKey(key);
-    if (r != ERROR_SUCCESS) {
-        HeapFreeBlock(block);
-        return fallback;
-    }
-    // Each unit adds (unit - '0') after multiplying by ten, digits or not; the arithmetic wraps
-    // as the 32-bit register of the original does.
-    uint32_t value = 0;
+    if (!block) return fallback;
+    // Each unit adds (unit - '0') after multiplying by ten, digits or not, wrapping in 32 bits.
     // The block is zero-filled past the data, so the text always ends at a NUL inside it.
+    uint32_t value = 0;
     for (size_t i = 0; i + 1 < size_t(got) * 2 + 2; i += 2) {
         char16_t c = char16_t(block[i] | (block[i + 1] << 8));
         if (c == 0) break;
