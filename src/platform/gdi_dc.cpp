@@ -8,8 +8,9 @@
 namespace {
 
 std::set<DeviceContext*>& LiveDCs() {
-    static std::set<DeviceContext*> dcs;
-    return dcs;
+    // Kept for the life of the process, like the contexts it tracks.
+    static auto* dcs = new std::set<DeviceContext*>;
+    return *dcs;
 }
 
 bool Valid(HDC hdc) { return hdc && LiveDCs().count(hdc); }

@@ -10,8 +10,9 @@
 namespace {
 
 std::set<GdiObject*>& Live() {
-    static std::set<GdiObject*> live;
-    return live;
+    // Kept for the life of the process: stock objects and shared icons stay reachable to the end.
+    static auto* live = new std::set<GdiObject*>;
+    return *live;
 }
 
 GdiObject* Track(GdiObject* o) {
@@ -178,7 +179,7 @@ HBITMAP LoadBitmap(HINSTANCE instance, WORD id) {
 // Icons are shared, as on Win32: each is made once, lives as long as the program and is not
 // deleted by DeleteObject.
 HICON LoadIcon(HINSTANCE instance, WORD id) {
-    static std::map<WORD, HICON> icons;
+    static auto& icons = *new std::map<WORD, HICON>;
     auto it = icons.find(id);
     if (it != icons.end() && gdi::IsValidObject(it->second)) return it->second;
     HRSRC res = FindResource(instance, id, RT_ICON);

@@ -28,8 +28,8 @@ struct Menu {
 namespace {
 
 std::set<Menu*>& LiveMenus() {
-    static std::set<Menu*> menus;
-    return menus;
+    static auto* menus = new std::set<Menu*>;  // kept for the life of the process
+    return *menus;
 }
 
 HMENU NewMenu() {

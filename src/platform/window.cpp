@@ -19,9 +19,11 @@ struct WindowSystem {
     Window* capture = nullptr;
 };
 
+// Kept for the life of the process: windows still open when the program ends are let go with
+// it, as a process's windows are, without destruction messages.
 WindowSystem& ws() {
-    static WindowSystem s;
-    return s;
+    static auto* s = new WindowSystem;
+    return *s;
 }
 
 const WindowClassRecord* FindClass(LPCWSTR name) {
