@@ -92,11 +92,15 @@ public:
         for (char16_t c = u'A'; c <= u'Z'; ++c) sum += Advance(c);
         m_.aveCharWidth = std::max(1, (sum + 26) / 52);
         cairoFace_ = cairo_ft_font_face_create_for_ft_face(drawing, 0);
+        options_ = cairo_font_options_create();
+        cairo_font_options_set_hint_metrics(options_, CAIRO_HINT_METRICS_ON);
+        cairo_font_options_set_antialias(options_, CAIRO_ANTIALIAS_GRAY);
         cairo_font_face_set_user_data(cairoFace_, &kFaceKey, drawing,
                                       [](void* f) { FT_Done_Face(static_cast<FT_Face>(f)); });
         advances_.assign(0x10000, -1);
     }
     ~FreeTypeFace() override {
+        cairo_font_options_destroy(options_);
         cairo_font_face_destroy(cairoFace_);
         FT_Done_Face(face_);
     }
@@ -111,20 +115,21 @@ public:
     }
     void Draw(cairo_t* cr, int x, int baseline, const char16_t* units, int n,
               const int* penX) override {
-        std::vector<cairo_glyph_t> glyphs;
-        glyphs.reserve(n);
+        cairo_glyph_t onStack[128];
+        std::vector<cairo_glyph_t> onHeap;
+        cairo_glyph_t* glyphs = onStack;
+        if (n > 128) {
+            onHeap.resize(size_t(n));
+            glyphs = onHeap.data();
+        }
         for (int i = 0; i < n; ++i) {
             FT_UInt index = FT_Get_Char_Index(face_, units[i]);
-            glyphs.push_back(cairo_glyph_t{index, double(x + penX[i]), double(baseline)});
+            glyphs[i] = cairo_glyph_t{index, double(x + penX[i]), double(baseline)};
         }
         cairo_set_font_face(cr, cairoFace_);
         cairo_set_font_size(cr, std::lround(em_));
-        cairo_font_options_t* opts = cairo_font_options_create();
-        cairo_font_options_set_hint_metrics(opts, CAIRO_HINT_METRICS_ON);
-        cairo_font_options_set_antialias(opts, CAIRO_ANTIALIAS_GRAY);
-        cairo_set_font_options(cr, opts);
-        cairo_font_options_destroy(opts);
-        cairo_show_glyphs(cr, glyphs.data(), int(glyphs.size()));
+        cairo_set_font_options(cr, options_);
+        cairo_show_glyphs(cr, glyphs, n);
         if (underline_ && n > 0) {
             int end = penX[n - 1] + Advance(units[n - 1]);
             cairo_rectangle(cr, x, baseline + 1, end, 1);
@@ -135,6 +140,7 @@ public:
 private:
     FT_Face face_;
     cairo_font_face_t* cairoFace_ = nullptr;
+    cairo_font_options_t* options_ = nullptr;
     double em_ = 12;
     bool underline_;
     FontMetrics m_;

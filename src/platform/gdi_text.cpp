@@ -34,7 +34,15 @@ void DrawRun(HDC hdc, int x, int y, const char16_t* text, int n, const RECT* cli
                         clip->bottom - clip->top);
         cairo_clip(cr);
     }
-    std::vector<int> pen(std::max(n, 1));
+    // Short runs (a character, a line) place their pens on the stack: drawing a pane allocates
+    // nothing of its own.
+    int penOnStack[256];
+    std::vector<int> penOnHeap;
+    int* pen = penOnStack;
+    if (n > 256) {
+        penOnHeap.resize(size_t(n));
+        pen = penOnHeap.data();
+    }
     int at = 0;
     for (int i = 0; i < n; ++i) {
         pen[i] = at;
@@ -52,7 +60,7 @@ void DrawRun(HDC hdc, int x, int y, const char16_t* text, int n, const RECT* cli
     }
     if (n > 0) {
         gdi::SetColor(cr, hdc->textColor);
-        face->Draw(cr, x, y + m.ascent, text, n, pen.data());
+        face->Draw(cr, x, y + m.ascent, text, n, pen);
     }
     cairo_destroy(cr);
     if (CurrentHost()) CurrentHost()->ScreenDamaged();
