@@ -25,8 +25,9 @@ std::u16string Utf8ToUtf16(std::string_view s) {
             continue;
         }
         if (i + len > s.size()) {
-            out.push_back(0xFFFD);
-            break;
+            out.push_back(0xFFFD);  // cut short: what follows is read on its own
+            ++i;
+            continue;
         }
         bool ok = true;
         for (size_t k = 1; k < len; ++k) {
@@ -40,6 +41,12 @@ std::u16string Utf8ToUtf16(std::string_view s) {
             continue;
         }
         i += len;
+        // Overlong forms, surrogates and values past U+10FFFF are not characters.
+        static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (cp < kSmallest[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
+            out.push_back(0xFFFD);
+            continue;
+        }
         if (cp >= 0x10000) {
             cp -= 0x10000;
             out.push_back(char16_t(0xD800 + (cp >> 10)));
