@@ -10,7 +10,7 @@
 #include "platform/font_synthetic.h"
 #include "platform/heap.h"
 #include "platform/host/host_headless.h"
-#include "platform/inspect.h"
+#include "platform/screen_query.h"
 #include "platform/user.h"
 #include "platform/win32_constants.h"
 #include "store/record_list.h"

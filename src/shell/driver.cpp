@@ -9,7 +9,7 @@
 
 #include "platform/heap.h"
 #include "platform/host/host_headless.h"
-#include "platform/inspect.h"
+#include "platform/screen_query.h"
 #include "platform/menu.h"
 #include "platform/single_instance.h"
 #include "platform/unicode.h"

@@ -111,15 +111,15 @@ HFONT SelectStyleFont(TextPane* pane, uint16_t request) {
     return before;
 }
 
-int SetPaneFont(TextPane* pane, const FontRecord* spec) {
+int SetPaneFont(TextPane* pane, const FontRecord* record) {
     if (!pane) return -1;
     DeselectPaneFonts(pane);
     for (StyleFont* node = pane->styleFonts; node; node = node->next) {
         if (node->font) DeleteObject(node->font);
         node->font = nullptr;
     }
-    if (!spec) return 0;
-    pane->fontRecord = *spec;
+    if (!record) return 0;
+    pane->fontRecord = *record;
     for (StyleFont* node = pane->styleFonts; node; node = node->next) {
         CreateStyleFont(pane, node, node->key);
     }

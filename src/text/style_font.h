@@ -30,10 +30,10 @@ constexpr COLORREF kTextColour = RGB(0, 0, 0);
 // it is new or marked unmeasured. Returns the font selected before, for the caller to put back.
 HFONT SelectStyleFont(TextPane* pane, uint16_t request);
 
-// Without spec: deletes the fonts of all the pane's style fonts (the nodes stay) and returns 0.
-// With spec: takes the FontRecord, recreates every style font, lays the current text out again
+// Without a record: deletes the fonts of all the pane's style fonts (the nodes stay) and returns 0.
+// With a record: takes the FontRecord, recreates every style font, lays the current text out again
 // and repaints; returns 1 when the layout fails, else the painter's result. -1 without pane.
-int SetPaneFont(TextPane* pane, const FontRecord* spec);
+int SetPaneFont(TextPane* pane, const FontRecord* record);
 
 // In: *extent = pixels available, *count = most bytes to consider. Out: how many bytes fit and
 // their width, measured by the platform in the font selected in the surface. The count is in

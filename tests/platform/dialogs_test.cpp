@@ -7,7 +7,7 @@
 
 #include "platform/dialog_template.h"
 #include "platform/gdi.h"
-#include "platform/inspect.h"
+#include "platform/screen_query.h"
 #include "platform/user.h"
 #include "support/headless.h"
 

@@ -4,7 +4,7 @@
 
 #include "platform/font_engine.h"
 #include "platform/font_synthetic.h"
-#include "platform/inspect.h"
+#include "platform/screen_query.h"
 #include "platform/shell_services.h"
 
 void ResetMessageQueue();

@@ -7,7 +7,7 @@
 
 #include "book_encoding.h"
 #include "book_files.h"
-#include "inspect.h"
+#include "container_view.h"
 #include "render.h"
 
 namespace {

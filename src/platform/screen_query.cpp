@@ -1,4 +1,4 @@
-#include "platform/inspect.h"
+#include "platform/screen_query.h"
 
 #include "platform/dialog.h"
 #include "platform/window_internal.h"

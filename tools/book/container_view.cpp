@@ -1,4 +1,4 @@
-#include "inspect.h"
+#include "container_view.h"
 
 #include <cstdio>
 #include <filesystem>
