@@ -9,57 +9,33 @@
 // One-bit images store 0 for ink and 1 for paper. The PNGs are committed; run this again
 // (target orvanel-bitmaps) only to change them.
 #include <cairo.h>
-#include <zlib.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "resources/tools/one_bit_png.h"
+
 namespace {
 
-void Put32(std::string& s, uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) s.push_back(char((v >> shift) & 0xFF));
-}
-
-void Chunk(std::string& png, const char* type, const std::string& data) {
-    Put32(png, uint32_t(data.size()));
-    std::string body = std::string(type, 4) + data;
-    png += body;
-    Put32(png, uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size()))));
-}
-
-// A one-bit greyscale PNG of the surface: pixels darker than half are ink (0), others paper (1).
+// A one-bit PNG of the surface: pixels darker than half are ink (0), others paper (1).
 bool WriteOneBit(cairo_surface_t* s, const std::string& path) {
     cairo_surface_flush(s);
     int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
     int stride = cairo_image_surface_get_stride(s);
     const unsigned char* data = cairo_image_surface_get_data(s);
-    std::string png = "\x89PNG\r\n\x1a\n", ihdr, raw;
-    Put32(ihdr, uint32_t(w));
-    Put32(ihdr, uint32_t(h));
-    ihdr += std::string("\x01\x00\x00\x00\x00", 5);
-    Chunk(png, "IHDR", ihdr);
+    std::vector<std::vector<int>> rows(static_cast<size_t>(h),
+                                       std::vector<int>(static_cast<size_t>(w)));
     for (int y = 0; y < h; ++y) {
-        raw.push_back(0);
         auto* row = reinterpret_cast<const uint32_t*>(data + y * stride);
-        for (int x = 0; x < w; x += 8) {
-            int byte = 0;
-            for (int b = 0; b < 8 && x + b < w; ++b) {
-                uint32_t p = row[x + b];
-                int grey = int(((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF)) / 3;
-                if (grey >= 128) byte |= 0x80 >> b;
-            }
-            raw.push_back(char(byte));
+        for (int x = 0; x < w; ++x) {
+            uint32_t p = row[x];
+            int grey = int(((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF)) / 3;
+            rows[size_t(y)][size_t(x)] = grey >= 128 ? 1 : 0;
         }
     }
-    std::string packed(compressBound(uLong(raw.size())), '\0');
-    uLongf len = uLongf(packed.size());
-    compress2(reinterpret_cast<Bytef*>(packed.data()), &len,
-              reinterpret_cast<const Bytef*>(raw.data()), uLong(raw.size()), 9);
-    packed.resize(len);
-    Chunk(png, "IDAT", packed);
-    Chunk(png, "IEND", "");
+    std::string png = OneBitPng(rows);
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();

@@ -6,7 +6,7 @@
 #include "platform/gdi.h"
 #include "platform/resources.h"
 #include "platform/user.h"
-#include "png_writer.h"
+#include "resources/tools/one_bit_png.h"
 #include "support/headless.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
-// Writes small PNG files byte by byte, so tests can make one-bit images the way the resource
-// sources are stored.
+// One-bit greyscale PNG files, the form the program's monochrome bitmaps are stored in. Used by
+// the bitmap generator and by tests that make bitmaps of their own.
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "png_writer.h"
+#include "resources/tools/one_bit_png.h"
 
 #include <zlib.h>
 
@@ -37,8 +37,8 @@ std::string OneBitPng(const std::vector<std::vector<int>>& rows) {
     }
     std::string packed(compressBound(uLong(raw.size())), '\0');
     uLongf len = uLongf(packed.size());
-    compress(reinterpret_cast<Bytef*>(packed.data()), &len,
-             reinterpret_cast<const Bytef*>(raw.data()), uLong(raw.size()));
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &len,
+              reinterpret_cast<const Bytef*>(raw.data()), uLong(raw.size()), 9);
     packed.resize(len);
     Chunk(png, "IDAT", packed);
     Chunk(png, "IEND", "");
