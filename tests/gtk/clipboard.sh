@@ -4,6 +4,14 @@
 set -euo pipefail
 probe=$1
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# Waits until xclip, started in the background, owns the clipboard with the given target.
+wait_for_owner() {
+    for _ in $(seq 100); do
+        xclip -o -selection clipboard -t "$1" 2>/dev/null | grep -q "$2" && return 0
+        sleep 0.05
+    done
+    fail "xclip never took the clipboard ($1)"
+}
 
 if [ "${2:-}" = "--on-display" ]; then
     text=$'\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d line\nnext'
@@ -26,13 +34,13 @@ if [ "${2:-}" = "--on-display" ]; then
     rm -f /tmp/probe.$$
 
     printf 'from xclip \xd7\x90\nsecond' | xclip -i -selection clipboard &
-    sleep 0.3
+    wait_for_owner UTF8_STRING 'from xclip'
     got=$("$probe" paste text) || fail "the program found no text on the clipboard"
     want=$'from xclip \xd7\x90\r\nsecond'
     [ "$got" = "$want" ] || fail "text read by the program: expected [$want], actual [$got]"
 
     printf '{\\rtf1 hello}' | xclip -i -selection clipboard -t text/rtf &
-    sleep 0.3
+    wait_for_owner text/rtf 'hello'
     got=$("$probe" paste rtf) || fail "the program found no RTF on the clipboard"
     [ "$got" = '{\rtf1 hello}' ] || fail "RTF read by the program: expected [{\\rtf1 hello}], actual [$got]"
     echo "ok: text and RTF both ways"
