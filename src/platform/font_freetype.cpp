@@ -12,6 +12,7 @@
 
 #include "platform/font_engine.h"
 #include "platform/font_synthetic.h"
+#include "platform/short_buffer.h"
 #include "platform/unicode.h"
 
 namespace {
@@ -115,13 +116,8 @@ public:
     }
     void Draw(cairo_t* cr, int x, int baseline, const char16_t* units, int n,
               const int* penX) override {
-        cairo_glyph_t onStack[128];
-        std::vector<cairo_glyph_t> onHeap;
-        cairo_glyph_t* glyphs = onStack;
-        if (n > 128) {
-            onHeap.resize(size_t(n));
-            glyphs = onHeap.data();
-        }
+        ShortBuffer<cairo_glyph_t, 128> buffer{static_cast<size_t>(n)};
+        cairo_glyph_t* glyphs = buffer.data();
         for (int i = 0; i < n; ++i) {
             FT_UInt index = FT_Get_Char_Index(face_, units[i]);
             glyphs[i] = cairo_glyph_t{index, double(x + penX[i]), double(baseline)};

@@ -4,6 +4,7 @@
 
 #include "platform/gdi_internal.h"
 #include "platform/host/host.h"
+#include "platform/short_buffer.h"
 
 namespace {
 
@@ -36,13 +37,8 @@ void DrawRun(HDC hdc, int x, int y, const char16_t* text, int n, const RECT* cli
     }
     // Short runs (a character, a line) place their pens on the stack: drawing a pane allocates
     // nothing of its own.
-    int penOnStack[256];
-    std::vector<int> penOnHeap;
-    int* pen = penOnStack;
-    if (n > 256) {
-        penOnHeap.resize(size_t(n));
-        pen = penOnHeap.data();
-    }
+    ShortBuffer<int, 256> pens{static_cast<size_t>(n)};
+    int* pen = pens.data();
     int at = 0;
     for (int i = 0; i < n; ++i) {
         pen[i] = at;

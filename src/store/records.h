@@ -22,54 +22,9 @@ inline bool IsSeparatorStyle(uint8_t style) {
     return (style & 7) == 7;
 }
 
-// --- article layout -------------------------------------------------------------------------
-
-inline uint8_t ArticleRecordStyle(const uint8_t* record) {
-    return record[0];
-}
-inline uint8_t ArticleRecordIndent(const uint8_t* record) {
-    return record[1];
-}
-inline bool IsArticleListEnd(const uint8_t* record) {
-    return record[0] == 0;
-}
-inline const uint8_t* ArticleRecordText(const uint8_t* record) {
-    return record + 2;
-}
-inline size_t ArticleRecordTextLength(const uint8_t* record) {
-    return std::strlen(reinterpret_cast<const char*>(record + 2));
-}
-inline const uint8_t* NextArticleRecord(const uint8_t* record) {
-    return record + 2 + ArticleRecordTextLength(record) + 1;
-}
-
-// --- index layout ---------------------------------------------------------------------------
-
-inline uint16_t IndexRecordKey(const uint8_t* record) {
-    return static_cast<uint16_t>(record[0] | (record[1] << 8));
-}
-inline uint8_t IndexRecordStyle(const uint8_t* record) {
-    return record[2];
-}
-inline uint8_t IndexRecordIndent(const uint8_t* record) {
-    return record[3];
-}
-inline bool IsIndexListEnd(const uint8_t* record) {
-    return record[2] == 0;
-}
-inline const uint8_t* IndexRecordText(const uint8_t* record) {
-    return record + 4;
-}
-inline size_t IndexRecordTextLength(const uint8_t* record) {
-    return std::strlen(reinterpret_cast<const char*>(record + 4));
-}
-inline const uint8_t* NextIndexRecord(const uint8_t* record) {
-    return record + 4 + IndexRecordTextLength(record) + 1;
-}
-
 // --- either layout --------------------------------------------------------------------------
 
-inline size_t RecordHeaderSize(RecordLayout layout) {
+constexpr size_t RecordHeaderSize(RecordLayout layout) {
     return layout == RecordLayout::Article ? 2 : 4;
 }
 inline uint8_t RecordStyle(const uint8_t* record, RecordLayout layout) {
@@ -84,9 +39,38 @@ inline bool IsListEnd(const uint8_t* record, RecordLayout layout) {
 inline const uint8_t* RecordText(const uint8_t* record, RecordLayout layout) {
     return record + RecordHeaderSize(layout);
 }
+inline size_t RecordTextLength(const uint8_t* record, RecordLayout layout) {
+    return std::strlen(reinterpret_cast<const char*>(RecordText(record, layout)));
+}
 inline const uint8_t* NextRecord(const uint8_t* record, RecordLayout layout) {
-    const uint8_t* text = RecordText(record, layout);
-    return text + std::strlen(reinterpret_cast<const char*>(text)) + 1;
+    return RecordText(record, layout) + RecordTextLength(record, layout) + 1;
+}
+
+// --- article layout, for the text engine's loops ----------------------------------------------
+
+inline uint8_t ArticleRecordStyle(const uint8_t* record) {
+    return RecordStyle(record, RecordLayout::Article);
+}
+inline uint8_t ArticleRecordIndent(const uint8_t* record) {
+    return RecordIndent(record, RecordLayout::Article);
+}
+inline bool IsArticleListEnd(const uint8_t* record) {
+    return IsListEnd(record, RecordLayout::Article);
+}
+inline const uint8_t* ArticleRecordText(const uint8_t* record) {
+    return RecordText(record, RecordLayout::Article);
+}
+inline size_t ArticleRecordTextLength(const uint8_t* record) {
+    return RecordTextLength(record, RecordLayout::Article);
+}
+inline const uint8_t* NextArticleRecord(const uint8_t* record) {
+    return NextRecord(record, RecordLayout::Article);
+}
+
+// --- index layout: the EntryKey in front -------------------------------------------------------
+
+inline uint16_t IndexRecordKey(const uint8_t* record) {
+    return static_cast<uint16_t>(record[0] | (record[1] << 8));
 }
 
 // The outcome of checking a list of known size.

@@ -45,13 +45,7 @@ class ControlsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         gHeard.clear();
-        WNDCLASS wc{};
-        wc.lpfnWndProc = ParentProc;
-        wc.lpszClassName = u"Parent";
-        wc.hbrBackground = GetStockObject(WHITE_BRUSH);
-        RegisterClass(&wc);
-        parent = CreateWindowEx(0, u"Parent", u"", WS_VISIBLE, 0, 0, 240, 320, nullptr, nullptr,
-                                nullptr, nullptr);
+        parent = CreateWhiteWindow(u"Parent", ParentProc);
     }
     HWND Child(const char16_t* cls, DWORD style, int id, int x, int y, int w, int h,
                const char16_t* text = u"") {
@@ -338,12 +332,7 @@ LRESULT ScrollingProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 TEST_F(ControlsTest, WindowBarAppearsWithARangeAndTapsReachTheWindow) {
-    WNDCLASS wc{};
-    wc.lpfnWndProc = ScrollingProc;
-    wc.lpszClassName = u"Scrolling";
-    RegisterClass(&wc);
-    HWND w = CreateWindowEx(0, u"Scrolling", u"", WS_VISIBLE, 0, 0, 240, 320, nullptr, nullptr,
-                            nullptr, nullptr);
+    HWND w = CreateWhiteWindow(u"Scrolling", ScrollingProc);
     gHeard.clear();
     SCROLLINFO si{sizeof si, SIF_RANGE | SIF_POS, 0, 20, 0, 3, 0};
     EXPECT_EQ(SetScrollInfo(w, SB_VERT, &si, TRUE), 3);

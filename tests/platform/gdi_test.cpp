@@ -16,13 +16,7 @@ LRESULT PlainProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProc
 class GdiTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        WNDCLASS wc{};
-        wc.lpfnWndProc = PlainProc;
-        wc.lpszClassName = u"Canvas";
-        wc.hbrBackground = GetStockObject(WHITE_BRUSH);
-        RegisterClass(&wc);
-        window = CreateWindowEx(0, u"Canvas", u"", WS_VISIBLE, 0, 0, 240, 320, nullptr, nullptr,
-                                nullptr, nullptr);
+        window = CreateWhiteWindow(u"Canvas", PlainProc);
         screen.Settle();
         dc = GetDC(window);
     }

@@ -62,12 +62,7 @@ protected:
 
 // The bar at the bottom, 26 pixels high, no gutter, half and half, in a client of 240 x 294.
 TEST_F(ReaderTest, PanesAreLaidOutAsInTheWorkedExample) {
-    WNDCLASS wc{};
-    wc.lpfnWndProc = DefWindowProc;
-    wc.lpszClassName = u"Frame";
-    RegisterClass(&wc);
-    HWND frame = CreateWindowEx(0, u"Frame", u"", WS_VISIBLE, 0, 0, 240, 294, nullptr, nullptr,
-                                nullptr, nullptr);
+    HWND frame = CreateWhiteWindow(u"Frame", DefWindowProc, 240, 294);
     App.Lesson = 1;
     App.MenuBarOnBottom = 1;
     App.MenuBarHeight = 26;

@@ -33,17 +33,19 @@ TEST(Records, IndexWalkerReadsKeysLowByteFirst) {
     const Bytes list = {0x05, 0x80, 0xC9, 0x00, 0x61, 0x00,        // group 5, open and shown
                         0x1A, 0x40, 0x01, 0x02, 0x62, 0x63, 0x00,  // article 26, hidden, level 2
                         0,    0,    0,    0,    0};
+    constexpr RecordLayout kIndex = RecordLayout::Index;
     const uint8_t* r = list.data();
     EXPECT_EQ(IndexRecordKey(r), kGroupHeadingKey | 5);
-    EXPECT_EQ(IndexRecordStyle(r), 0xC9);
-    r = NextIndexRecord(r);
+    EXPECT_EQ(RecordStyle(r, kIndex), 0xC9);
+    r = NextRecord(r, kIndex);
+    EXPECT_EQ(r - list.data(), 6);
     EXPECT_EQ(IndexRecordKey(r), kArticleEntryKey | 26);
-    EXPECT_EQ(IndexRecordIndent(r), 2);
-    EXPECT_EQ(IndexRecordTextLength(r), 2u);
-    EXPECT_EQ(NextRecord(r, RecordLayout::Index), NextIndexRecord(r));
-    r = NextIndexRecord(r);
-    EXPECT_TRUE(IsIndexListEnd(r));
-    EXPECT_TRUE(IsListEnd(r, RecordLayout::Index));
+    EXPECT_EQ(RecordIndent(r, kIndex), 2);
+    EXPECT_EQ(RecordTextLength(r, kIndex), 2u);
+    EXPECT_EQ(RecordText(r, kIndex)[0], 0x62);
+    r = NextRecord(r, kIndex);
+    EXPECT_EQ(r - list.data(), 13);
+    EXPECT_TRUE(IsListEnd(r, kIndex));
 }
 
 TEST(Records, CheckFindsWhereAListLeavesItsBlock) {

@@ -63,3 +63,13 @@ void HeadlessScreen::Settle() {
         }
     }
 }
+
+HWND CreateWhiteWindow(const char16_t* className, WNDPROC proc, int w, int h) {
+    WNDCLASS wc{};
+    wc.lpfnWndProc = proc;
+    wc.lpszClassName = className;
+    wc.hbrBackground = GetStockObject(WHITE_BRUSH);
+    RegisterClass(&wc);
+    return CreateWindowEx(0, className, u"", WS_VISIBLE, 0, 0, w, h, nullptr, nullptr, nullptr,
+                          nullptr);
+}

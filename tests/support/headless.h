@@ -41,3 +41,7 @@ private:
     bool Idle();
     HeadlessHost host_;
 };
+
+// Registers a class with the given procedure and a white background, and creates a visible
+// top-level window of it at the top left of the screen, w × h.
+HWND CreateWhiteWindow(const char16_t* className, WNDPROC proc, int w = 240, int h = 320);

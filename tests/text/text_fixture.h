@@ -53,13 +53,7 @@ protected:
         ResetAppState();
         App.Font.FontAsciiBase = kUnicodeOutput;
         App.Flags = 0;
-        WNDCLASS wc{};
-        wc.lpfnWndProc = CanvasProc;
-        wc.lpszClassName = u"TextCanvas";
-        wc.hbrBackground = GetStockObject(WHITE_BRUSH);
-        RegisterClass(&wc);
-        window = CreateWindowEx(0, u"TextCanvas", u"", WS_VISIBLE, 0, 0, 240, 320, nullptr, nullptr,
-                                nullptr, nullptr);
+        window = CreateWhiteWindow(u"TextCanvas", CanvasProc);
         screen.Settle();
         dc = GetDC(window);
         font = FontRecord{};

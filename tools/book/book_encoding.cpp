@@ -290,6 +290,9 @@ bool IsNumberSeparator(char32_t c) {
     return c == U'.' || c == U',' || c == U':' || c == U'/' || c == U'+' || c == U'-';
 }
 
+// Brackets turn round when a right-to-left text is stored in display order. Unlike the reader's
+// Reverse, braces are left alone: "{" is not storable (byte 0x7B is a letter), so mirroring "}"
+// would change a punctuation mark into a letter.
 char32_t Mirrored(char32_t c) {
     switch (c) {
         case U'(':
