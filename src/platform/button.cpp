@@ -52,12 +52,14 @@ void Paint(HWND w) {
     SetBkMode(dc, TRANSPARENT);
     if (Kind(w) == BS_AUTORADIOBUTTON) {
         FillRect(dc, &r, GetStockObject(WHITE_BRUSH));
+        // A round button with a round dot when checked, as radio buttons look everywhere.
         int box = 11, top = (r.bottom - box) / 2;
         SelectObject(dc, GetStockObject(WHITE_BRUSH));
-        Rectangle(dc, 0, top, box, top + box);
+        SelectObject(dc, GetStockObject(BLACK_PEN));
+        Ellipse(dc, 0, top, box, top + box);
         if (s->check == BST_CHECKED) {
-            RECT dot{3, top + 3, box - 3, top + box - 3};
-            FillRect(dc, &dot, GetStockObject(BLACK_BRUSH));
+            SelectObject(dc, GetStockObject(BLACK_BRUSH));
+            Ellipse(dc, 3, top + 3, box - 3, top + box - 3);
         }
         RECT text{box + 4, 0, r.right, r.bottom};
         SetTextColor(dc, IsWindowEnabled(w) ? RGB(0, 0, 0) : RGB(128, 128, 128));

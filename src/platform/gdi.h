@@ -92,6 +92,9 @@ int GetDeviceCaps(HDC hdc, int index);
 
 // Shapes.
 BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom);
+// The ellipse inscribed in the rectangle (right and bottom excluded): outline with the pen,
+// inside with the brush.
+BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom);
 int FillRect(HDC hdc, const RECT* rect, HBRUSH brush);
 COLORREF GetPixel(HDC hdc, int x, int y);
 BOOL SetPixel(HDC hdc, int x, int y, COLORREF color);

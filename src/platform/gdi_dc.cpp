@@ -1,5 +1,6 @@
 // Device contexts: targets, state, shapes and bitmaps.
 #include <algorithm>
+#include <cstdint>
 #include <set>
 
 #include "platform/gdi_internal.h"
@@ -178,6 +179,41 @@ BOOL Rectangle(HDC hdc, int l, int t, int r, int b) {
     return TRUE;
 }
 
+// A pixel belongs to the ellipse when its centre lies inside it; it belongs to the outline when
+// one of its four neighbours does not. The shape is the same whichever way it is drawn, and a
+// circle drawn this way is symmetric in both axes.
+BOOL Ellipse(HDC hdc, int l, int t, int r, int b) {
+    cairo_t* cr = gdi::Begin(hdc);
+    if (!cr) return FALSE;
+    if (r < l) std::swap(l, r);
+    if (b < t) std::swap(t, b);
+    int w = r - l, h = b - t;
+    // In units of half pixels, so that every test is exact in integers: a pixel's centre is
+    // (2i + 1 - w, 2j + 1 - h) from the centre, and the radii are w and h.
+    auto inside = [&](int i, int j) {
+        if (i < 0 || j < 0 || i >= w || j >= h) return false;
+        int64_t u = 2 * i + 1 - w, v = 2 * j + 1 - h;
+        return u * u * int64_t(h) * h + v * v * int64_t(w) * w <= int64_t(w) * w * h * h;
+    };
+    bool brush = hdc->brush && !hdc->brush->hollow, pen = hdc->pen && !hdc->pen->hollow;
+    for (int pass = 0; pass < 2; ++pass) {
+        bool outline = pass == 1;
+        if (outline ? !pen : !brush) continue;
+        gdi::SetColor(cr, outline ? hdc->pen->color : hdc->brush->color);
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i) {
+                if (!inside(i, j)) continue;
+                bool edge = !inside(i - 1, j) || !inside(i + 1, j) || !inside(i, j - 1) ||
+                            !inside(i, j + 1);
+                if (edge == outline || (!outline && !pen)) cairo_rectangle(cr, l + i, t + j, 1, 1);
+            }
+        cairo_fill(cr);
+    }
+    cairo_destroy(cr);
+    Damaged();
+    return TRUE;
+}
+
 int FillRect(HDC hdc, const RECT* r, HBRUSH brush) {
     if (!r || !gdi::IsValidObject(brush) || brush->kind != GdiObject::Kind::Brush) return 0;
     cairo_t* cr = gdi::Begin(hdc);
@@ -229,17 +265,49 @@ BOOL MoveToEx(HDC hdc, int x, int y, POINT* old) {
     return TRUE;
 }
 
-// Horizontal and vertical lines only; the end point is not drawn.
+// A one-pixel line of any slope from the pen position, which the end point is not part of
+// (so a polyline draws each corner once). The pixels are those of the Bresenham walk from the
+// start, where a point of the ideal line exactly half way between two pixels takes the one
+// farther along; runs of pixels on one row or one column are filled as one rectangle.
 BOOL LineTo(HDC hdc, int x, int y) {
     cairo_t* cr = gdi::Begin(hdc);
     if (!cr) return FALSE;
     POINT p = hdc->penPos;
-    if (hdc->pen && !hdc->pen->hollow) {
+    if (hdc->pen && !hdc->pen->hollow && (p.x != x || p.y != y)) {
         gdi::SetColor(cr, hdc->pen->color);
-        if (p.y == y)
-            cairo_rectangle(cr, std::min<int>(p.x, x), y, std::abs(int(x - p.x)), 1);
-        else if (p.x == x)
-            cairo_rectangle(cr, x, std::min<int>(p.y, y), 1, std::abs(int(y - p.y)));
+        int x0 = int(p.x), y0 = int(p.y);
+        int dx = std::abs(x - x0), dy = std::abs(y - y0);
+        int sx = x > x0 ? 1 : -1, sy = y > y0 ? 1 : -1;
+        bool xMajor = dx >= dy;
+        int steps = xMajor ? dx : dy, minor = xMajor ? dy : dx;
+        // The run being collected: from (rx, ry), `length` pixels along the major axis.
+        int rx = x0, ry = y0, length = 0;
+        auto flush = [&] {
+            if (length == 0) return;
+            if (xMajor)
+                cairo_rectangle(cr, sx > 0 ? rx : rx - length + 1, ry, length, 1);
+            else
+                cairo_rectangle(cr, rx, sy > 0 ? ry : ry - length + 1, 1, length);
+        };
+        int cx = x0, cy = y0, error = 2 * minor - steps;
+        for (int i = 0; i < steps; ++i) {
+            ++length;
+            if (xMajor)
+                cx += sx;
+            else
+                cy += sy;
+            if (error >= 0) {
+                flush();
+                if (xMajor)
+                    cy += sy;
+                else
+                    cx += sx;
+                rx = cx, ry = cy, length = 0;
+                error -= 2 * steps;
+            }
+            error += 2 * minor;
+        }
+        flush();
         cairo_fill(cr);
     }
     cairo_destroy(cr);

@@ -81,11 +81,15 @@ SIZE Measure(HMENU menu, std::vector<RECT>* rows) {
     return SIZE{width, y + 1};
 }
 
-void PaintCheck(HDC dc, const RECT& row, bool radio) {
+// Draws the check mark or radio bullet of a checked item with the selected pen, in ink.
+void PaintCheck(HDC dc, const RECT& row, bool radio, COLORREF ink) {
     int cy = (row.top + row.bottom) / 2, cx = kCheckColumn / 2 + 1;
-    if (radio) {
-        RECT dot{cx - 2, cy - 2, cx + 3, cy + 3};
-        FillRect(dc, &dot, GetStockObject(BLACK_BRUSH));
+    if (radio) {  // a round bullet
+        HBRUSH brush = CreateSolidBrush(ink);
+        HGDIOBJ old = SelectObject(dc, brush);
+        Ellipse(dc, cx - 3, cy - 3, cx + 4, cy + 4);
+        SelectObject(dc, old);
+        DeleteObject(brush);
         return;
     }
     for (int d = 0; d < 2; ++d) {  // a check mark two pixels thick
@@ -121,7 +125,7 @@ void Paint(HWND w) {
         SetTextColor(dc, ink);
         HPEN pen = CreatePen(PS_SOLID, 0, ink);
         HGDIOBJ oldPen = SelectObject(dc, pen);
-        if (v.state & MFS_CHECKED) PaintCheck(dc, r, v.type & MFT_RADIOCHECK);
+        if (v.state & MFS_CHECKED) PaintCheck(dc, r, v.type & MFT_RADIOCHECK, ink);
         SelectObject(dc, oldPen);
         DeleteObject(pen);
         int y = r.top + (r.bottom - r.top - tm.tmHeight) / 2;

@@ -262,6 +262,36 @@ TEST_F(ControlsTest, AutoRadioButtonsCheckOnlyWithinTheirGroup) {
     EXPECT_EQ(Notifications(1005), (std::vector<WORD>{BN_CLICKED}));
 }
 
+// Radio buttons are round, 11 pixels across, with a round dot of 5 when checked.
+TEST_F(ControlsTest, AutoRadioButtonsAreRoundWithADotWhenChecked) {
+    HWND on = Child(u"BUTTON", BS_AUTORADIOBUTTON | WS_GROUP, 1004, 10, 20, 50, 11, u"224");
+    HWND off = Child(u"BUTTON", BS_AUTORADIOBUTTON, 1005, 10, 40, 50, 11, u"5D0");
+    SendMessage(on, BM_SETCHECK, BST_CHECKED, 0);
+    screen.Settle();
+    auto px = [&](int x, int y) { return screen.host().Pixel(x, y); };
+    for (int top : {20, 40}) {
+        // The circle: its box's corners stay white; its outline touches the box's sides in
+        // their middles, and rounds off one pixel in from the corners.
+        EXPECT_EQ(px(10, top), 0xFFFFFFu) << top;
+        EXPECT_EQ(px(20, top + 10), 0xFFFFFFu) << top;
+        EXPECT_EQ(px(11, top + 1), 0xFFFFFFu) << top;
+        EXPECT_EQ(px(15, top), 0u) << top;
+        EXPECT_EQ(px(10, top + 5), 0u) << top;
+        EXPECT_EQ(px(20, top + 5), 0u) << top;
+        EXPECT_EQ(px(15, top + 10), 0u) << top;
+        EXPECT_EQ(px(12, top + 1), 0u) << top;
+    }
+    // The dot: rows 3 to 7 of the box, without its own corners.
+    EXPECT_EQ(px(15, 25), 0u);
+    EXPECT_EQ(px(13, 24), 0u);
+    EXPECT_EQ(px(17, 26), 0u);
+    EXPECT_EQ(px(13, 23), 0xFFFFFFu);
+    EXPECT_EQ(px(15, 22), 0xFFFFFFu);
+    ASSERT_EQ(SendMessage(off, BM_GETCHECK, 0, 0), LRESULT(BST_UNCHECKED));
+    EXPECT_EQ(px(15, 45), 0xFFFFFFu) << "no dot when not checked";
+    EXPECT_EQ(px(13, 44), 0xFFFFFFu);
+}
+
 // --- SCROLLBAR and window scroll bars ---
 
 class ScrollBarTest : public ControlsTest {

@@ -51,6 +51,98 @@ TEST_F(GdiTest, RectangleIncludesLeftTopAndExcludesRightBottom) {
     DeleteObject(red);
 }
 
+// Lines of every slope, one pixel wide, with the end point left out.
+TEST_F(GdiTest, LinesOfAnySlopeLeaveOutTheirEndPoint) {
+    HPEN red = CreatePen(PS_SOLID, 0, RGB(255, 0, 0));
+    HGDIOBJ old = SelectObject(dc, red);
+    constexpr uint32_t kRed = 0xFF0000;
+    // A diagonal down to the right: (10,10) (11,11) (12,12) (13,13), not (14,14).
+    MoveToEx(dc, 10, 10, nullptr);
+    LineTo(dc, 14, 14);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(Px(10 + i, 10 + i), kRed) << i;
+    EXPECT_EQ(Px(14, 14), kWhite);
+    EXPECT_EQ(Px(11, 10), kWhite);
+    EXPECT_EQ(Px(10, 11), kWhite);
+    // Up to the left, from the start: (30,40) (29,39) (28,38), not (27,37).
+    MoveToEx(dc, 30, 40, nullptr);
+    LineTo(dc, 27, 37);
+    EXPECT_EQ(Px(30, 40), kRed);
+    EXPECT_EQ(Px(29, 39), kRed);
+    EXPECT_EQ(Px(28, 38), kRed);
+    EXPECT_EQ(Px(27, 37), kWhite);
+    // A shallow slope, 8 across and 2 down: two pixels on the first row, then steps of four,
+    // ending with two on the last row, each column drawn once.
+    MoveToEx(dc, 50, 10, nullptr);
+    LineTo(dc, 58, 12);
+    const int rowOf[8] = {10, 10, 11, 11, 11, 11, 12, 12};
+    for (int i = 0; i < 8; ++i) {
+        for (int y = 9; y <= 13; ++y)
+            EXPECT_EQ(Px(50 + i, y), y == rowOf[i] ? kRed : kWhite) << "column " << 50 + i;
+    }
+    EXPECT_EQ(Px(58, 12), kWhite);
+    // A steep one, 1 across and 4 up.
+    MoveToEx(dc, 70, 20, nullptr);
+    LineTo(dc, 71, 16);
+    EXPECT_EQ(Px(70, 20), kRed);
+    EXPECT_EQ(Px(70, 19), kRed);
+    EXPECT_EQ(Px(71, 18), kRed);
+    EXPECT_EQ(Px(71, 17), kRed);
+    EXPECT_EQ(Px(71, 16), kWhite);
+    EXPECT_EQ(Px(70, 18), kWhite);
+    // Horizontal and vertical lines as ever: left to right and top to bottom.
+    MoveToEx(dc, 80, 30, nullptr);
+    LineTo(dc, 90, 30);
+    LineTo(dc, 90, 35);
+    EXPECT_EQ(Px(80, 30), kRed);
+    EXPECT_EQ(Px(89, 30), kRed);
+    EXPECT_EQ(Px(90, 30), kRed) << "the corner, drawn by the second line";
+    EXPECT_EQ(Px(90, 34), kRed);
+    EXPECT_EQ(Px(90, 35), kWhite);
+    EXPECT_EQ(Px(85, 29), kWhite);
+    EXPECT_EQ(Px(85, 31), kWhite);
+    // A line to where the pen already is draws nothing and still moves nothing.
+    POINT at{};
+    MoveToEx(dc, 100, 100, nullptr);
+    LineTo(dc, 100, 100);
+    EXPECT_EQ(Px(100, 100), kWhite);
+    MoveToEx(dc, 0, 0, &at);
+    EXPECT_EQ(at.x, 100);
+    EXPECT_EQ(at.y, 100);
+    SelectObject(dc, old);
+    DeleteObject(red);
+}
+
+// An 11-pixel circle: round, outlined with the pen, filled with the brush, symmetric.
+TEST_F(GdiTest, EllipsesAreRoundOutlinedAndFilled) {
+    HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+    HGDIOBJ oldBrush = SelectObject(dc, blue);
+    Ellipse(dc, 20, 20, 31, 31);
+    // Rows from the top: 5, 7, 9, then five of 11, then 9, 7, 5 pixels wide.
+    const int half[11] = {2, 3, 4, 5, 5, 5, 5, 5, 4, 3, 2};
+    for (int j = 0; j < 11; ++j) {
+        EXPECT_EQ(Px(25 - half[j], 20 + j), kBlack) << "left end of row " << j;
+        EXPECT_EQ(Px(25 + half[j], 20 + j), kBlack) << "right end of row " << j;
+        EXPECT_EQ(Px(25 - half[j] - 1, 20 + j), kWhite) << "left of row " << j;
+        EXPECT_EQ(Px(25 + half[j] + 1, 20 + j), kWhite) << "right of row " << j;
+    }
+    EXPECT_EQ(Px(25, 20), kBlack);  // top and bottom of the outline
+    EXPECT_EQ(Px(25, 30), kBlack);
+    EXPECT_EQ(Px(25, 31), kWhite);
+    EXPECT_EQ(Px(25, 25), 0x0000FFu);  // the brush inside
+    EXPECT_EQ(Px(25, 21), 0x0000FFu);
+    EXPECT_EQ(Px(20, 20), kWhite);  // the corners of the box stay clear
+    EXPECT_EQ(Px(30, 30), kWhite);
+    // Without a pen the brush covers the whole shape.
+    SelectObject(dc, GetStockObject(NULL_PEN));
+    Ellipse(dc, 40, 20, 47, 27);
+    EXPECT_EQ(Px(43, 20), 0x0000FFu);
+    EXPECT_EQ(Px(40, 23), 0x0000FFu);
+    EXPECT_EQ(Px(40, 20), kWhite);
+    SelectObject(dc, GetStockObject(BLACK_PEN));
+    EXPECT_EQ(SelectObject(dc, oldBrush), blue);
+    DeleteObject(blue);
+}
+
 TEST_F(GdiTest, FillRectAndClippingToTheChildWindow) {
     HWND child = CreateWindowEx(0, u"Canvas", u"", WS_CHILD | WS_VISIBLE, 100, 100, 20, 20, window,
                                 nullptr, nullptr, nullptr);

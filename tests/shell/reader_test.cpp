@@ -21,6 +21,7 @@ namespace {
 
 class ReaderTest : public ShellTest {
 protected:
+    explicit ReaderTest(Fonts fonts = Fonts::Synthetic) : ShellTest(fonts) {}
     void SetUp() override {
         ShellTest::SetUp();
         RegisterProgramResources();
@@ -333,5 +334,106 @@ TEST_F(ReaderTest, TheWindowFollowsTheScreenSize) {
         EXPECT_EQ(App.BottomRect.bottom, 480);
     });
 }
+
+// The marks of checked menu items as a person sees them, with both font engines: the tick
+// beside "Reverse" once it is on, and the dot beside the bottom size in use. A snapshot of each
+// open menu is left in the test's working folder (menu_go_<engine>.png, menu_bottom_<engine>.png).
+class MenuMarksTest : public ReaderTest, public ::testing::WithParamInterface<Fonts> {
+protected:
+    MenuMarksTest() : ReaderTest(GetParam()) {}
+    std::string Engine() const { return GetParam() == Fonts::Real ? "real" : "synthetic"; }
+    // The screen point of a point in the open pop-up's client area.
+    POINT InPopup(int x, int y) {
+        POINT p{x, y};
+        ClientToScreen(OpenPopupMenuWindow(), &p);
+        return p;
+    }
+    bool Dark(int x, int y) {
+        POINT p = InPopup(x, y);
+        uint32_t c = screen.host().Pixel(p.x, p.y);
+        return ((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF) < 3 * 128;
+    }
+    // Dark pixels in the check column (14 pixels) of a pop-up row.
+    int DarkInCheckColumn(int top, int bottom) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 0; x < 14; ++x) n += Dark(x, y);
+        return n;
+    }
+    void TapBarButton(const char16_t* text) {
+        RECT r{};
+        ASSERT_TRUE(FindBarButton(App.MenuBar, text, &r)) << "no bar button";
+        screen.host().Tap((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }
+};
+
+TEST_P(MenuMarksTest, ReverseCarriesATickAndTheBottomSizeADot) {
+    // Rows of a pop-up: text height + 4 each, separators 7, from y = 1.
+    HDC mem = CreateCompatibleDC(nullptr);
+    TEXTMETRIC tm;
+    GetTextMetrics(mem, &tm);
+    DeleteDC(mem);
+    const int row = int(tm.tmHeight) + 4;
+    int step = 0;
+    screen.onIdle = [&] {
+        switch (step++) {
+            case 0:
+                Command(122);
+                TapBarButton(u"Go");
+                return true;
+            case 1: {  // "Go": About, Check For Updates, separator, Font, Reverse, ...
+                EXPECT_NE(OpenPopupMenuWindow(), nullptr);
+                if (!OpenPopupMenuWindow()) return false;
+                int top = 1 + 3 * row + 7, cy = top + row / 2, cx = 8;
+                // The tick: down from (cx-4, cy-1) to (cx-1, cy+2), up to (cx+4, cy-3), two
+                // pixels thick.
+                const POINT tick[] = {{-4, -1}, {-3, 0}, {-2, 1}, {-1, 2}, {0, 1},
+                                      {1, 0},   {2, -1}, {3, -2}, {4, -3}};
+                for (POINT p : tick) {
+                    EXPECT_TRUE(Dark(cx + p.x, cy + p.y)) << p.x << "," << p.y;
+                    EXPECT_TRUE(Dark(cx + p.x, cy + p.y + 1)) << p.x << "," << p.y + 1;
+                }
+                EXPECT_EQ(DarkInCheckColumn(top, top + row), 18);
+                EXPECT_EQ(DarkInCheckColumn(top - row, top), 0) << "Font is not checked";
+                UpdateWindow(OpenPopupMenuWindow());
+                EXPECT_TRUE(screen.host().SavePng("menu_go_" + Engine() + ".png"));
+                screen.host().Key(VK_ESCAPE);
+                return true;
+            }
+            case 2:
+                TapBarButton(u"Bottom");
+                return true;
+            case 3: {  // "Bottom": 1/4, 1/3, 1/2 (the size in use), ...
+                EXPECT_NE(OpenPopupMenuWindow(), nullptr);
+                if (!OpenPopupMenuWindow()) return false;
+                int top = 1 + 2 * row, cy = top + row / 2, cx = 8;
+                // A round dot seven pixels across.
+                for (POINT p : {POINT{0, 0}, POINT{-3, 0}, POINT{3, 0}, POINT{0, -3}, POINT{0, 3},
+                                POINT{-2, -2}, POINT{2, 2}})
+                    EXPECT_TRUE(Dark(cx + p.x, cy + p.y)) << p.x << "," << p.y;
+                EXPECT_FALSE(Dark(cx - 3, cy - 3));
+                EXPECT_FALSE(Dark(cx + 3, cy + 3));
+                EXPECT_EQ(DarkInCheckColumn(top, top + row), 37);
+                EXPECT_EQ(DarkInCheckColumn(1, top), 0) << "1/4 and 1/3 are not checked";
+                UpdateWindow(OpenPopupMenuWindow());
+                EXPECT_TRUE(screen.host().SavePng("menu_bottom_" + Engine() + ".png"));
+                screen.host().Key(VK_ESCAPE);
+                return true;
+            }
+            case 4:
+                PostMessage(App.MainWindow, WM_COMMAND, kCommandExit, 0);
+                return true;
+        }
+        return false;
+    };
+    ASSERT_EQ(ReaderMain(ProgramInstance(), nullptr, u"", SW_SHOW), 0);
+    EXPECT_EQ(step, 5);
+    EXPECT_TRUE(App.Flags & kReverseFlag);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothFontEngines, MenuMarksTest,
+                         ::testing::Values(Fonts::Synthetic, Fonts::Real), [](const auto& info) {
+                             return info.param == Fonts::Real ? "Real" : "Synthetic";
+                         });
 
 }  // namespace

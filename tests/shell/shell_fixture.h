@@ -18,6 +18,7 @@
 
 class ShellTest : public ::testing::Test {
 protected:
+    explicit ShellTest(Fonts fonts = Fonts::Synthetic) : screen(240, 320, fonts) {}
     void SetUp() override {
         dir = std::filesystem::temp_directory_path() /
               ("orvanel-shell-" + std::to_string(getpid()) + "-" +
