@@ -27,6 +27,7 @@ struct Button {
     std::u16string text;
     HMENU popup = nullptr;
     bool close = false;
+    bool hidden = false;  // it does not fit beside the close button: neither drawn nor tapped
     RECT rect{};
 };
 
@@ -51,21 +52,28 @@ BarState* StateOf(HWND w) {
     return static_cast<BarState*>(w->control);
 }
 
+// Buttons go from the left; the close button, when there is one, keeps the right end, and the
+// buttons that would reach under it give way to it.
 void Layout(HWND w) {
     BarState* s = StateOf(w);
     HDC dc = GetDC(w);
     RECT c = wm::ClientRectOf(w);
+    bool hasClose =
+        std::any_of(s->buttons.begin(), s->buttons.end(), [](const Button& b) { return b.close; });
+    int limit = hasClose ? c.right - c.bottom : c.right;
     int x = 0;
     for (Button& b : s->buttons) {
-        if (b.close) continue;
+        if (b.close) {
+            b.rect = RECT{c.right - c.bottom, 1, c.right - 1, c.bottom - 1};
+            continue;
+        }
         int width = (b.style & TBSTYLE_SEP) ? 6
                     : b.image >= 0          ? s->imageWidth + 8
                                             : MenuLabelWidth(dc, ParseMenuLabel(b.text).text) + 14;
         b.rect = RECT{x, 1, x + width, c.bottom - 1};
+        b.hidden = hasClose && b.rect.right > limit;
         x += width;
     }
-    for (Button& b : s->buttons)
-        if (b.close) b.rect = RECT{c.right - c.bottom, 1, c.right - 1, c.bottom - 1};
     ReleaseDC(w, dc);
     InvalidateRect(w, nullptr, FALSE);
 }
@@ -158,7 +166,7 @@ void Paint(HWND w) {
     GetTextMetrics(dc, &tm);
     for (size_t i = 0; i < s->buttons.size(); ++i) {
         const Button& b = s->buttons[i];
-        if (b.style & TBSTYLE_SEP) continue;
+        if ((b.style & TBSTYLE_SEP) || b.hidden) continue;
         bool down = int(i) == s->pressed && s->inside;
         if (down) FillRect(dc, &b.rect, GetStockObject(BLACK_BRUSH));
         SetTextColor(dc, !(b.state & TBSTATE_ENABLED) ? RGB(128, 128, 128)
@@ -189,7 +197,8 @@ void Paint(HWND w) {
 int ButtonAt(HWND w, int x, int y) {
     BarState* s = StateOf(w);
     for (size_t i = 0; i < s->buttons.size(); ++i)
-        if (!(s->buttons[i].style & TBSTYLE_SEP) && wm::Contains(s->buttons[i].rect, x, y))
+        if (!(s->buttons[i].style & TBSTYLE_SEP) && !s->buttons[i].hidden &&
+            wm::Contains(s->buttons[i].rect, x, y))
             return int(i);
     return -1;
 }

@@ -34,6 +34,9 @@ void CreateMenuBar(HWND window) {
     GetVersionEx(&version);
     if ((version.dwMajorVersion == 4 && version.dwMinorVersion >= 21) || version.dwMajorVersion > 4)
         App.MenuBarOnBottom = 1;
+    // Any other non-zero switch value means the shell bar too; the pane layout then reserves
+    // its height at the bottom.
+    if (App.MenuBarOnBottom != 0) App.MenuBarOnBottom = 1;
     if (App.MenuBarOnBottom == 0) {
         App.MenuBar = CommandBar_Create(App.Instance, window, 1);
         App.MenuBarHeight = CommandBar_Height(App.MenuBar);

@@ -76,7 +76,7 @@ int CreatePanes(HWND window) {
     HDC surface = GetDC(window);
     RECT r;
     GetClientRect(window, &r);
-    if (App.MenuBarOnBottom == 1)
+    if (App.MenuBarOnBottom != 0)
         r.bottom -= App.MenuBarHeight;
     else
         r.top += App.MenuBarHeight;

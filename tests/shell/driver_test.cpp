@@ -63,6 +63,12 @@ protected:
                                    "[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]\n"
                                 << values;
     }
+    // Writes a registry file with these start-up switches and no settings.
+    void StoreSwitches(const std::string& values) {
+        std::ofstream(registry) << "Windows Registry Editor Version 5.00\n\n"
+                                   "[HKEY_CURRENT_USER\\software\\Velmora]\n"
+                                << values;
+    }
     fs::path dir;
     std::string registry;
 };
@@ -211,6 +217,28 @@ TEST_F(DriverTest, ASecondStartEndsAtOnceAndBringsTheRunningReaderToTheFront) {
     for (int i = 0; i < 400 && states() < 2; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_NE(Read(out).find("\"inFront\":true"), std::string::npos) << Read(out);
+}
+
+// Full screen with the command bar: the close button at the bar's right end ends the reader as
+// Exit does, at any width; no tool button takes its taps. After the tap the script has no reader
+// left to ask for its state.
+TEST_F(DriverTest, TheFullScreenCloseButtonEndsTheReaderWithItsSettingsWritten) {
+    for (int width : {240, 320}) {
+        for (int x : {width - 26, width - 14, width - 2}) {
+            StoreSwitches("\"FullScreen\"=dword:00000001\n");
+            std::string screen = "--screen " + std::to_string(width) + "x320";
+            Result r = Run("command 109\ntap " + std::to_string(x) + " 12\nstate\n", screen);
+            EXPECT_EQ(r.code, 0) << width << " " << x;
+            EXPECT_EQ(r.out, "") << width << " " << x;
+            EXPECT_NE(Registry().find("\"Lesson\"=dword:00000003\n"), std::string::npos)
+                << width << " " << x << "\n"
+                << Registry();
+        }
+    }
+    // Just left of the button the tap is the bar's, and the reader goes on.
+    StoreSwitches("\"FullScreen\"=dword:00000001\n");
+    Result r = Run("tap 213 12\nstate\nquit\n");
+    EXPECT_NE(r.out.find("\"lesson\":1,"), std::string::npos) << r.out;
 }
 
 }  // namespace

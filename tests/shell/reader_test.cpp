@@ -335,6 +335,85 @@ TEST_F(ReaderTest, TheWindowFollowsTheScreenSize) {
     });
 }
 
+// Full screen with the command bar: the close button's X at the bar's right end, whatever the
+// screen's width, and a tap on it ends the reader as Exit does.
+class CloseButtonTest : public ReaderTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(CloseButtonTest, TheXIsDrawnAtTheRightEndAndATapOnItEnds) {
+    const int width = GetParam();
+    Store("", "\"FullScreen\"=dword:00000001\n");
+    constexpr uint32_t kFace = 0xD4D0C8;  // the bar's grey
+    bool checked = false;
+    screen.onIdle = [&] {
+        if (checked) return false;
+        checked = true;
+        screen.host().Resize(width, 320);
+        screen.Settle();
+        Command(109);  // so that the stored article shows what was written
+        EXPECT_EQ(App.MenuBarOnBottom, 0);
+        RECT bar;
+        GetWindowRect(App.MenuBar, &bar);
+        EXPECT_EQ(bar.right, width);
+        EXPECT_EQ(bar.bottom - bar.top, 26);
+        // The button is the bar's last 26 pixels less one; its X is two 10-pixel diagonals, two
+        // pixels thick, centred at (cx, 13).
+        int cx = (width - 26 + width - 1) / 2;
+        for (int k = 0; k < 10; ++k) {
+            EXPECT_EQ(screen.host().Pixel(cx - 5 + k, 8 + k), 0u) << "\\ at " << k;
+            EXPECT_EQ(screen.host().Pixel(cx + 4 - k, 8 + k), 0u) << "/ at " << k;
+        }
+        EXPECT_EQ(screen.host().Pixel(cx, 7), kFace);
+        EXPECT_EQ(screen.host().Pixel(cx - 6, 12), kFace);
+        // Nothing else is drawn in the button: no tool button reaches under it.
+        for (int x = width - 26; x < width - 1; ++x) {
+            EXPECT_EQ(screen.host().Pixel(x, 3), kFace) << x;
+            EXPECT_EQ(screen.host().Pixel(x, 22), kFace) << x;
+        }
+        EXPECT_TRUE(screen.host().SavePng("close_" + std::to_string(width) + ".png"));
+        // Its leftmost pixel column closes the reader as well as its middle would.
+        screen.host().Tap(width - 26, 12);
+        return true;
+    };
+    ASSERT_EQ(ReaderMain(ProgramInstance(), nullptr, u"", SW_SHOW), 0);
+    EXPECT_TRUE(checked);
+    EXPECT_FALSE(IsWindow(App.MainWindow));
+    EXPECT_TRUE(Has("\"Lesson\"=dword:00000003"));
+    EXPECT_TRUE(Has("\"Flags\"=dword:d1140040"));
+}
+
+INSTANTIATE_TEST_SUITE_P(ScreenWidths, CloseButtonTest, ::testing::Values(240, 320));
+
+// Any non-zero "MenuBarOnBottom" puts the shell bar at the bottom and the panes above it, as 1
+// does: the panes start at the top of the window and the bottom section ends at the bar.
+class MenuBarOnBottomTest : public ReaderTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MenuBarOnBottomTest, EveryNonZeroValuePutsTheBarBelowThePanes) {
+    Store("", std::string("\"MenuBarOnBottom\"=") + GetParam() + "\n");
+    Run([&] {
+        EXPECT_EQ(App.MenuBarOnBottom, 1);
+        RECT bar;
+        GetWindowRect(App.MenuBar, &bar);
+        EXPECT_EQ(bar.bottom, 320);
+        EXPECT_EQ(bar.top, 320 - App.MenuBarHeight);
+        EXPECT_EQ(Top()->top, 0);
+        EXPECT_EQ(App.BottomRect.bottom, bar.top);
+        EXPECT_EQ(Bottom()->top + Bottom()->height, bar.top);
+        // The top pane's text reaches its first row; the pale bottom section ends right above
+        // the bar.
+        bool inkOnTop = false;
+        for (int y = 0; y < 20 && !inkOnTop; ++y)
+            for (int x = 0; x < Top()->width && !inkOnTop; ++x)
+                inkOnTop = screen.host().Pixel(x, y) != 0xFFFFFFu;
+        EXPECT_TRUE(inkOnTop) << "the top strip is empty";
+        EXPECT_EQ(screen.host().Pixel(2, bar.top - 1), 0xEEFFFFu);
+        EXPECT_TRUE(screen.host().SavePng("menubar_on_bottom.png"));
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(SwitchValues, MenuBarOnBottomTest,
+                         ::testing::Values("dword:00000001", "dword:00000002", "dword:ffffffff",
+                                           "\"7\""));
+
 // The marks of checked menu items as a person sees them, with both font engines: the tick
 // beside "Reverse" once it is on, and the dot beside the bottom size in use. A snapshot of each
 // open menu is left in the test's working folder (menu_go_<engine>.png, menu_bottom_<engine>.png).
