@@ -94,9 +94,10 @@ int32_t ReadNumber(const char16_t* keyPath, const char16_t* name, int32_t fallba
     RegCloseKey(key);
     if (!block) return fallback;
     // Each unit adds (unit - '0') after multiplying by ten, digits or not, wrapping in 32 bits.
-    // The block is zero-filled past the data, so the text always ends at a NUL inside it.
+    // The text ends at its NUL or with the last whole UTF-16 unit of the data: a lone byte
+    // left over at the end is not a character.
     uint32_t value = 0;
-    for (size_t i = 0; i + 1 < size_t(got) * 2 + 2; i += 2) {
+    for (size_t i = 0; i + 1 < size_t(got); i += 2) {
         char16_t c = char16_t(block[i] | (block[i + 1] << 8));
         if (c == 0) break;
         value = value * 10u + (uint32_t(c) - 48u);

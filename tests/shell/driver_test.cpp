@@ -241,4 +241,11 @@ TEST_F(DriverTest, TheFullScreenCloseButtonEndsTheReaderWithItsSettingsWritten) 
     EXPECT_NE(r.out.find("\"lesson\":1,"), std::string::npos) << r.out;
 }
 
+TEST_F(DriverTest, ALessonStoredAsTextWithALoneTrailingByteCountsWholeUnitsOnly) {
+    StoreRegistry("\"Lesson\"=hex(1):33,00,32\n");
+    Result r = Run("state\n");
+    EXPECT_NE(r.out.find("\"lesson\":3,"), std::string::npos) << r.out;
+    EXPECT_NE(Registry().find("\"Lesson\"=dword:00000003\n"), std::string::npos);
+}
+
 }  // namespace

@@ -15,12 +15,18 @@ namespace {
 using SettingsTest = ShellTest;
 
 TEST_F(SettingsTest, TheNumberReaderTakesDwordsAndDecimalTextDigitsUnchecked) {
-    Store("\"A\"=dword:fffffffe\n\"B\"=\"12\"\n\"C\"=\"\"\n\"D\"=\"1a\"\n\"E\"=hex:37\n");
+    Store(
+        "\"A\"=dword:fffffffe\n\"B\"=\"12\"\n\"C\"=\"\"\n\"D\"=\"1a\"\n\"E\"=hex:37,00\n"
+        "\"F\"=hex(1):33,00,32\n\"G\"=hex:37\n\"H\"=hex(1):31,00,32,00\n");
     EXPECT_EQ(ReadSetting(u"A", 5), -2);
     EXPECT_EQ(ReadSetting(u"B", 5), 12);
     EXPECT_EQ(ReadSetting(u"C", 5), 0);
     EXPECT_EQ(ReadSetting(u"D", 5), 59);  // 1 * 10 + ('a' - '0')
     EXPECT_EQ(ReadSetting(u"E", 5), 7);   // byte data read as text: the unit 0x0037
+    // Only whole UTF-16 units count: a lone byte at the end of the data is not a character.
+    EXPECT_EQ(ReadSetting(u"F", 5), 3);
+    EXPECT_EQ(ReadSetting(u"G", 5), 0);
+    EXPECT_EQ(ReadSetting(u"H", 5), 12);  // without a NUL, up to the end of the data
     EXPECT_EQ(ReadSetting(u"Missing", 5), 5);
     EXPECT_EQ(ReadNumber(u"Software\\Nobody", u"A", 9), 9);
 }
