@@ -6,6 +6,15 @@
 #include "store/record_list.h"
 #include "text/layout.h"
 
+uint8_t* LoadArticleList(int article) {
+    uint8_t* list = LoadRecordList(article);
+    if (list && !IsLayoutableArticle(list)) {
+        HeapFreeBlock(list);
+        return nullptr;
+    }
+    return list;
+}
+
 void SelectLesson(int article) {
     if (article == 0) {
         if (App.Lesson == 0) {
@@ -22,7 +31,7 @@ int GoToArticle(HWND window, uint32_t article) {
     uint16_t lesson = App.Lesson;
     uint32_t flags = App.Flags;
     if (article != kReloadArticle) SelectLesson(int(article));
-    uint8_t* list = LoadRecordList(App.Lesson);
+    uint8_t* list = LoadArticleList(App.Lesson);
     if (!list) {
         App.Lesson = lesson;
         App.Flags = flags;
@@ -50,7 +59,7 @@ int StepArticle(HWND window, int delta) {
 }
 
 int LoadBottomArticle(HWND window) {
-    uint8_t* list = LoadRecordList(App.Lesson + 1);
+    uint8_t* list = LoadArticleList(App.Lesson + 1);
     if (!list) return MessageBox(window, u"Resource not found", u"Error", MB_ICONEXCLAMATION);
     if (!App.BottomPane) {
         HeapFreeBlock(list);

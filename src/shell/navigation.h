@@ -8,6 +8,10 @@
 // changed `Lesson` itself).
 constexpr uint32_t kReloadArticle = 0xF4FFF500;
 
+// The article's RecordList when the pane layout takes it; nullptr when the article is missing,
+// and also when the layout would refuse its list (the list is then freed), so that such an
+// article is treated as a missing one.
+uint8_t* LoadArticleList(int article);
 // Makes an article the current one. With 0: article 1 when none is current yet.
 void SelectLesson(int article);
 // 0 on success, 1 when the article could not be loaded (the former article stays).

@@ -105,7 +105,7 @@ int CreatePanes(HWND window) {
         if (!App.BottomPane) ReleaseDC(window, surface);
         return 1;
     }
-    uint8_t* list = LoadRecordList(App.Lesson);
+    uint8_t* list = LoadArticleList(App.Lesson);
     if (!list) {
         MessageBox(window, u"Resource not found", u"Error", MB_ICONEXCLAMATION);
         return 0;

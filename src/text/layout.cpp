@@ -248,6 +248,10 @@ TextPane* CreateTextPane(HDC surface, const RECT* rect, const FontRecord* font, 
     return pane;
 }
 
+bool IsLayoutableArticle(const uint8_t* list) {
+    return list[0] != 0 && (IsSeparatorStyle(list[0]) || list[2] != 0);
+}
+
 uint16_t LayoutText(TextPane* pane, uint8_t* list, bool releasePrevious) {
     if (!pane) return kLayoutNoPane;
     pane->rowCount = 0;
@@ -258,7 +262,7 @@ uint16_t LayoutText(TextPane* pane, uint8_t* list, bool releasePrevious) {
         if (releasePrevious) ReleaseText(pane);
         return kLayoutNoList;
     }
-    if (list[0] == 0 || (!IsSeparatorStyle(list[0]) && list[2] == 0)) return kLayoutBadList;
+    if (!IsLayoutableArticle(list)) return kLayoutBadList;
     // Laying the shown list out again with release must not free it.
     if (releasePrevious && pane->text != list) ReleaseText(pane);
     if (!pane->lines || pane->capacity == 0) {

@@ -28,6 +28,10 @@ TextPane* CreateTextPane(HDC surface, const RECT* rect, const FontRecord* font, 
 // taken), kLayoutNoMemory or kLayoutNoPane.
 uint16_t LayoutText(TextPane* pane, uint8_t* list, bool releasePrevious);
 
+// Whether LayoutText takes the article list: false (kLayoutBadList) when the list ends at once
+// or its first record is a text record with no text.
+bool IsLayoutableArticle(const uint8_t* list);
+
 // Sets the pane's text area size and lays the text out again; -1 without pane, kResizeEmpty for
 // a width or height of 0 or less (nothing changes), else the LayoutText code.
 int ResizePane(TextPane* pane, int width, int height);

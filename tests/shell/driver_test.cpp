@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -72,6 +73,26 @@ protected:
     fs::path dir;
     std::string registry;
 };
+
+// A book container holding `list` as its expanded RecordList, stored with literal tokens only.
+std::string Container(const std::vector<uint8_t>& list, unsigned number) {
+    std::string stream;
+    for (uint8_t b : list) {
+        if ((b >= 0x01 && b <= 0x08) || b >= 0x80) stream += '\x01';  // a run of one byte
+        stream += char(b);
+    }
+    std::string c;
+    auto be16 = [&](size_t v) {
+        c += char((v >> 8) & 0xFF);
+        c += char(v & 0xFF);
+    };
+    be16(stream.size() + 8);  // the body: two lengths, the stream and four zero bytes
+    be16(number);
+    be16(number);
+    be16(stream.size());
+    be16(list.size());
+    return c + stream + std::string(4, '\0');
+}
 
 // PNG width and height from the IHDR chunk.
 std::pair<int, int> PngSize(const std::string& png) {
@@ -246,6 +267,51 @@ TEST_F(DriverTest, ALessonStoredAsTextWithALoneTrailingByteCountsWholeUnitsOnly)
     Result r = Run("state\n");
     EXPECT_NE(r.out.find("\"lesson\":3,"), std::string::npos) << r.out;
     EXPECT_NE(Registry().find("\"Lesson\"=dword:00000003\n"), std::string::npos);
+}
+
+// Articles whose list the layout refuses (an empty first record, or the end at once) are treated
+// as missing ones: the former article stays, shown and scrollable, with the messages a missing
+// article gives. Under the sanitizer build the exit code also says that nothing leaked.
+TEST_F(DriverTest, ArticlesTheLayoutRefusesAreTreatedAsMissing) {
+    fs::path book = dir / "book";
+    fs::copy(ORVANEL_BOOK_CONTAINERS, book);
+    const std::vector<uint8_t> emptyFirst = {0x01, 0x00, 0x00, 0x01, 0x00, 'a', 'b', 0x00, 0x00};
+    const std::vector<uint8_t> endAtOnce = {0x00};
+    std::string a = (dir / "a.png").string(), b = (dir / "b.png").string();
+    for (const auto& list : {emptyFirst, endAtOnce}) {
+        std::ofstream(book / "1003.bin", std::ios::binary) << Container(list, 3);
+        // Next from 1 stays on 1, silently; the screen is what it was, and the top pane still
+        // scrolls.
+        Result r = Run("shot " + a + "\ncommand 109\nstate\nshot " + b + "\nkey PageDown\nstate\n",
+                       "--book " + book.string());
+        EXPECT_EQ(r.code, 0) << r.out << Read(dir / "stderr.txt");
+        size_t second = r.out.find('\n');
+        ASSERT_NE(second, std::string::npos) << r.out;
+        std::string before = r.out.substr(0, second), after = r.out.substr(second + 1);
+        EXPECT_NE(before.find("\"lesson\":1,\"activePane\":\"top\",\"topFirstRow\":0,"),
+                  std::string::npos)
+            << before;
+        EXPECT_NE(before.find("\"messageBox\":null"), std::string::npos) << before;
+        EXPECT_EQ(Read(a), Read(b)) << "the screen changed";
+        EXPECT_NE(after.find("\"lesson\":1,"), std::string::npos) << after;
+        EXPECT_EQ(after.find("\"topFirstRow\":0,"), std::string::npos) << after;
+        EXPECT_NE(Registry().find("\"Lesson\"=dword:00000001\n"), std::string::npos);
+
+        // Stored as the current article, it is reported at start as a missing one is.
+        StoreRegistry("\"Lesson\"=dword:00000003\n");
+        r = Run("state\nbutton OK\nstate\n", "--book " + book.string());
+        EXPECT_EQ(r.code, 0) << Read(dir / "stderr.txt");
+        EXPECT_NE(r.out.find("\"text\":\"Resource not found\""), std::string::npos) << r.out;
+        fs::remove(registry);
+    }
+    // A refused companion: "Resource not found" for the bottom pane, and the top one moves on.
+    fs::copy(fs::path(ORVANEL_BOOK_CONTAINERS) / "1003.bin", book / "1003.bin",
+             fs::copy_options::overwrite_existing);
+    std::ofstream(book / "1004.bin", std::ios::binary) << Container(emptyFirst, 4);
+    Result r = Run("command 109\nstate\nbutton OK\nstate\n", "--book " + book.string());
+    EXPECT_EQ(r.code, 0) << Read(dir / "stderr.txt");
+    EXPECT_NE(r.out.find("\"lesson\":3,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"text\":\"Resource not found\""), std::string::npos) << r.out;
 }
 
 }  // namespace
