@@ -5,8 +5,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <sstream>
 
+#include "book_encoding.h"
+#include "index/choose_article.h"
 #include "platform/heap.h"
 #include "platform/host/host_headless.h"
 #include "platform/screen_query.h"
@@ -15,6 +18,7 @@
 #include "platform/unicode.h"
 #include "platform/user.h"
 #include "shell/app_state.h"
+#include "shell/menu_bar.h"
 #include "shell/reader_main.h"
 #include "text/text_pane.h"
 
@@ -85,6 +89,52 @@ std::string Json(const std::u16string& s) {
 
 std::string FirstRow(const TextPane* pane) {
     return pane ? std::to_string(pane->firstRow) : "null";
+}
+
+// The command ids of the checked items of a menu and its pop-ups.
+void CollectChecked(HMENU menu, std::set<UINT>& ids) {
+    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+        MENUITEMINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU;
+        if (!GetMenuItemInfo(menu, UINT(i), TRUE, &info)) continue;
+        if (info.hSubMenu)
+            CollectChecked(info.hSubMenu, ids);
+        else if (info.fState & MFS_CHECKED)
+            ids.insert(info.wID);
+    }
+}
+
+// The open Choose Article view as one JSON line: its scroll numbers and its shown lines, each
+// with its text in reading order and where it is on the screen (y only when it is painted).
+std::string DescribeOutline() {
+    const IndexView* view = OpenIndexView();
+    if (!view) return "null";
+    POINT origin{0, 0};
+    ClientToScreen(ChooseArticleDialog.window, &origin);
+    std::string s = "{\"firstRow\":" + std::to_string(view->firstRow);
+    s += ",\"rowCount\":" + std::to_string(view->rowCount);
+    s += ",\"maxFirstRow\":" + std::to_string(view->maxFirstRow);
+    s += ",\"rowsPainted\":" + std::to_string(view->rowsPainted);
+    s += ",\"lines\":[";
+    bool first = true;
+    for (int i = 0; view->lines && view->list && view->lines[i].flags != 0; ++i) {
+        const IndexLine& line = view->lines[i];
+        if (!(line.flags & kIndexShown)) continue;
+        std::u32string text =
+            DecodeBookText(view->list + line.offset, line.count, StoredOrder::Display);
+        int32_t y = PaintedIndexLineTop(view, i);
+        s += first ? "{" : ",{";
+        first = false;
+        s += "\"key\":" + std::to_string(line.key);
+        s += ",\"open\":" + std::string((line.flags & kIndexOpen) ? "true" : "false");
+        s += ",\"text\":" + Json(Utf8ToUtf16(EncodeUtf8(text)));
+        s += ",\"x\":" + std::to_string(origin.x + line.x);
+        s += ",\"y\":" + (y < 0 ? std::string("null") : std::to_string(origin.y + y));
+        s += ",\"width\":" + std::to_string(line.width);
+        s += ",\"height\":" + std::to_string(line.height) + "}";
+    }
+    return s + "]}";
 }
 
 }  // namespace
@@ -268,6 +318,12 @@ bool ScriptDriver::Run(const std::string& raw) {
         PrintState();
         return false;
     }
+    if (cmd == "outline") {
+        std::string line = DescribeOutline() + "\n";
+        std::fputs(line.c_str(), stdout);
+        std::fflush(stdout);
+        return false;
+    }
     if (cmd == "focus") {
         host_.SetDesktopFocus(rest != "off");
         return true;
@@ -325,7 +381,13 @@ void ScriptDriver::PrintState() {
     // The last web address the program asked the shell to open.
     s += ",\"lastOpened\":" +
          (host_.lastOpened().empty() ? std::string("null") : Json(Utf8ToUtf16(host_.lastOpened())));
-    s += "}\n";
+    // The checked items of the real menus: Bookmark, Reverse and the bottom size.
+    std::set<UINT> checked;
+    CollectChecked(GoMenu(), checked);
+    CollectChecked(BottomMenu(), checked);
+    s += ",\"checked\":[";
+    for (UINT id : checked) s += (id == *checked.begin() ? "" : ",") + std::to_string(id);
+    s += "]}\n";
     std::fputs(s.c_str(), stdout);
     std::fflush(stdout);
 }

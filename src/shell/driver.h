@@ -12,7 +12,12 @@
 //   shot FILE.png     the screen as a PNG
 //   state             one JSON line on standard output: lesson, activePane, topFirstRow,
 //                     bottomFirstRow, bottomSection, flags, bookmarks, searchString (hex),
-//                     dialog, messageBox, inFront, lastOpened
+//                     dialog, messageBox, inFront, lastOpened, checked (the command ids of
+//                     the checked menu items)
+//   outline           one JSON line: the open Choose Article view's firstRow, rowCount,
+//                     maxFirstRow, rowsPainted and shown lines (key, open, text in reading
+//                     order, x, y, width, height in screen pixels; y null when not painted),
+//                     or null when the dialog is not open
 //   focus on|off      the desktop gives or takes the program's focus
 //   resize W H        the screen changes size
 //   failalloc N       the N-th heap allocation from now fails

@@ -2,6 +2,8 @@
 // command table behind the "Go" and "Bottom" menus and the tool buttons.
 #include "shell/main_window.h"
 
+#include "bookmarks/bookmarks.h"
+#include "index/choose_article.h"
 #include "platform/controls.h"
 #include "platform/gdi.h"
 #include "platform/shell_services.h"
@@ -116,6 +118,13 @@ void OnWheel(HWND window, WPARAM wp, LPARAM lp) {
         SendMessage(window, WM_VSCROLL, code, LPARAM(bar));
 }
 
+// Runs the Choose Article dialog and goes to the article chosen there, unless it is the current
+// one (OK) or none (Cancel).
+void ChooseAndGo(HWND window) {
+    uint16_t chosen = ChooseArticle(App.Instance, window, App.Lesson, &App.Font);
+    if (chosen > 0 && chosen != App.Lesson) GoToArticle(window, chosen);
+}
+
 void ChooseBottomSize(HWND window, int command) {
     int code = command - 400;
     if (code == App.BottomSection) return;
@@ -147,15 +156,18 @@ int HandleCommand(HWND window, int command) {
         case 423:
         case 434: ChooseBottomSize(window, command); return 0;
         case kCommandExit: DestroyWindow(window); return 0;
+        case kCommandChooseArticle:
+        case kCommandChooseArticleToo: ChooseAndGo(window); return 0;
+        case kCommandBookmark:
+            ToggleBookmark(IsBookmarked());
+            UpdateBookmarkCheck(1);
+            return 0;
         // FIXME: these commands act once their subsystems exist: About (40004), Check For
-        // Updates (129), Font (40006), Index (119 and 107), Bookmark (123), Search (116),
-        // Search Again (117), Copy (40007) and Append to ClipBoard (40009).
+        // Updates (129), Font (40006), Search (116), Search Again (117), Copy (40007) and Append
+        // to ClipBoard (40009).
         case 40004:
         case 129:
         case 40006:
-        case 119:
-        case 107:
-        case 123:
         case 116:
         case 117:
         case 40007:
@@ -174,7 +186,7 @@ LRESULT MainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
                         (SetMenuCheck(GoMenu(), 1, kCommandReverse, App.Flags & kReverseFlag)
                              ? kReverseFlag
                              : 0);
-            // FIXME: UpdateBookmarkCheck runs here once bookmarks exist.
+            UpdateBookmarkCheck(1);
             return 0;
         case WM_DESTROY:
             if (App.TopPane) ReleaseDC(window, App.TopPane->surface);

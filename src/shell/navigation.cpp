@@ -1,5 +1,6 @@
 #include "shell/navigation.h"
 
+#include "bookmarks/bookmarks.h"
 #include "platform/heap.h"
 #include "shell/app_state.h"
 #include "shell/panes.h"
@@ -45,7 +46,7 @@ int GoToArticle(HWND window, uint32_t article) {
     }
     if (article != kReloadArticle) LoadBottomArticle(window);
     RepaintPanes(window, kPaintAll);
-    // FIXME: the Bookmark item's check mark follows the article here once bookmarks exist.
+    UpdateBookmarkCheck(1);
     return 0;
 }
 

@@ -10,6 +10,8 @@ constexpr char16_t kMainTitle[] = u"Orvanel";
 constexpr WORD kAcceleratorTableId = 3;
 constexpr WORD kMainIconId = 101;
 constexpr int kCommandChooseArticle = 119;
+// Acts as 119; no menu item carries it, but it is accepted from outside.
+constexpr int kCommandChooseArticleToo = 107;
 constexpr int kCommandExit = 40005;
 
 int ReaderMain(HINSTANCE instance, HINSTANCE previous, const char16_t* commandLine, int show);

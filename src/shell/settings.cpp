@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "bookmarks/bookmarks.h"
 #include "platform/gdi.h"
 #include "platform/heap.h"
 #include "platform/registry.h"
@@ -186,8 +187,7 @@ void LoadSettings() {
     for (int i = 0; i < 3; ++i) App.MarkerBitmaps[i] = LoadBitmap(App.Instance, WORD(201 + i));
     App.BottomSection = ReadSetting(u"BottomSection", kDefaultBottomSection);
     App.BottomSectionLastPosition = uint16_t(ReadSetting(u"BottomSectionLastPosition", 0));
-    // FIXME: the bookmark list ("Bookmarks") is loaded here once the bookmarks subsystem
-    // exists; until then the stored value is neither read nor written.
+    LoadBookmarks();
     gSettingsLoaded = true;
 }
 
@@ -216,7 +216,11 @@ void ShutdownSave() {
         App.BottomPane = nullptr;
     }
     App.ActivePane = nullptr;
-    // FIXME: SaveBookmarks and FreeBookmarks run here once the bookmarks subsystem exists.
+    if (gSettingsLoaded) SaveBookmarks();
+    FreeBookmarks();
+    // Everything is written once. A second shutdown (the window destroyed after the heap ran
+    // out) would otherwise write the bookmarks again from the list freed just now, as none.
+    gSettingsLoaded = false;
     PostQuitMessage(0);
 }
 
