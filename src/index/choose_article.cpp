@@ -213,7 +213,11 @@ void UpdateIndexScrollBar() {
     if (!view || !IsWindow(S().window)) return;
     SCROLLINFO info{};
     info.cbSize = sizeof info;
-    info.fMask = SIF_RANGE | SIF_POS;
+    // The bar stays (disabled) when there is nothing to scroll. A bar that came and went would
+    // change the client width, and the relayout that follows starts from the stored outline:
+    // closing a group that the stored index has open, so that everything fits, would open it
+    // again at once.
+    info.fMask = SIF_RANGE | SIF_POS | SIF_DISABLENOSCROLL;
     info.nMin = 0;
     info.nMax = view->maxFirstRow;
     info.nPage = 0;

@@ -8,16 +8,22 @@ namespace {
 unsigned gAllocations = 0;
 unsigned gFailFrom = 0;  // absolute allocation number of the first failure, 0 = none
 unsigned gFailCount = 0;
+long gInUse = 0;  // blocks handed out and not yet released
 }  // namespace
 
 void* HeapAllocBlock(size_t size) {
     ++gAllocations;
     if (gFailFrom != 0 && gAllocations >= gFailFrom && gAllocations < gFailFrom + gFailCount)
         return nullptr;
-    return std::malloc(size == 0 ? 1 : size);
+    void* block = std::malloc(size == 0 ? 1 : size);
+    if (block) ++gInUse;
+    return block;
 }
 
-void HeapFreeBlock(void* block) { std::free(block); }
+void HeapFreeBlock(void* block) {
+    if (block) --gInUse;
+    std::free(block);
+}
 
 void* LocalAlloc(UINT, size_t size) { return HeapAllocBlock(size); }
 
@@ -36,3 +42,5 @@ void SetHeapFailure(unsigned nth, unsigned count) {
 }
 
 unsigned HeapAllocationCount() { return gAllocations; }
+
+long HeapBlocksInUse() { return gInUse; }

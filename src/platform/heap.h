@@ -24,3 +24,5 @@ size_t LocalSize(const void* block);
 void SetHeapFailure(unsigned nth, unsigned count = 1);
 // Number of allocations made so far, for tests that want to aim at a later one.
 unsigned HeapAllocationCount();
+// Blocks allocated and not yet released, for tests that check an operation leaves none behind.
+long HeapBlocksInUse();

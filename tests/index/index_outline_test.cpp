@@ -1,0 +1,193 @@
+// Outline operations on a laid-out index view: taps, opening and closing groups, revealing an
+// article, and keeping the outline across a relayout.
+#include "index_fixture.h"
+
+namespace {
+
+using IndexOutlineTest = IndexFixture;
+
+std::vector<bool> ShownLines(const IndexView* view) {
+    std::vector<bool> shown;
+    for (int i = 0; view->lines[i].flags; ++i)
+        shown.push_back((view->lines[i].flags & kIndexShown) != 0);
+    return shown;
+}
+
+// Lines 16 high: the heading at 0-16, the entries at 16-32 and 32-48, the inner heading 48-64.
+// An indented entry "ab" is 16 wide at x = 200 - 13 - 16 = 171; its marker zone ends at 200.
+TEST_F(IndexOutlineTest, TapsChooseEntriesToggleHeadingsAndReportTapsBelowTheLines) {
+    NewView(0, 0, 200, 100);
+    ASSERT_EQ(LayoutIndex(view,
+                          MakeIndex({{0x8007, 0xC9, 0, "gg"},
+                                     {0x4003, 0x81, 1, "ab"},
+                                     {0x4004, 0x81, 1, "cd"},
+                                     {0x8008, 0x89, 1, "hh"},
+                                     {0x4005, 0x01, 2, "ef"}}),
+                          false),
+              kIndexLaidOut);
+    PaintIndex(view, true);
+    EXPECT_EQ(HitTestIndex(view, 171, 20), 3);
+    EXPECT_EQ(HitTestIndex(view, 171 + 16 + 13, 20), 3);  // the marker's right edge
+    EXPECT_EQ(HitTestIndex(view, 171 + 16 + 14, 20), 0);  // right of an entry's marker
+    EXPECT_EQ(HitTestIndex(view, 170, 20), 0);            // left of its text
+    EXPECT_EQ(HitTestIndex(view, 171, 16), 0);            // y 16 is the heading's, left of its text
+    EXPECT_EQ(HitTestIndex(view, 180, 40), 4);
+    // Right of the inner heading's marker still toggles it (it opens).
+    const int hx = 200 - 13 - 18;
+    EXPECT_EQ(HitTestIndex(view, hx + 18 + 14, 50), -8);
+    EXPECT_TRUE(Open(3));
+    EXPECT_TRUE(Shown(4));
+    EXPECT_EQ(HitTestIndex(view, 100, 90), kTapBelowLines);  // below the last line
+    EXPECT_EQ(HitTestIndex(view, -1, 20), 0);                // outside the view
+    // The outermost heading's marker lies right of the view (200 + 4 .. 213) and answers there.
+    EXPECT_EQ(HitTestIndex(view, 213, 5), -7);
+    EXPECT_EQ(ShownLines(view), (std::vector<bool>{true, false, false, false, false}));
+    EXPECT_EQ(view->rowCount, 1);
+
+    // A line that does not fit whole at the bottom is "below the lines" too.
+    NewView(0, 0, 200, 40);
+    ASSERT_EQ(
+        LayoutIndex(
+            view,
+            MakeIndex({{0x4001, 0x81, 0, "a"}, {0x4002, 0x81, 0, "b"}, {0x4003, 0x81, 0, "c"}}),
+            false),
+        kIndexLaidOut);
+    EXPECT_EQ(HitTestIndex(view, 195, 35), kTapBelowLines);
+    EXPECT_EQ(HitTestIndex(view, 195, 20), 2);
+    EXPECT_EQ(HitTestIndex(nullptr, 195, 20), 0);
+}
+
+TEST_F(IndexOutlineTest, ClosingHidesTheWholeGroupAndOpeningShowsDirectChildren) {
+    NewView(0, 0, 200, 300);
+    ASSERT_EQ(LayoutIndex(view,
+                          MakeIndex({{0x8001, 0xC9, 0, "aa"},
+                                     {0x4001, 0x81, 1, "bb"},
+                                     {0x8002, 0xC9, 1, "cc"},
+                                     {0x4002, 0x81, 2, "dd"},
+                                     {0x4003, 0x81, 1, "ee"},
+                                     {0x8003, 0x89, 0, "ff"}}),
+                          false),
+              kIndexLaidOut);
+    EXPECT_EQ(view->rowCount, 6);
+    EXPECT_EQ(ToggleIndexGroup(view, 0), -1);
+    EXPECT_EQ(ShownLines(view), (std::vector<bool>{true, false, false, false, false, true}));
+    EXPECT_EQ(view->rowCount, 2);
+    EXPECT_FALSE(Open(0));
+    EXPECT_EQ(ToggleIndexGroup(view, 0), -1);
+    EXPECT_EQ(ShownLines(view), (std::vector<bool>{true, true, true, false, true, true}));
+    // The inner heading still says open over its hidden child until it is tapped twice.
+    EXPECT_TRUE(Open(2));
+    ToggleIndexGroup(view, 2);
+    EXPECT_FALSE(Shown(3));
+    ToggleIndexGroup(view, 2);
+    EXPECT_TRUE(Shown(3));
+    EXPECT_EQ(view->rowCount, 6);
+}
+
+// A heading whose next line is not indented further takes the following lines at its own
+// margin as its children.
+TEST_F(IndexOutlineTest, AnEmptyGroupTakesTheFollowingLinesAtItsMargin) {
+    NewView(0, 0, 200, 300);
+    ASSERT_EQ(LayoutIndex(view,
+                          MakeIndex({{0x8001, 0x89, 0, "aa"},
+                                     {0x8002, 0x89, 0, "bb"},
+                                     {0x4001, 0x01, 1, "cc"},
+                                     {0x8003, 0x89, 0, "dd"}}),
+                          false),
+              kIndexLaidOut);
+    ToggleIndexGroup(view, 0);  // opens: nothing hidden at margin 0
+    EXPECT_EQ(ShownLines(view), (std::vector<bool>{true, true, false, true}));
+    ToggleIndexGroup(view, 0);  // closes: everything after it
+    EXPECT_EQ(ShownLines(view), (std::vector<bool>{true, false, false, false}));
+    EXPECT_EQ(view->rowCount, 1);
+    ToggleIndexGroup(view, 0);  // opens again: the lines at its margin
+    EXPECT_EQ(ShownLines(view), (std::vector<bool>{true, true, false, true}));
+}
+
+// View 60 wide: the bold heading "aaaa bbbb" (77 px) wraps onto two lines. Its first child is an
+// article entry with the heading's own number. The heading's lines are never hidden by its own
+// toggle, and the child margin comes from the line after them.
+TEST_F(IndexOutlineTest, AWrappedHeadingKeepsItsOwnLinesWhenItsGroupCloses) {
+    NewView(0, 0, 60, 300);
+    ASSERT_EQ(LayoutIndex(view,
+                          MakeIndex({{0x8003, 0xC9, 0, "aaaa bbbb"},
+                                     {0x4003, 0x81, 1, "cc"},
+                                     {0x4005, 0x81, 1, "dd"},
+                                     {0x8009, 0x89, 0, "ee"}}),
+                          false),
+              kIndexLaidOut);
+    ASSERT_EQ(view->lineCount, 5);
+    EXPECT_TRUE(ContinuesIndexRecord(view, 1));
+    EXPECT_FALSE(ContinuesIndexRecord(view, 2));
+    PaintIndex(view, true);
+    // A tap on the heading's second line closes the group.
+    EXPECT_EQ(HitTestIndex(view, Line(1).x + 2, 20), -3);
+    EXPECT_EQ(ShownLines(view), (std::vector<bool>{true, true, false, false, true}));
+    EXPECT_FALSE(Open(0));
+    EXPECT_FALSE(Open(1));
+    EXPECT_EQ(view->rowCount, 3);
+    EXPECT_EQ(MarkerAt(Line(0).x + Line(0).width + 4, 3), '+');
+    EXPECT_EQ(ToggleIndexGroup(view, 0), -3);
+    EXPECT_EQ(ShownLines(view), (std::vector<bool>{true, true, true, true, true}));
+    EXPECT_TRUE(Open(1));
+    EXPECT_EQ(view->rowCount, 5);
+}
+
+TEST_F(IndexOutlineTest, RevealingAnArticleShowsItTheNextRecordAndItsAncestorsClosed) {
+    NewView(0, 0, 200, 40);
+    ASSERT_EQ(LayoutIndex(view,
+                          MakeIndex({{0x8001, 0x89, 0, "aa"},
+                                     {0x8002, 0x49, 1, "bb"},
+                                     {0x4007, 0x01, 2, "cc"},
+                                     {0x4008, 0x01, 2, "dd"},
+                                     {0x4009, 0x01, 2, "ee"},
+                                     {0x8003, 0x89, 0, "ff"}}),
+                          false),
+              kIndexLaidOut);
+    EXPECT_EQ(view->rowCount, 2);
+    EXPECT_EQ(view->maxFirstRow, 0);
+    RevealArticle(view, 2);  // only a group has that number: nothing
+    RevealArticle(view, 0);
+    EXPECT_EQ(view->rowCount, 2);
+    RevealArticle(view, 7);
+    EXPECT_EQ(ShownLines(view), (std::vector<bool>{true, true, true, true, false, true}));
+    EXPECT_FALSE(Open(1));  // the hidden ancestor is shown closed
+    EXPECT_FALSE(Open(0));
+    EXPECT_EQ(view->rowCount, 5);
+    EXPECT_EQ(view->maxFirstRow, 3);
+    EXPECT_EQ(view->firstRow, 0);
+    RevealArticle(view, 7);  // already shown
+    EXPECT_EQ(view->rowCount, 5);
+}
+
+TEST_F(IndexOutlineTest, TheSavedOutlineComesBackAfterARelayoutButCannotHideStoredLines) {
+    NewView(0, 0, 200, 300);
+    ASSERT_EQ(LayoutIndex(view,
+                          MakeIndex({{0x8001, 0x89, 0, "aa"},
+                                     {0x4001, 0x01, 1, "bb"},
+                                     {0x8002, 0x01, 1, "cc"},
+                                     {0x4002, 0x01, 2, "dd"},
+                                     {0x8003, 0xC9, 0, "ee"},
+                                     {0x4003, 0x81, 1, "ff"}}),
+                          false),
+              kIndexLaidOut);
+    ToggleIndexGroup(view, 0);  // open the first group
+    ToggleIndexGroup(view, 2);  // and the inner one
+    ToggleIndexGroup(view, 4);  // close the last
+    const std::vector<bool> before = ShownLines(view);
+    EXPECT_EQ(before, (std::vector<bool>{true, true, true, true, true, false}));
+    uint16_t* saved = SaveIndexState(view);
+    ASSERT_NE(saved, nullptr);
+    ASSERT_EQ(ResizeIndexView(view, 180, 300), kIndexLaidOut);
+    EXPECT_EQ(view->rowCount, 3);  // the stored state
+    EXPECT_EQ(RestoreIndexState(view, saved), 0);
+    HeapFreeBlock(saved);
+    EXPECT_EQ(ShownLines(view), (std::vector<bool>{true, true, true, true, true, true}));
+    EXPECT_TRUE(Open(0));
+    EXPECT_TRUE(Open(2));
+    EXPECT_TRUE(Open(4));  // stored open: restoring only ever sets bits
+    EXPECT_EQ(view->rowCount, 6);
+    EXPECT_EQ(RestoreIndexState(view, nullptr), -1);
+}
+
+}  // namespace
