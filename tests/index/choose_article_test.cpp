@@ -6,7 +6,6 @@
 #include <functional>
 #include <vector>
 
-#include "../shell/shell_fixture.h"
 #include "container.h"
 #include "index_fixture.h"
 #include "platform/controls.h"
@@ -16,20 +15,13 @@
 #include "resources/program_resources.h"
 #include "shell/reader_main.h"
 #include "store/book_resources.h"
+#include "support/reader_steps.h"
 #include "text/text_pane.h"
 
 namespace {
 
-class ChooseArticleTest : public ShellTest {
+class ChooseArticleTest : public ReaderSteps {
 protected:
-    void SetUp() override {
-        ShellTest::SetUp();
-        RegisterProgramResources();
-        RegisterBookResources();
-        CreateShellWindows();
-        // A font is chosen, so no first-run font dialog comes in between.
-        Store("\"FontName\"=\"Synthetic\"\n\"FontSize\"=dword:00000010\n");
-    }
     // A crafted index in place of the built-in one.
     void UseIndex(const std::vector<uint8_t>& list) {
         std::string error;
@@ -37,33 +29,6 @@ protected:
         static ResourceBlob blob;
         blob = ResourceBlob{RT_RCDATA, 32767, container.data(), container.size()};
         RegisterResources({&blob, 1});
-    }
-    // Starts the reader and runs each step when the program next waits for input (a step that
-    // gives input or posts a message sees its effect in the next one); then Exit.
-    void Run(std::vector<std::function<void()>> steps, bool everyStep = true) {
-        size_t next = 0;
-        bool exitSent = false;
-        screen.onIdle = [&] {
-            if (next < steps.size()) {
-                steps[next++]();
-                return true;
-            }
-            ModalInfo modal;
-            if (DescribeActiveModal(&modal)) {
-                EndDialog(modal.window, IDCANCEL);
-                return true;
-            }
-            if (!exitSent && IsWindow(App.MainWindow)) {
-                exitSent = true;
-                PostMessage(App.MainWindow, WM_COMMAND, kCommandExit, 0);
-                return true;
-            }
-            return false;
-        };
-        ASSERT_EQ(ReaderMain(ProgramInstance(), nullptr, u"", SW_SHOW), 0);
-        if (everyStep) {
-            EXPECT_EQ(next, steps.size()) << "steps left over";
-        }
     }
     // After a run that the heap ended: the main window is still there; destroy it (as the
     // platform would at exit) and drop the quit request it leaves.
@@ -75,14 +40,6 @@ protected:
         ResetAppState();
         ResetSettingsState();
         screen.messageBoxes.clear();
-    }
-    HWND Dialog() {
-        ModalInfo modal;
-        return DescribeActiveModal(&modal) && !modal.messageBox ? modal.window : nullptr;
-    }
-    std::u16string DialogCaption() {
-        ModalInfo modal;
-        return DescribeActiveModal(&modal) ? modal.caption : u"";
     }
     const IndexView* View() { return OpenIndexView(); }
     // The first shown line of the record with this key.
@@ -175,7 +132,7 @@ TEST_F(ChooseArticleTest, CommandCtrlDOkAndCancelLeaveTheArticleATapGoesToIt) {
 // The current article's entry lies in closed groups: opening reveals it and its ancestors.
 TEST_F(ChooseArticleTest, CraftedIndexGroupsOpenAndCloseAndTheTableGrows) {
     UseIndex(CraftedIndex());
-    Store("\"FontName\"=\"Synthetic\"\n\"FontSize\"=dword:00000010\n\"Lesson\"=dword:00000003\n");
+    Store(std::string(kFont) + "\"Lesson\"=dword:00000003\n");
     int rows = 0;
     Run({
         [&] { PostMessage(App.MainWindow, WM_COMMAND, kCommandChooseArticle, 0); },
@@ -391,7 +348,7 @@ TEST_F(ChooseArticleTest, TheDialogAsAPersonSeesIt) {
 // Every allocation on the way into the dialog may fail: the program says so when the failure is
 // one it reports, never crashes, and leaves no block behind.
 TEST_F(ChooseArticleTest, RunningOutOfMemoryOnTheDialogsPathLeaksNothing) {
-    Store("\"FontName\"=\"Synthetic\"\n\"Bookmarks\"=hex:03,00,01,00,00,00\n");
+    Store(std::string(kFont) + "\"Bookmarks\"=hex:03,00,01,00,00,00\n");
     bool opened = false;
     unsigned used = 0;
     auto openAndCancel = [&](unsigned n) {
@@ -415,6 +372,7 @@ TEST_F(ChooseArticleTest, RunningOutOfMemoryOnTheDialogsPathLeaksNothing) {
     ASSERT_TRUE(opened);
     const unsigned path = used;
     ASSERT_GT(path, 30u);
+    std::printf("%u allocations on the way into the dialog\n", path);
     int told = 0;
     for (unsigned n = 1; n <= path; ++n) {
         Clear();

@@ -135,7 +135,8 @@ TEST_F(DriverTest, StateIsOneJsonLineWithEveryKey) {
     EXPECT_EQ(r.out,
               "{\"lesson\":1,\"activePane\":\"top\",\"topFirstRow\":0,\"bottomFirstRow\":0,"
               "\"bottomSection\":12,\"flags\":3507748928,\"bookmarks\":[],\"searchString\":\"\","
-              "\"dialog\":null,\"messageBox\":null,\"inFront\":true,\"lastOpened\":null}\n");
+              "\"dialog\":null,\"messageBox\":null,\"inFront\":true,\"lastOpened\":null,"
+              "\"checked\":[412]}\n");
 }
 
 TEST_F(DriverTest, ShotWritesAPngOfTheScreenSize) {
