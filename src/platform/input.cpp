@@ -1,6 +1,7 @@
 // Input from the hosts: hit testing, capture, activation and focus, composition of the screen.
 #include <algorithm>
 
+#include "platform/dialog.h"
 #include "platform/host/host.h"
 #include "platform/window_internal.h"
 
@@ -23,6 +24,9 @@ Window* ChildAt(Window* w, int x, int y) {
     for (auto it = w->children.rbegin(); it != w->children.rend(); ++it) {
         Window* ch = *it;
         if (!(ch->style & WS_VISIBLE) || !wm::Contains(ch->rect, x, y)) continue;
+        // A static control that asks for no notifications is transparent to the stylus, as on
+        // Win32: a tap on a dialog's picture reaches the dialog.
+        if (EqualsClass(ch, u"STATIC") && !(ch->style & SS_NOTIFY)) continue;
         RECT in = wm::NonClientInsets(ch);
         return ChildAt(ch, x - ch->rect.left - in.left, y - ch->rect.top - in.top);
     }

@@ -87,6 +87,9 @@ BOOL SetDlgItemText(HWND dialog, int id, LPCWSTR text);
 DWORD GetWindowStyle(HWND hwnd);
 // GWL_USERDATA-style slot for a window procedure's own record.
 constexpr int GWL_USERDATA = -21;
+// The window's procedure: setting it subclasses the window, and the new procedure hands what it
+// does not handle to the old one with CallWindowProc.
+constexpr int GWL_WNDPROC = -4;
 constexpr int DWL_MSGRESULT = 0;
 constexpr int DWL_USER = 8;
 intptr_t GetWindowLong(HWND hwnd, int index);

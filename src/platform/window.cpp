@@ -598,6 +598,7 @@ intptr_t GetWindowLong(HWND w, int index) {
     if (!IsWindow(w)) return 0;
     switch (index) {
         case GWL_USERDATA: return w->userData;
+        case GWL_WNDPROC: return reinterpret_cast<intptr_t>(w->proc);
         case DWL_USER: return w->dialogUser;
         case DWL_MSGRESULT: return w->dialogMsgResult;
     }
@@ -606,6 +607,12 @@ intptr_t GetWindowLong(HWND w, int index) {
 
 intptr_t SetWindowLong(HWND w, int index, intptr_t value) {
     if (!IsWindow(w)) return 0;
+    if (index == GWL_WNDPROC) {
+        if (!value) return 0;
+        WNDPROC old = w->proc;
+        w->proc = reinterpret_cast<WNDPROC>(value);
+        return reinterpret_cast<intptr_t>(old);
+    }
     intptr_t* slot = index == GWL_USERDATA ? &w->userData
                      : index == DWL_USER   ? &w->dialogUser
                      : index == DWL_MSGRESULT ? &w->dialogMsgResult

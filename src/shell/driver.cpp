@@ -137,6 +137,12 @@ std::string DescribeOutline() {
     return s + "]}";
 }
 
+// The pane's highlight as [markStart, markEnd]; [0,0] when nothing is highlighted.
+std::string Mark(const TextPane* pane) {
+    if (!pane) return "null";
+    return "[" + std::to_string(pane->markStart) + "," + std::to_string(pane->markEnd) + "]";
+}
+
 }  // namespace
 
 ScriptDriver::ScriptDriver(HeadlessHost& host, int fd, std::string name)
@@ -368,6 +374,8 @@ void ScriptDriver::PrintState() {
         s += hex;
     }
     s += "\"";
+    s += ",\"topMark\":" + Mark(App.TopPane);
+    s += ",\"bottomMark\":" + Mark(App.BottomPane);
     ModalInfo modal;
     bool open = DescribeActiveModal(&modal);
     s += ",\"dialog\":" + (open && !modal.messageBox ? Json(modal.caption) : std::string("null"));

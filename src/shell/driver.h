@@ -12,8 +12,9 @@
 //   shot FILE.png     the screen as a PNG
 //   state             one JSON line on standard output: lesson, activePane, topFirstRow,
 //                     bottomFirstRow, bottomSection, flags, bookmarks, searchString (hex),
-//                     dialog, messageBox, inFront, lastOpened, checked (the command ids of
-//                     the checked menu items)
+//                     topMark, bottomMark ([markStart, markEnd] of each pane), dialog,
+//                     messageBox, inFront, lastOpened, checked (the command ids of the
+//                     checked menu items)
 //   outline           one JSON line: the open Choose Article view's firstRow, rowCount,
 //                     maxFirstRow, rowsPainted and shown lines (key, open, text in reading
 //                     order, x, y, width, height in screen pixels; y null when not painted),

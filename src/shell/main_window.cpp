@@ -7,6 +7,8 @@
 #include "platform/controls.h"
 #include "platform/gdi.h"
 #include "platform/shell_services.h"
+#include "search/find_next.h"
+#include "search/search_dialog.h"
 #include "shell/app_state.h"
 #include "shell/menu_bar.h"
 #include "shell/navigation.h"
@@ -22,6 +24,8 @@ namespace {
 constexpr UINT kPrivateClose = 1023;
 constexpr UINT WM_HELP = 83;
 constexpr int kCommandReverse = 122;
+constexpr int kCommandSearch = 116;
+constexpr int kCommandSearchAgain = 117;
 // Wheel notches scroll three rows, as a desktop user expects.
 constexpr int kWheelRows = 3;
 
@@ -43,7 +47,7 @@ LRESULT OnKeyDown(HWND window, WPARAM key) {
     TextPane* pane = KeyPane();
     switch (key) {
         case VK_RETURN:
-            // FIXME: Enter searches again for SearchString once search exists.
+            if (App.SearchString[0]) FindNext(window);
             return 0;
         case VK_LEFT: StepArticle(window, -2); return 0;
         case VK_RIGHT: StepArticle(window, +2); return 0;
@@ -162,14 +166,13 @@ int HandleCommand(HWND window, int command) {
             ToggleBookmark(IsBookmarked());
             UpdateBookmarkCheck(1);
             return 0;
+        case kCommandSearch: RunSearchDialog(window); return 0;
+        case kCommandSearchAgain: FindNext(window); return 0;
         // FIXME: these commands act once their subsystems exist: About (40004), Check For
-        // Updates (129), Font (40006), Search (116), Search Again (117), Copy (40007) and Append
-        // to ClipBoard (40009).
+        // Updates (129), Font (40006), Copy (40007) and Append to ClipBoard (40009).
         case 40004:
         case 129:
         case 40006:
-        case 116:
-        case 117:
         case 40007:
         case 40009: return 0;
     }

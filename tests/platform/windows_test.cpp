@@ -201,6 +201,60 @@ TEST_F(WindowsTest, TapsReachTheDeepestChildInItsClientCoordinates) {
     EXPECT_EQ(gLog[1].msg, WM_LBUTTONUP);
 }
 
+// A static that asks for no notifications lets the tap through to the window under it, as
+// Win32's HTTRANSPARENT does; one with SS_NOTIFY takes it.
+TEST_F(WindowsTest, TapsPassThroughStaticsThatAskForNoNotifications) {
+    HWND main = CreateWindowEx(0, u"Logger", u"main", WS_VISIBLE, 0, 0, 240, 320, nullptr, nullptr,
+                               nullptr, nullptr);
+    CreateWindowEx(0, u"STATIC", u"picture", WS_CHILD | WS_VISIBLE, 30, 40, 100, 50, main, nullptr,
+                   nullptr, nullptr);
+    HWND notify = CreateWindowEx(0, u"STATIC", u"link", WS_CHILD | WS_VISIBLE | SS_NOTIFY, 30, 100,
+                                 100, 50, main, nullptr, nullptr, nullptr);
+    screen.Settle();
+    gLog.clear();
+    screen.host().Tap(50, 70);
+    screen.Settle();
+    ASSERT_EQ(Messages("main", WM_LBUTTONDOWN).size(), 1u);
+    EXPECT_EQ(GET_X_LPARAM(gLog[0].lp), 50);
+    EXPECT_EQ(GET_Y_LPARAM(gLog[0].lp), 70);
+    gLog.clear();
+    screen.host().Tap(50, 120);
+    screen.Settle();
+    EXPECT_TRUE(Messages("main", WM_LBUTTONDOWN).empty());
+    (void)notify;
+}
+
+WNDPROC gSubclassed = nullptr;
+int gSubclassHeard = 0;
+LRESULT SubclassProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CHAR) {
+        ++gSubclassHeard;
+        return CallWindowProc(gSubclassed, w, WM_CHAR, wp == 'a' ? 'b' : wp, lp);
+    }
+    return CallWindowProc(gSubclassed, w, msg, wp, lp);
+}
+
+// Setting GWL_WNDPROC puts a procedure in front of the window's own, which it can still call.
+TEST_F(WindowsTest, AWindowCanBeSubclassedThroughItsProcedureSlot) {
+    HWND main = CreateWindowEx(0, u"Logger", u"main", WS_VISIBLE, 0, 0, 240, 320, nullptr, nullptr,
+                               nullptr, nullptr);
+    HWND edit = CreateWindowEx(0, u"EDIT", u"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, main, nullptr,
+                               nullptr, nullptr);
+    WNDPROC own = reinterpret_cast<WNDPROC>(GetWindowLong(edit, GWL_WNDPROC));
+    ASSERT_NE(own, nullptr);
+    gSubclassed = reinterpret_cast<WNDPROC>(
+        SetWindowLong(edit, GWL_WNDPROC, reinterpret_cast<intptr_t>(SubclassProc)));
+    EXPECT_EQ(gSubclassed, own);
+    EXPECT_EQ(GetWindowLong(edit, GWL_WNDPROC), reinterpret_cast<intptr_t>(SubclassProc));
+    SendMessage(edit, WM_CHAR, 'a', 1);
+    SendMessage(edit, WM_CHAR, 'c', 1);
+    char16_t text[8] = {};
+    GetWindowText(edit, text, 8);
+    EXPECT_EQ(std::u16string(text), u"bc");
+    EXPECT_EQ(gSubclassHeard, 2);
+    EXPECT_EQ(SetWindowLong(edit, GWL_WNDPROC, 0), 0);  // no procedure is refused
+}
+
 TEST_F(WindowsTest, DisabledWindowsGetNoInputAndDefaultSizeFollowsTheScreen) {
     HWND main = CreateWindowEx(0, u"Logger", u"main", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);

@@ -135,8 +135,32 @@ TEST_F(DriverTest, StateIsOneJsonLineWithEveryKey) {
     EXPECT_EQ(r.out,
               "{\"lesson\":1,\"activePane\":\"top\",\"topFirstRow\":0,\"bottomFirstRow\":0,"
               "\"bottomSection\":12,\"flags\":3507748928,\"bookmarks\":[],\"searchString\":\"\","
+              "\"topMark\":[0,0],\"bottomMark\":[0,0],"
               "\"dialog\":null,\"messageBox\":null,\"inFront\":true,\"lastOpened\":null,"
               "\"checked\":[412]}\n");
+}
+
+// Alt+F3, a word typed on the desktop keyboard in reading order, OK: the hit is highlighted;
+// F3 goes on; the string is in the registry for the next start.
+TEST_F(DriverTest, ASearchTypedOnTheDesktopKeyboardFindsTheWordAndIsKeptForTheNextStart) {
+    Result r = Run("key Alt+F3\ntype הצל\nstate\nkey Enter\nstate\nkey F3\nstate\nquit\n");
+    std::istringstream lines(r.out);
+    std::string dialog, first, second;
+    std::getline(lines, dialog);
+    std::getline(lines, first);
+    std::getline(lines, second);
+    EXPECT_NE(dialog.find("\"dialog\":\"Orvanel\""), std::string::npos) << dialog;
+    // ל צ ה as stored: the word's first letter last, as the book stores right-to-left text.
+    EXPECT_NE(first.find("\"searchString\":\"6d7765\""), std::string::npos) << first;
+    EXPECT_NE(first.find("\"dialog\":null"), std::string::npos) << first;
+    EXPECT_EQ(first.find("\"topMark\":[0,0]"), std::string::npos) << first;
+    EXPECT_NE(first.find("\"bottomMark\":[0,0]"), std::string::npos) << first;
+    EXPECT_NE(second, first);
+    EXPECT_NE(Registry().find("\"SearchString\"=hex:6d,77,65,00\n"), std::string::npos);
+    r = Run("state\nkey Enter\nstate\nquit\n");
+    EXPECT_NE(r.out.find("\"searchString\":\"6d7765\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"topMark\":[0,0]"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.rfind("\"topMark\":[0,0]"), r.out.find("\"topMark\":[0,0]")) << r.out;
 }
 
 TEST_F(DriverTest, ShotWritesAPngOfTheScreenSize) {

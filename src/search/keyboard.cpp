@@ -1,0 +1,24 @@
+#include "search/keyboard.h"
+
+#include "search/search_dialog.h"
+#include "search/search_field.h"
+
+int KeyAtPoint(int baseX, int baseY, int x, int y) {
+    // The bitmap's origin, truncated toward zero as the dialog places it.
+    const int dx = x - kKeyboardX * baseX / 4;
+    const int dy = y - kKeyboardY * baseY / 8;
+    if (dy < 0 || dx < 0 || dy >= kKeyboardHeight || dx >= kKeyboardWidth) return -1;
+    const int row = dy / kKeyHeight, column = dx / kKeyWidth;
+    // The nine keys of a row end one pixel before the bitmap does; that last pixel column is no
+    // key (by the row formula it would be the space bar, or a key of the row above).
+    if (row < 3) return column < 9 ? 9 * (row + 1) - column : -1;
+    // The band below the letter rows: the space bar spans the columns 2 to 6.
+    return column >= 2 && column <= 6 ? 0 : -1;
+}
+
+int KeyboardHitTest(HWND dialog, int x, int y) {
+    const int key = KeyAtPoint(SearchDialog.baseX, SearchDialog.baseY, x, y);
+    if (key < 0) return 1;
+    InsertKeyLetter(dialog, key);
+    return 0;
+}

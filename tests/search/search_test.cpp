@@ -1,0 +1,441 @@
+// Search end to end on the headless host, with a book made for the purpose: Search Again, Enter
+// and the Search dialog driving the real main window, its panes and the article walk.
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "../shell/shell_fixture.h"
+#include "book_files.h"
+#include "bookmarks/bookmarks.h"
+#include "platform/menu.h"
+#include "platform/controls.h"
+#include "platform/host/host.h"
+#include "platform/resources.h"
+#include "platform/screen_query.h"
+#include "platform/shell_services.h"
+#include "resources/program_resources.h"
+#include "search/keyboard.h"
+#include "search/search_dialog.h"
+#include "search/search_field.h"
+#include "shell/app_state.h"
+#include "shell/menu_bar.h"
+#include "shell/reader_main.h"
+#include "shell/settings.h"
+#include "store/book_resources.h"
+#include "text/text_pane.h"
+
+namespace {
+
+constexpr uint32_t kYellow = 0xFFFF00, kRed = 0xFF0000;
+
+// Words of the book below, in reading order, and as the search field stores them (each letter
+// in front of the ones before): letter codes a alef ... z shin, { tav.
+//   "נדיר" (only in article 2)           stored "yjdq"
+//   "כוכב" (only in articles 4 and 7)    stored "blfl"
+//   "שלום" (articles 1 and 9)            stored "nfmz"
+//   "עולם" (only in article 1, once)     stored "nmfs"
+std::string Article(int n, const std::string& words) {
+    std::string text = "{title} פרק " + std::to_string(n) + "\n\n{subtitle} כותרת משנה\n\n";
+    text += words + "\n\n";
+    for (int i = 0; i < 12; ++i) text += "מילים רגילות של טקסט ארוך שממלא את השורות בעמוד\n\n";
+    return text;
+}
+
+class SearchTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        RegisterProgramResources();
+        RegisterBookResources();
+        CreateShellWindows();
+        MakeBook();
+    }
+    void TearDown() override {
+        SetBookDirectory("");
+        ShellTest::TearDown();
+    }
+    void MakeBook() {
+        std::map<int, std::string> words = {
+            {1, "שלום עולם ומלואו"}, {2, "דבר נדיר מאוד"}, {4, "כוכב אחד"},
+            {7, "ועוד כוכב"},        {9, "שלום שוב"},
+        };
+        std::filesystem::path src = dir / "src", out = dir / "book";
+        std::filesystem::create_directories(src);
+        std::filesystem::create_directories(out);
+        for (int n = 1; n <= 26; ++n) {
+            char name[32];
+            std::snprintf(name, sizeof name, "article%02d.txt", n);
+            std::ofstream(src / name) << Article(n, words.count(n) ? words[n] : "אין כאן דבר");
+        }
+        std::filesystem::copy_file(std::string(ORVANEL_BOOK_SOURCE_DIR) + "/index.txt",
+                                   src / "index.txt");
+        ASSERT_EQ(BuildBook(src.string(), out.string()), 0);
+        SetBookDirectory(out.string());
+    }
+    // Runs the reader; each step runs when the program waits for input (in the main loop or a
+    // dialog's), then the program exits.
+    void Run(std::deque<std::function<void()>> steps) {
+        screen.onIdle = [&] {
+            if (!steps.empty()) {
+                auto step = steps.front();
+                steps.pop_front();
+                step();
+                return true;
+            }
+            if (IsWindow(App.MainWindow)) {
+                ModalInfo modal;
+                if (DescribeActiveModal(&modal))
+                    PostMessage(modal.window, WM_COMMAND, IDCANCEL, 0);
+                else
+                    PostMessage(App.MainWindow, WM_COMMAND, kCommandExit, 0);
+                return true;
+            }
+            return false;
+        };
+        ResetAppState();
+        ResetSettingsState();
+        ASSERT_EQ(ReaderMain(ProgramInstance(), nullptr, u"", SW_SHOW), 0);
+    }
+    void Key(unsigned vk) { screen.host().Key(vk); }
+    HWND Dialog() {
+        ModalInfo modal;
+        return DescribeActiveModal(&modal) && !modal.messageBox ? modal.window : nullptr;
+    }
+    std::u16string Field() {
+        char16_t text[64] = {};
+        GetDlgItemText(Dialog(), kSearchFieldId, text, 64);
+        return text;
+    }
+    std::string Search() { return reinterpret_cast<const char*>(App.SearchString); }
+    // The bytes a pane highlights.
+    std::string Marked(const TextPane* pane) {
+        return std::string(reinterpret_cast<const char*>(pane->text) + pane->markStart,
+                           pane->markEnd - pane->markStart);
+    }
+};
+
+TEST_F(SearchTest, AHitInTheOtherPaneOfThePairMakesItActiveWithoutLoadingTheTopAgain) {
+    Store("\"SearchString\"=hex:79,6a,64,71,00\n");
+    const uint8_t* top = nullptr;
+    Run({[&] {
+             top = App.TopPane->text;
+             Key(VK_F3);
+         },
+         [&] {
+             EXPECT_EQ(App.Lesson, 1);
+             EXPECT_EQ(App.ActivePane, App.BottomPane);
+             EXPECT_EQ(App.ActiveScrollBar, App.BottomScrollBar);
+             EXPECT_EQ(App.TopPane->text, top);
+             EXPECT_EQ(Marked(App.BottomPane), "yjdq");
+             EXPECT_EQ(App.TopPane->markEnd, 0);
+             EXPECT_TRUE(screen.messageBoxes.empty());
+         }});
+}
+
+TEST_F(SearchTest, WithoutABottomSectionEvenArticlesAreSkipped) {
+    Store("\"SearchString\"=hex:62,6c,66,6c,00\n\"BottomSection\"=dword:00000001\n");
+    Run({[&] { Key(VK_F3); },
+         [&] {
+             EXPECT_EQ(App.Lesson, 7);
+             EXPECT_EQ(App.ActivePane, App.TopPane);
+             EXPECT_EQ(Marked(App.TopPane), "blfl");
+         }});
+}
+
+bool BookmarkChecked() {
+    MENUITEMINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STATE;
+    EXPECT_TRUE(GetMenuItemInfo(GoMenu(), kCommandBookmark, FALSE, &info));
+    return (info.fState & MFS_CHECKED) != 0;
+}
+
+// A hit in another pair makes its article current, and the Bookmark item's tick follows it.
+TEST_F(SearchTest, TheBookmarkTickFollowsTheArticleOfTheHit) {
+    Store("\"SearchString\"=hex:62,6c,66,6c,00\n\"BottomSection\"=dword:00000001\n"
+          "\"Bookmarks\"=hex:07,00,00,00\n");
+    Run({[&] {
+             EXPECT_FALSE(BookmarkChecked());
+             Key(VK_F3);
+         },
+         [&] {
+             EXPECT_EQ(App.Lesson, 7);
+             EXPECT_TRUE(BookmarkChecked());
+         }});
+}
+
+TEST_F(SearchTest, WithABottomSectionAnEvenArticleIsShownBelowItsPair) {
+    Store("\"SearchString\"=hex:62,6c,66,6c,00\n");
+    Run({[&] { Key(VK_F3); },
+         [&] {
+             EXPECT_EQ(App.Lesson, 3);
+             EXPECT_EQ(App.ActivePane, App.BottomPane);
+             EXPECT_EQ(Marked(App.BottomPane), "blfl");
+             EXPECT_EQ(App.TopPane->firstRow, 0);
+         },
+         // Again: the bottom pane's article is the start; the next one is article 7, odd.
+         [&] { Key(VK_F3); },
+         [&] {
+             EXPECT_EQ(App.Lesson, 7);
+             EXPECT_EQ(App.ActivePane, App.TopPane);
+             EXPECT_EQ(Marked(App.TopPane), "blfl");
+         }});
+}
+
+TEST_F(SearchTest, SearchAgainWalksOnAndWrapsToTheStartArticle) {
+    Store("\"SearchString\"=hex:6e,66,6d,7a,00\n");  // "שלום": articles 1 and 9
+    uint16_t first = 0;
+    Run({[&] { Key(VK_F3); },
+         [&] {
+             EXPECT_EQ(App.Lesson, 1);
+             EXPECT_EQ(Marked(App.TopPane), "nfmz");
+             first = App.TopPane->markStart;
+             Key(VK_RETURN);  // Enter searches again too
+         },
+         [&] {
+             EXPECT_EQ(App.Lesson, 9);
+             EXPECT_EQ(Marked(App.TopPane), "nfmz");
+             Key(VK_F3);
+         },
+         [&] {
+             EXPECT_EQ(App.Lesson, 1);
+             EXPECT_EQ(App.TopPane->markStart, first);
+         }});
+}
+
+TEST_F(SearchTest, TheOnlyHitIsFoundAgainByTheWrap) {
+    Store("\"SearchString\"=hex:6e,6d,66,73,00\n");  // "עולם": once, in article 1
+    uint16_t first = 0;
+    Run({[&] { Key(VK_F3); },
+         [&] {
+             EXPECT_EQ(Marked(App.TopPane), "nmfs");
+             first = App.TopPane->markStart;
+             Key(VK_F3);
+         },
+         [&] {
+             EXPECT_EQ(App.Lesson, 1);
+             EXPECT_EQ(App.TopPane->markStart, first);
+             EXPECT_TRUE(screen.messageBoxes.empty());
+         }});
+}
+
+TEST_F(SearchTest, NothingFoundSaysSoAndChangesNothing) {
+    Store("\"SearchString\"=hex:7a,7a,7a,7a,00\n");
+    Run({[&] { Key(VK_F3); },
+         [&] {
+             ASSERT_EQ(screen.messageBoxes.size(), 1u);
+             EXPECT_EQ(screen.messageBoxes[0].text, u"Not Found!");
+             EXPECT_EQ(screen.messageBoxes[0].caption, u"Orvanel");
+             EXPECT_EQ(screen.messageBoxes[0].style, 0u);
+             EXPECT_EQ(App.Lesson, 1);
+             EXPECT_EQ(App.TopPane->firstRow, 0);
+             EXPECT_EQ(App.TopPane->markEnd, 0);
+         }});
+}
+
+TEST_F(SearchTest, AnEmptySearchStringMakesSearchAgainAndEnterDoNothing) {
+    Run({[&] {
+             Key(VK_F3);
+             Key(VK_RETURN);
+         },
+         [&] {
+             EXPECT_TRUE(screen.messageBoxes.empty());
+             EXPECT_EQ(App.TopPane->markEnd, 0);
+         }});
+}
+
+TEST_F(SearchTest, TheHitIsHighlightedAndTheBannerNamesTheArticle) {
+    Store("\"SearchString\"=hex:79,6a,64,71,00\n");
+    Run({[&] { Key(VK_F3); },
+         [&] {
+             TextPane* pane = App.BottomPane;
+             ASSERT_EQ(App.ActivePane, pane);
+             // Yellow behind the highlighted bytes, on the row of the hit.
+             int yellow = 0;
+             for (int y = pane->top; y < pane->top + pane->height; ++y)
+                 for (int x = pane->left; x < pane->left + pane->width; ++x)
+                     yellow += screen.host().Pixel(x, y) == kYellow;
+             EXPECT_GT(yellow, 20);
+             // The banner's red frame along the bottom of the pane, yellow inside.
+             const int middle = pane->left + pane->width / 2;
+             const int bottom = pane->top + pane->height - 2;
+             EXPECT_EQ(screen.host().Pixel(middle, bottom - 1), kRed);
+             EXPECT_EQ(screen.host().Pixel(middle, bottom - 2), kRed);
+             EXPECT_EQ(screen.host().Pixel(middle, bottom - 6), kYellow);
+             // The box is as wide as the title and subtitle, not the pane.
+             EXPECT_NE(screen.host().Pixel(pane->left + 2, bottom - 6), kYellow);
+             EXPECT_NE(screen.host().Pixel(pane->left + 2, bottom - 1), kRed);
+         }});
+}
+
+// The screen point of the middle of a keyboard key.
+POINT KeyCentre(HWND dialog, int position) {
+    int x, y;
+    if (position == 0) {
+        x = 4 * kKeyWidth + 8;
+        y = 3 * kKeyHeight + 10;
+    } else {
+        const int row = (position - 1) / 9, column = 9 * (row + 1) - position;
+        x = column * kKeyWidth + 8;
+        y = row * kKeyHeight + 12;
+    }
+    POINT p{kKeyboardX * SearchDialog.baseX / 4 + x, kKeyboardY * SearchDialog.baseY / 8 + y};
+    ClientToScreen(dialog, &p);
+    return p;
+}
+
+TEST_F(SearchTest, KeysTappedOnTheKeyboardGoInFrontOfEachOther) {
+    Run({[&] { PostMessage(App.MainWindow, WM_COMMAND, 116, 0); },
+         [&] {
+             HWND dialog = Dialog();
+             ASSERT_NE(dialog, nullptr);
+             for (int key : {1, 2, 3, 0, 27}) {
+                 POINT p = KeyCentre(dialog, key);
+                 screen.host().Tap(p.x, p.y);
+             }
+         },
+         [&] {
+             // alef, bet, gimel, space, tav: each in front of the one before.
+             EXPECT_EQ(Field(), u"\u05EA \u05D2\u05D1\u05D0");
+             Key(VK_RETURN);
+         },
+         [&] { EXPECT_EQ(Search(), "{ cba"); }});
+}
+
+TEST_F(SearchTest, TheKeyboardLiesUnderItsKeys) {
+    // Every key's letter is drawn inside the cell the hit test gives it: the pixels of each key
+    // cell differ from the empty white of the dialog, and a tap outside the bitmap is no key.
+    Run({[&] { PostMessage(App.MainWindow, WM_COMMAND, 116, 0); },
+         [&] {
+             HWND dialog = Dialog();
+             ASSERT_NE(dialog, nullptr);
+             for (int key = 1; key <= 27; ++key) {
+                 POINT p = KeyCentre(dialog, key);
+                 int dark = 0;
+                 for (int dy = -6; dy <= 6; ++dy)
+                     for (int dx = -5; dx <= 5; ++dx)
+                         dark += screen.host().Pixel(p.x + dx, p.y + dy) == 0;
+                 EXPECT_GT(dark, 3) << "key " << key;
+             }
+             EXPECT_EQ(KeyAtPoint(SearchDialog.baseX, SearchDialog.baseY, 0, 0), -1);
+         }});
+}
+
+TEST_F(SearchTest, DesktopTypingShowsTheWordRightToLeftAndFindsIt) {
+    Run({[&] { screen.host().Key(VK_F3, false, true); },  // Alt+F3
+         [&] {
+             ASSERT_NE(Dialog(), nullptr);
+             screen.host().Type(u"שלום");
+         },
+         [&] {
+             EXPECT_EQ(Field(), u"\u05DD\u05D5\u05DC\u05E9");  // first letter at the right
+             Key(VK_RETURN);
+         },
+         [&] {
+             EXPECT_EQ(Dialog(), nullptr);
+             EXPECT_EQ(Search(), "nfmz");
+             EXPECT_EQ(Marked(App.TopPane), "nfmz");
+             // The banner is still there once the dialog has gone.
+             TextPane* pane = App.TopPane;
+             EXPECT_EQ(
+                 screen.host().Pixel(pane->left + pane->width / 2, pane->top + pane->height - 3),
+                 kRed);
+         }});
+}
+
+TEST_F(SearchTest, NumbersKeepTheirOrderAndBackspaceTakesBackTheLastCharacter) {
+    Run({[&] { PostMessage(App.MainWindow, WM_COMMAND, 116, 0); },
+         [&] { screen.host().Type(u"א12ב"); },
+         [&] {
+             EXPECT_EQ(Field(), u"\u05D112\u05D0");
+             Key(VK_BACK);
+         },
+         [&] {
+             EXPECT_EQ(Field(), u"12\u05D0");
+             Key(VK_BACK);
+         },
+         [&] { EXPECT_EQ(Field(), u"1\u05D0"); }});
+}
+
+TEST_F(SearchTest, NotFoundKeepsTheDialogOpenWithTheFieldSelected) {
+    Run({[&] { PostMessage(App.MainWindow, WM_COMMAND, 116, 0); },
+         [&] { screen.host().Type(u"שששש"); }, [&] { Key(VK_RETURN); },
+         [&] {
+             ASSERT_EQ(screen.messageBoxes.size(), 1u);
+             EXPECT_EQ(screen.messageBoxes[0].text, u"Not Found!");
+             HWND dialog = Dialog();
+             ASSERT_NE(dialog, nullptr);
+             DWORD start = 9, end = 9;
+             SendMessage(GetDlgItem(dialog, kSearchFieldId), EM_GETSEL, WPARAM(&start),
+                         LPARAM(&end));
+             EXPECT_EQ(start, 0u);
+             EXPECT_EQ(end, 4u);
+             EXPECT_EQ(Search(), "zzzz");
+             // Typing replaces the selection; the field takes no more than 33 characters.
+             screen.host().Type(u"אבגדהוזחטיכלמנסעפצקרשתאבגדהוזחטיכלמנסעפצ");
+         },
+         [&] {
+             EXPECT_EQ(Field().size(), 33u);
+             Key(VK_ESCAPE);
+         },
+         [&] {
+             EXPECT_EQ(Dialog(), nullptr);
+             EXPECT_EQ(Search(), "zzzz");  // Cancel keeps the string
+             // The input-panel button was shown while the dialog was in front; closing forced
+             // the panel down, switched it off and hid the button, in that order.
+             const auto& log = ShellCallLog();
+             std::string calls;
+             for (const ShellCall& c : log)
+                 if (c.name != "SHHandleWMActivate")
+                     calls += c.name + " " + std::to_string(c.value) + ";";
+             EXPECT_NE(calls.find("SHFullScreen 4;"), std::string::npos) << calls;
+             EXPECT_NE(calls.find("SHSipPreference 2;SipShowIM 0;SHFullScreen 8;"),
+                       std::string::npos)
+                 << calls;
+         }});
+}
+
+TEST_F(SearchTest, HebrewTypedForASingleByteFontBecomesItsLetters) {
+    Store("\"FontAsciiBase\"=dword:000000e0\n");
+    Run({[&] { PostMessage(App.MainWindow, WM_COMMAND, 116, 0); },
+         [&] { screen.host().Type(u"אב"); },
+         [&] {
+             EXPECT_EQ(Field(), u"\u00E1\u00E0");
+             Key(VK_ESCAPE);
+         }});
+}
+
+TEST_F(SearchTest, TheSearchStringSurvivesARestart) {
+    Run({[&] { PostMessage(App.MainWindow, WM_COMMAND, 116, 0); },
+         [&] { screen.host().Type(u"שלום"); }, [&] { Key(VK_RETURN); }});
+    EXPECT_TRUE(Has("\"SearchString\"=hex:6e,66,6d,7a,00"));
+    Run({[&] {
+             EXPECT_EQ(Search(), "nfmz");
+             PostMessage(App.MainWindow, WM_COMMAND, 116, 0);
+         },
+         [&] {
+             // The dialog shows the stored string as it was typed.
+             EXPECT_EQ(Field(), u"\u05DD\u05D5\u05DC\u05E9");
+             Key(VK_ESCAPE);
+         },
+         [&] { Key(VK_F3); }, [&] { EXPECT_EQ(Marked(App.TopPane), "nfmz"); }});
+}
+
+TEST(SearchInputTest, FieldTextBecomesBookText) {
+    ResetAppState();
+    App.Font.FontAsciiBase = 1488;
+    auto read = [](const char16_t* text) {
+        ReadSearchInput(text);
+        return std::string(reinterpret_cast<const char*>(App.SearchString));
+    };
+    EXPECT_EQ(read(u"\u05D0  \u05EA"), "a {");     // a run of spaces leaves one
+    EXPECT_EQ(read(u"ab{ *?"), "ab{ *?");          // Latin letters are the letter codes
+    EXPECT_EQ(read(u"\uFB2A\u05B8\u05D1"), "Ab");  // shin with its dot stays; points go
+    EXPECT_EQ(read(u"\u0161"), "a");               // other characters: the low 8 bits
+    App.Font.FontAsciiBase = 224;
+    EXPECT_EQ(read(u"\u00E0\u05D1"), "ab");
+    EXPECT_EQ(read(u"1234567890123456789012345678901234567"), "123456789012345678901234567890123");
+}
+
+}  // namespace
