@@ -1,6 +1,7 @@
 // Dialog templates 103 (About), 105 (Choose Font), 115 (Search) and 118 (Choose Section), in
 // dialog units of their "System" 8 font. All four share one style word, and their captions carry
 // the shell's OK button.
+#include "about/maker_site.h"
 #include "platform/controls.h"
 #include "platform/dialog_template.h"
 #include "platform/resources.h"
@@ -20,7 +21,7 @@ constexpr DialogItemTemplate kAboutItems[] = {
     {u"STATIC", u"", kNoId, kChild | SS_BITMAP, 0, 88, 7, 47, 20, 113},
     {u"STATIC", u"Version 1.84a", kNoId, kChild | WS_GROUP, 0, 7, 24, 45, 8},
     {u"STATIC", u"Copyright (C) Velmora", kNoId, kChild | WS_GROUP, 0, 7, 41, 80, 8},
-    {u"BUTTON", u"www.velmora.example", 1025, kChild | WS_TABSTOP | BS_OWNERDRAW, 0, 7, 58, 100, 8},
+    {u"BUTTON", kMakerHost, 1025, kChild | WS_TABSTOP | BS_OWNERDRAW, 0, 7, 58, 100, 8},
 };
 
 constexpr DialogItemTemplate kFontItems[] = {

@@ -8,6 +8,7 @@
 
 #include "platform/heap.h"
 #include "platform/host/host.h"
+#include "platform/rtf_text.h"
 #include "platform/unicode.h"
 #include "platform/user.h"
 
@@ -93,6 +94,11 @@ void Publish() {
     if (auto it = blocks.find(rtf); it != blocks.end() && it->second) {
         out.hasRtf = true;
         out.rtf = BytesOfBlock(it->second);
+        // A program that takes only text gets the document's text next to the RTF.
+        if (!out.hasText) {
+            out.hasText = true;
+            out.text = Utf16ToUtf8(RtfToText(out.rtf));
+        }
     }
     host->PublishClipboard(out);
 }

@@ -1,5 +1,6 @@
 #include "platform/screen_query.h"
 
+#include "platform/controls.h"
 #include "platform/dialog.h"
 #include "platform/window_internal.h"
 
@@ -35,4 +36,43 @@ HWND FindButtonByText(HWND top, std::u16string_view text) {
         if (HWND inner = FindButtonByText(ch, text)) return inner;
     }
     return nullptr;
+}
+
+std::vector<ControlInfo> DescribeControls(HWND window) {
+    std::vector<ControlInfo> out;
+    if (!IsWindow(window)) return out;
+    for (Window* ch : window->children) {
+        ControlInfo c;
+        c.id = int(int16_t(ch->id));
+        c.className = ch->cls ? ch->cls->name : std::u16string();
+        std::u16string text(size_t(GetWindowTextLength(ch)) + 1, u'\0');
+        text.resize(size_t(GetWindowText(ch, text.data(), int(text.size()))));
+        c.text = text;
+        if (EqualsClass(ch, u"BUTTON")) {
+            // Check boxes (kinds 2, 3, 5 and 6) and radio buttons (4 and 9) have a check state.
+            DWORD kind = ch->style & BS_TYPEMASK;
+            if ((kind >= 2 && kind <= 6) || kind == BS_AUTORADIOBUTTON)
+                c.checked = SendMessage(ch, BM_GETCHECK, 0, 0) == LRESULT(BST_CHECKED) ? 1 : 0;
+        } else if (EqualsClass(ch, u"LISTBOX")) {
+            c.isList = true;
+            LRESULT count = SendMessage(ch, LB_GETCOUNT, 0, 0);
+            for (LRESULT i = 0; i < count; ++i) {
+                std::u16string item(size_t(SendMessage(ch, LB_GETTEXTLEN, WPARAM(i), 0)) + 1,
+                                    u'\0');
+                SendMessage(ch, LB_GETTEXT, WPARAM(i), LPARAM(item.data()));
+                item.resize(item.size() - 1);
+                c.items.push_back(item);
+            }
+            LRESULT sel = SendMessage(ch, LB_GETCURSEL, 0, 0);
+            c.selection = sel == LB_ERR ? -1 : int(sel);
+        } else if (EqualsClass(ch, u"EDIT")) {
+            c.isEdit = true;
+            DWORD start = 0, end = 0;
+            SendMessage(ch, EM_GETSEL, WPARAM(&start), LPARAM(&end));
+            c.selStart = int(start);
+            c.selEnd = int(end);
+        }
+        out.push_back(std::move(c));
+    }
+    return out;
 }

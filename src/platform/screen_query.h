@@ -2,6 +2,7 @@
 // Questions about what is on the screen, for the scripted driver and tests.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/win32_types.h"
 
@@ -17,3 +18,18 @@ struct ModalInfo {
 bool DescribeActiveModal(ModalInfo* info);
 // A button of the window, by its text ("&" marks and case ignored).
 HWND FindButtonByText(HWND top, std::u16string_view text);
+
+// One control of a dialog, as the driver's `dialog` command shows it.
+struct ControlInfo {
+    int id = 0;  // -1 for controls nobody asks for
+    std::u16string className;
+    std::u16string text;
+    int checked = -1;  // radio buttons and check boxes: 0 or 1
+    bool isList = false;
+    std::vector<std::u16string> items;  // list boxes
+    int selection = -1;                 // list boxes: the current item, -1 for none
+    bool isEdit = false;
+    int selStart = 0, selEnd = 0;  // edit fields
+};
+// The children of a window in creation order, with what their messages report.
+std::vector<ControlInfo> DescribeControls(HWND window);

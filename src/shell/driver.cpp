@@ -330,6 +330,10 @@ bool ScriptDriver::Run(const std::string& raw) {
         std::fflush(stdout);
         return false;
     }
+    if (cmd == "dialog") {
+        PrintDialog();
+        return false;
+    }
     if (cmd == "focus") {
         host_.SetDesktopFocus(rest != "off");
         return true;
@@ -395,6 +399,36 @@ void ScriptDriver::PrintState() {
     CollectChecked(BottomMenu(), checked);
     s += ",\"checked\":[";
     for (UINT id : checked) s += (id == *checked.begin() ? "" : ",") + std::to_string(id);
+    s += "]}\n";
+    std::fputs(s.c_str(), stdout);
+    std::fflush(stdout);
+}
+
+// {"dialog":caption or null,"controls":[{"id","class","text", and "checked" for radio buttons
+// and check boxes, "items" and "selection" for list boxes, "selection":[start,end] for edit
+// fields}]}, for the active dialog or message box.
+void ScriptDriver::PrintDialog() {
+    ModalInfo modal;
+    bool open = DescribeActiveModal(&modal);
+    std::string s = "{\"dialog\":" + (open ? Json(modal.caption) : std::string("null"));
+    s += ",\"controls\":[";
+    bool first = true;
+    for (const ControlInfo& c : open ? DescribeControls(modal.window) : std::vector<ControlInfo>{}) {
+        s += first ? "{" : ",{";
+        first = false;
+        s += "\"id\":" + std::to_string(c.id) + ",\"class\":" + Json(c.className) +
+             ",\"text\":" + Json(c.text);
+        if (c.checked >= 0) s += std::string(",\"checked\":") + (c.checked ? "true" : "false");
+        if (c.isList) {
+            s += ",\"items\":[";
+            for (size_t i = 0; i < c.items.size(); ++i) s += (i ? "," : "") + Json(c.items[i]);
+            s += "],\"selection\":" + std::to_string(c.selection);
+        }
+        if (c.isEdit)
+            s += ",\"selection\":[" + std::to_string(c.selStart) + "," + std::to_string(c.selEnd) +
+                 "]";
+        s += "}";
+    }
     s += "]}\n";
     std::fputs(s.c_str(), stdout);
     std::fflush(stdout);

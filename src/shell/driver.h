@@ -19,6 +19,9 @@
 //                     maxFirstRow, rowsPainted and shown lines (key, open, text in reading
 //                     order, x, y, width, height in screen pixels; y null when not painted),
 //                     or null when the dialog is not open
+//   dialog            one JSON line on standard output: the open dialog's caption and its
+//                     controls (id, class, text; checked; list items and selection; the edit
+//                     field's selection)
 //   focus on|off      the desktop gives or takes the program's focus
 //   resize W H        the screen changes size
 //   failalloc N       the N-th heap allocation from now fails
@@ -43,6 +46,7 @@ private:
     bool Finish();
     void Fail(const std::string& message);
     void PrintState();
+    void PrintDialog();
 
     HeadlessHost& host_;
     int fd_;

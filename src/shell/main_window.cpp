@@ -2,8 +2,12 @@
 // command table behind the "Go" and "Bottom" menus and the tool buttons.
 #include "shell/main_window.h"
 
+#include "about/about_dialog.h"
+#include "about/update_check.h"
 #include "bookmarks/bookmarks.h"
+#include "export/export_article.h"
 #include "index/choose_article.h"
+#include "index/font_dialog.h"
 #include "platform/controls.h"
 #include "platform/gdi.h"
 #include "platform/shell_services.h"
@@ -17,6 +21,7 @@
 #include "shell/settings.h"
 #include "text/paint.h"
 #include "text/scroll.h"
+#include "text/style_font.h"
 #include "text/text_pane.h"
 
 namespace {
@@ -26,6 +31,11 @@ constexpr UINT WM_HELP = 83;
 constexpr int kCommandReverse = 122;
 constexpr int kCommandSearch = 116;
 constexpr int kCommandSearchAgain = 117;
+constexpr int kCommandAbout = 40004;
+constexpr int kCommandCheckForUpdates = 129;
+constexpr int kCommandFont = 40006;
+constexpr int kCommandCopy = 40007;
+constexpr int kCommandAppend = 40009;
 // Wheel notches scroll three rows, as a desktop user expects.
 constexpr int kWheelRows = 3;
 
@@ -168,13 +178,17 @@ int HandleCommand(HWND window, int command) {
             return 0;
         case kCommandSearch: RunSearchDialog(window); return 0;
         case kCommandSearchAgain: FindNext(window); return 0;
-        // FIXME: these commands act once their subsystems exist: About (40004), Check For
-        // Updates (129), Font (40006), Copy (40007) and Append to ClipBoard (40009).
-        case 40004:
-        case 129:
-        case 40006:
-        case 40007:
-        case 40009: return 0;
+        case kCommandAbout: RunAboutDialog(window); return 0;
+        case kCommandCheckForUpdates: CheckForUpdates(window); return 0;
+        case kCommandFont:
+            // The panes take the new font only when the user chose OK.
+            if (RunFontDialog(window, &App.Font) == IDOK) {
+                SetPaneFont(App.TopPane, &App.Font);
+                SetPaneFont(App.BottomPane, &App.Font);
+            }
+            return 0;
+        case kCommandCopy: ExportArticle(KeyPane(), ClipboardMode::Replace); return 0;
+        case kCommandAppend: ExportArticle(KeyPane(), ClipboardMode::Append); return 0;
     }
     return 1;
 }
@@ -214,9 +228,7 @@ LRESULT MainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
                 DestroyWindow(window);
             return 0;
         }
-        case WM_HELP:
-            // FIXME: the About dialog (103) opens here once it exists.
-            return 0;
+        case WM_HELP: RunAboutDialog(window); return 0;
         case WM_KEYDOWN: return OnKeyDown(window, wp);
         case WM_COMMAND:
             if (HandleCommand(window, LOWORD(wp)) == 0) return 0;

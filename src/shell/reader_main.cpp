@@ -1,11 +1,13 @@
 #include "shell/reader_main.h"
 
+#include "index/font_dialog.h"
 #include "platform/heap.h"
 #include "platform/shell_services.h"
 #include "shell/app_state.h"
 #include "shell/main_window.h"
 #include "shell/navigation.h"
 #include "shell/settings.h"
+#include "text/style_font.h"
 
 namespace {
 
@@ -75,8 +77,13 @@ HWND StartInstance(int show) {
     }
     ShowWindow(window, show);
     UpdateWindow(window);
-    // FIXME: on the first run (no "FontName" stored) the Choose Font dialog opens here, once the
-    // font dialog exists.
+    // The first run (no "FontName" stored) asks for a font, and the panes take the record
+    // whatever the dialog returned.
+    if (!App.Font.FaceName[0]) {
+        RunFontDialog(window, &App.Font);
+        SetPaneFont(App.TopPane, &App.Font);
+        SetPaneFont(App.BottomPane, &App.Font);
+    }
     return window;
 }
 

@@ -1,0 +1,36 @@
+#include "export/export_article.h"
+
+#include "export/plain_text.h"
+#include "platform/heap.h"
+#include "shell/app_state.h"
+#include "shell/reader_main.h"
+#include "text/text_pane.h"
+
+namespace {
+
+// Above this FontAsciiBase the display font takes Unicode Hebrew, and the export is RTF.
+constexpr int32_t kRtfAsciiBase = 256;
+
+}  // namespace
+
+void ExportArticle(TextPane* pane, ClipboardMode mode) {
+    if (!pane || !pane->text) return;
+    size_t size = PlainTextBufferSize(pane->text);
+    auto* text = static_cast<char16_t*>(CheckedAlloc(size));
+    if (!text) return;
+    bool rtf = App.Font.FontAsciiBase > kRtfAsciiBase;
+    // The book stores its text in display order. A right-to-left RTF document wants reading
+    // order, so its text is converted with the opposite of the panes' Reverse setting, and only
+    // while it is built.
+    uint32_t savedFlags = App.Flags;
+    if (rtf) App.Flags ^= kReverseFlag;
+    int built = BuildPlainText(pane->text, text, size);
+    App.Flags = savedFlags;
+    if (built == kPlainTextTooLong)
+        MessageBox(App.MainWindow, u"(obuf > (start + size))", nullptr, MB_OK);
+    else if (built == kPlainTextDone && rtf)
+        PutRtfOnClipboard(text, mode);
+    else if (built == kPlainTextDone)
+        PutTextOnClipboard(text, mode);
+    HeapFreeBlock(text);
+}

@@ -1,0 +1,72 @@
+#include "export/plain_text.h"
+
+#include "store/records.h"
+#include "text/convert.h"
+
+namespace {
+
+constexpr uint8_t kParagraphGap = 0x80;
+constexpr uint8_t kIndentMask = 63;
+
+}  // namespace
+
+int RuleDashCount(uint8_t parameter) {
+    // Above 160 the parameter counts pairs of dashes: 170 gives 20.
+    return parameter <= 160 ? parameter : 2 * (parameter - 160);
+}
+
+// The sums are kept in size_t, so no article can wrap them.
+size_t PlainTextBufferSize(const uint8_t* article) {
+    size_t length = 0, records = 0, dashes = 0, indents = 0;
+    const uint8_t* r = article;
+    for (; !IsArticleListEnd(r); r = NextArticleRecord(r)) {
+        uint8_t style = ArticleRecordStyle(r);
+        records += (style & kParagraphGap) ? 2 : 1;
+        if (IsSeparatorStyle(style))
+            dashes += size_t(RuleDashCount(ArticleRecordIndent(r)));
+        else
+            indents += ArticleRecordIndent(r) & kIndentMask;
+    }
+    length = size_t(r - article);
+    return 2 * (length + length / 2 + 2 * records + dashes + indents + 1);
+}
+
+int BuildPlainText(const uint8_t* article, char16_t* out, size_t bufferSize) {
+    const size_t capacity = bufferSize / 2;
+    size_t used = 0;
+    // Room for n more units and the terminating 0 that must still follow them.
+    auto fits = [&](size_t n) { return used + n + 1 <= capacity; };
+    auto put = [&](char16_t c, size_t n) {
+        for (size_t i = 0; i < n; ++i) out[used++] = c;
+    };
+    for (const uint8_t* r = article; !IsArticleListEnd(r); r = NextArticleRecord(r)) {
+        uint8_t style = ArticleRecordStyle(r);
+        uint8_t parameter = ArticleRecordIndent(r);
+        if (IsSeparatorStyle(style)) {
+            size_t dashes = size_t(RuleDashCount(parameter));
+            if (!fits(dashes)) return kPlainTextTooLong;
+            put(u'-', dashes);
+        } else {
+            int32_t bytes = int32_t(ArticleRecordTextLength(r));
+            int32_t adjust = 0;
+            const char16_t* units =
+                ConvertBookText(ArticleRecordText(r), bytes, SharedConvertCache(), &adjust);
+            if (!units) return kPlainTextNoMemory;
+            size_t n = 0;
+            while (units[n]) ++n;
+            size_t indent = parameter & kIndentMask;
+            if (!fits(n + indent)) return kPlainTextTooLong;
+            for (size_t i = 0; i < n; ++i) out[used++] = units[i];
+            put(u' ', indent);
+        }
+        size_t lineEnds = (style & kParagraphGap) ? 2 : 1;
+        if (!fits(2 * lineEnds)) return kPlainTextTooLong;
+        for (size_t i = 0; i < lineEnds; ++i) {
+            out[used++] = u'\r';
+            out[used++] = u'\n';
+        }
+    }
+    if (!fits(0)) return kPlainTextTooLong;
+    out[used] = 0;
+    return kPlainTextDone;
+}

@@ -1,0 +1,20 @@
+#pragma once
+// The article of a pane as plain UTF-16 text: one line per paragraph, rules as dashes, indents as
+// trailing spaces, CR LF line ends.
+#include <cstddef>
+#include <cstdint>
+
+// Bytes of the plain-text buffer for an article (a RecordList in article layout):
+// 2 × (L + L / 2 + 2 × N + D + I + 1), with L the list's bytes before its end record, N the
+// records (twice for a record with a paragraph gap), D the dashes of the rules and I the indents.
+size_t PlainTextBufferSize(const uint8_t* article);
+
+// The dashes a rule record writes for its parameter byte.
+int RuleDashCount(uint8_t parameter);
+
+enum PlainTextResult { kPlainTextDone = 0, kPlainTextTooLong = 1, kPlainTextNoMemory = 2 };
+
+// Writes the article into `out` (bufferSize bytes, cut down to whole UTF-16 units) with a
+// terminating 0. Returns kPlainTextTooLong, having written nothing past the buffer, when the
+// text and its 0 do not fit, and kPlainTextNoMemory when a conversion found no buffer.
+int BuildPlainText(const uint8_t* article, char16_t* out, size_t bufferSize);
