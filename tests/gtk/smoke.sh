@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The desktop host under Xvfb: the window opens titled "Orvanel", closing it ends the program as
-# Exit does (the settings are written), and without a display the program says what to do.
+# The desktop host under Xvfb: the window opens titled "Orvanel" with the first run's Choose Font
+# dialog, closing it ends the program as Exit does (the settings and the font are written), and without a display the program says what to do.
 set -euo pipefail
 orvanel=$1
 close_window=$2
@@ -24,6 +24,9 @@ if [ "${3:-}" = "--on-display" ]; then
     [ "$geometry" = "240x320" ] || fail "default size $geometry, not 240x320"
     sleep 0.5
     xdotool windowfocus --sync "$win"
+    # A first run opens the Choose Font dialog; Enter takes the selected family.
+    xdotool key Return
+    sleep 0.3
     xdotool key Next
     xdotool key Right
     sleep 0.5
@@ -40,7 +43,8 @@ if [ "${3:-}" = "--on-display" ]; then
     grep -q '"Flags"=dword:d1140040' "$work/r.reg" || fail "settings not written: $(cat "$work/r.reg")"
     grep -q '"Lesson"=dword:00000003' "$work/r.reg" || fail "Lesson not written: $(cat "$work/r.reg")"
     grep -q '"LastPosition"=dword:00000000' "$work/r.reg" || fail "LastPosition not written"
-    echo "ok: window opened, closed, settings written"
+    grep -q '"FontName"="' "$work/r.reg" || fail "the first run's font not written: $(cat "$work/r.reg")"
+    echo "ok: window opened, font chosen, closed, settings written"
     exit 0
 fi
 

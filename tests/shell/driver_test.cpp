@@ -131,6 +131,7 @@ TEST_F(DriverTest, AScriptThatEndsWithoutQuitEndsAsExitDoes) {
 }
 
 TEST_F(DriverTest, StateIsOneJsonLineWithEveryKey) {
+    StoreRegistry("\"FontName\"=\"David CLM\"\n");  // no first-run font dialog
     Result r = Run("state\nquit\n");
     EXPECT_EQ(r.out,
               "{\"lesson\":1,\"activePane\":\"top\",\"topFirstRow\":0,\"bottomFirstRow\":0,"

@@ -12,6 +12,7 @@
 
 #include "platform/heap.h"
 #include "platform/registry.h"
+#include "platform/screen_query.h"
 #include "shell/app_state.h"
 #include "shell/settings.h"
 #include "support/headless.h"
@@ -48,6 +49,15 @@ protected:
         std::stringstream ss;
         ss << in.rdbuf();
         return ss.str();
+    }
+    // The first run (no "FontName" stored) opens the Choose Font dialog before anything else;
+    // tests about other things cancel it as a user would. True when there was one to cancel.
+    bool CancelFirstRunFontDialog() {
+        ModalInfo modal;
+        if (!DescribeActiveModal(&modal) || modal.messageBox || modal.caption != u"Choose Font")
+            return false;
+        PostMessage(modal.window, WM_COMMAND, IDCANCEL, 0);
+        return true;
     }
     bool Has(const std::string& line) { return Stored().find(line + "\n") != std::string::npos; }
     bool HasValue(const std::string& name) {

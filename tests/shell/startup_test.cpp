@@ -22,6 +22,7 @@ protected:
     int Run(const char16_t* commandLine = u"", std::function<void()> act = nullptr) {
         bool acted = false;
         screen.onIdle = [&] {
+            if (CancelFirstRunFontDialog()) return true;
             if (!acted && act) {
                 acted = true;
                 act();
