@@ -235,9 +235,12 @@ LRESULT ChooseFontProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
                     FreeFontList();
                     EndDialog(dialog, IDCANCEL);
                     return 1;
+                // Only a new selection previews: the lists also report gaining and losing the
+                // focus, and the face list gains it as the dialog opens, which would apply the
+                // Hebrew rule to a stored 97 or 224 before the user chose anything.
                 case kFaceListId:
                 case kSizeListId:
-                    ApplyFontChoice(dialog, kHebrewRule);
+                    if (HIWORD(wp) == LBN_SELCHANGE) ApplyFontChoice(dialog, kHebrewRule);
                     return 0;
                 case kLatinButtonId:
                     SetSampleText(dialog, kLatinBase);

@@ -5,8 +5,7 @@
 namespace {
 
 bool IsMark(char16_t c) {
-    return c >= 0x0591 && c <= 0x05C7 && c != 0x05BE && c != 0x05C0 && c != 0x05C3 &&
-           c != 0x05C6;
+    return c >= 0x0591 && c <= 0x05C7 && c != 0x05BE && c != 0x05C0 && c != 0x05C3 && c != 0x05C6;
 }
 
 class SyntheticFace : public FontFace {
@@ -15,6 +14,7 @@ public:
         int h = lf.lfHeight > 0 ? lf.lfHeight : lf.lfHeight < 0 ? -lf.lfHeight : 16;
         h_ = std::max(1, h);
         bold_ = lf.lfWeight >= FW_BOLD ? 1 : 0;
+        underline_ = lf.lfUnderline != 0;
         m_.height = h_;
         m_.ascent = h_ * 3 / 4;
         m_.descent = h_ - m_.ascent;
@@ -39,12 +39,17 @@ public:
                 cairo_rectangle(cr, px, baseline - h_ / 2, a - 1, h_ / 2);
             }
         }
+        if (underline_ && n > 0) {
+            int from = x + penX[0], to = x + penX[n - 1] + Advance(units[n - 1]);
+            cairo_rectangle(cr, from, baseline + 1, to - from, 1);
+        }
         cairo_fill(cr);
     }
 
 private:
     int h_ = 16;
     int bold_ = 0;
+    bool underline_ = false;
     FontMetrics m_;
 };
 
@@ -60,4 +65,6 @@ public:
 
 }  // namespace
 
-std::unique_ptr<FontEngine> MakeSyntheticEngine() { return std::make_unique<SyntheticEngine>(); }
+std::unique_ptr<FontEngine> MakeSyntheticEngine() {
+    return std::make_unique<SyntheticEngine>();
+}

@@ -14,7 +14,9 @@
 // Drawing: a unit with a non-zero advance a paints a solid block of a - 1 pixels wide from its
 // pen position, from y = baseline - H / 2 to the baseline (exclusive), in the text colour; a
 // space paints nothing. A zero-advance mark paints a 2 x 2 block whose left edge is one pixel
-// left of its pen position, its top 1 pixel below the baseline.
+// left of its pen position, its top 1 pixel below the baseline. An underlined font also paints a
+// line 1 pixel high at y = baseline + 1 from the first unit's pen position to the end of the last
+// unit's advance.
 // Families: "Synthetic" (covers Hebrew) and "Synthetic Latin".
 #include <memory>
 

@@ -50,7 +50,7 @@ std::string Rtf(const std::u16string& text) {
 // paragraph with a presentation form, a brace, a backslash and a digit, two spaces of indent and
 // a gap, rules of 170 and 0, a letter before a digit, and two spaces between letters.
 std::vector<Rec> CraftedArticle() {
-    return {{0x30, 0, "ab ,c"}, {0x07, 3, ""},  {0xB0, 2, "C}\\5"}, {0x07, 170, ""},
+    return {{0x30, 0, "ab ,c"}, {0x07, 3, ""},   {0xB0, 2, "C}\\5"}, {0x07, 170, ""},
             {0x07, 0, ""},      {0x30, 0, "5a"}, {0x30, 0, "b  a"}};
 }
 
@@ -96,8 +96,13 @@ TEST(RtfEncode, WritesEscapesMarksAndSpacesAsAReaderShowsThem) {
 }
 
 TEST(RtfEncode, TheMeasuredSizeHoldsTheBodyAndItsZero) {
-    const char16_t* texts[] = {u"", u"  ", u"\u05D0 1 2 3", u"\uFB2C\uFB2C 9", u"{{{}}}\\\\",
-                               u"\r\n\r\n", u"\u0001\u0100\u1000\uFFFF 7"};
+    const char16_t* texts[] = {u"",
+                               u"  ",
+                               u"\u05D0 1 2 3",
+                               u"\uFB2C\uFB2C 9",
+                               u"{{{}}}\\\\",
+                               u"\r\n\r\n",
+                               u"\u0001\u0100\u1000\uFFFF 7"};
     for (const char16_t* t : texts) {
         std::string out(RtfEncode(t, nullptr), '\x7F');
         size_t n = RtfEncode(t, out.data());
@@ -176,7 +181,8 @@ protected:
     void ShowCrafted() { LayoutText(App.TopPane, MakeArticle(CraftedArticle()), true); }
     std::string ClipboardRtf() {
         OpenClipboard(nullptr);
-        auto* p = static_cast<const char*>(GetClipboardData(RegisterClipboardFormat(kRtfFormatName)));
+        auto* p =
+            static_cast<const char*>(GetClipboardData(RegisterClipboardFormat(kRtfFormatName)));
         std::string s = p ? p : "(none)";
         CloseClipboard();
         return s;
@@ -196,10 +202,10 @@ TEST_F(ExportTest, CopyPutsTheActiveArticleAsOneRtfDocumentInReadingOrder) {
     SystemClipboard desktop;
     uint32_t flags = 0;
     Run({[&] {
-        ShowCrafted();
-        flags = App.Flags;
-        Post(40007);
-    },
+             ShowCrafted();
+             flags = App.Flags;
+             Post(40007);
+         },
          [&] {
              rtf = ClipboardRtf();
              desktop = screen.host().systemClipboard();
@@ -210,9 +216,10 @@ TEST_F(ExportTest, CopyPutsTheActiveArticleAsOneRtfDocumentInReadingOrder) {
     EXPECT_EQ(desktop.rtf, rtf);
     // The desktop's text flavour is the document's text: each mark is two paragraphs.
     EXPECT_TRUE(desktop.hasText);
-    EXPECT_EQ(desktop.text, Utf16ToUtf8(u"\u05D2, \u05D1\u05D0\n\n---\n\n5\\{\u05E9\u05BC\u05C1  \n\n"
-                                        u"--------------------\n\n\u05D05\n\n\u05D0  \u05D1\n\n"
-                                        u"\n\n"));
+    EXPECT_EQ(desktop.text,
+              Utf16ToUtf8(u"\u05D2, \u05D1\u05D0\n\n---\n\n5\\{\u05E9\u05BC\u05C1  \n\n"
+                          u"--------------------\n\n\u05D05\n\n\u05D0  \u05D1\n\n"
+                          u"\n\n"));
 }
 
 TEST_F(ExportTest, AppendAfterAppendIsStillOneDocumentWithOneClosingBrace) {
@@ -229,7 +236,7 @@ TEST_F(ExportTest, AppendAfterAppendIsStillOneDocumentWithOneClosingBrace) {
              Post(40009);
          },
          [&] {
-             App.ActivePane = nullptr;  // the top pane again
+             App.ActivePane = nullptr;      // the top pane again
              screen.host().Key('E', true);  // Ctrl+E
          },
          [&] { rtf = ClipboardRtf(); }});
