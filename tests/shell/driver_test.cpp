@@ -341,3 +341,33 @@ TEST_F(DriverTest, ArticlesTheLayoutRefusesAreTreatedAsMissing) {
 }
 
 }  // namespace
+
+namespace {
+
+// The first run's Choose Font dialog as the dialog command shows it, then no dialog.
+TEST_F(DriverTest, DialogDescribesTheOpenDialogsControls) {
+    Result r = Run("dialog\nkey Escape\ndialog\n");
+    EXPECT_EQ(r.code, 0);
+    std::string first = r.out.substr(0, r.out.find('\n'));
+    EXPECT_EQ(first.rfind("{\"dialog\":\"Choose Font\",\"controls\":[{\"id\":1001,"
+                          "\"class\":\"LISTBOX\",\"text\":\"\",\"items\":[",
+                          0),
+              0u)
+        << first;
+    EXPECT_NE(first.find("{\"id\":1006,\"class\":\"LISTBOX\",\"text\":\"\",\"items\":[\"10\",\"11\","
+                         "\"12\",\"14\",\"16\",\"18\",\"20\",\"22\",\"24\",\"26\",\"28\",\"32\","
+                         "\"52\",\"72\"],\"selection\":-1}"),
+              std::string::npos)
+        << first;
+    EXPECT_NE(first.find("{\"id\":1002,\"class\":\"EDIT\",\"text\":\"\xd7\xaa\xd7\xa9\xd7\xa8"),
+              std::string::npos)
+        << first;
+    EXPECT_NE(first.find("\xd7\x91\xd7\x90\",\"selection\":[0,0]}"), std::string::npos) << first;
+    EXPECT_NE(first.find("{\"id\":1004,\"class\":\"BUTTON\",\"text\":\"224\",\"checked\":false},"
+                         "{\"id\":1005,\"class\":\"BUTTON\",\"text\":\"5D0\",\"checked\":true}]}"),
+              std::string::npos)
+        << first;
+    EXPECT_EQ(r.out.substr(r.out.find('\n') + 1), "{\"dialog\":null,\"controls\":[]}\n");
+}
+
+}  // namespace
