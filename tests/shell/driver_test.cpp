@@ -65,10 +65,13 @@ protected:
                                 << values;
     }
     // Writes a registry file with these start-up switches and no settings.
+    // The switches, and a stored font so that no first-run font dialog comes up.
     void StoreSwitches(const std::string& values) {
         std::ofstream(registry) << "Windows Registry Editor Version 5.00\n\n"
                                    "[HKEY_CURRENT_USER\\software\\Velmora]\n"
-                                << values;
+                                << values
+                                << "\n[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]\n"
+                                   "\"FontName\"=\"David CLM\"\n";
     }
     fs::path dir;
     std::string registry;
@@ -232,6 +235,7 @@ TEST_F(DriverTest, GarbageAndLockedRegistryFilesStillStartAndNeverCrash) {
 }
 
 TEST_F(DriverTest, ASecondStartEndsAtOnceAndBringsTheRunningReaderToTheFront) {
+    StoreRegistry("\"FontName\"=\"David CLM\"\n");  // no first-run font dialog
     // The first start reads its script from a pipe that stays open while the second starts.
     std::string fifo = (dir / "script.fifo").string();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
@@ -306,6 +310,7 @@ TEST_F(DriverTest, ArticlesTheLayoutRefusesAreTreatedAsMissing) {
     std::string a = (dir / "a.png").string(), b = (dir / "b.png").string();
     for (const auto& list : {emptyFirst, endAtOnce}) {
         std::ofstream(book / "1003.bin", std::ios::binary) << Container(list, 3);
+        StoreRegistry("\"FontName\"=\"David CLM\"\n");  // no first-run font dialog
         // Next from 1 stays on 1, silently; the screen is what it was, and the top pane still
         // scrolls.
         Result r = Run("shot " + a + "\ncommand 109\nstate\nshot " + b + "\nkey PageDown\nstate\n",

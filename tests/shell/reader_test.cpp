@@ -346,6 +346,7 @@ TEST_P(CloseButtonTest, TheXIsDrawnAtTheRightEndAndATapOnItEnds) {
     constexpr uint32_t kFace = 0xD4D0C8;  // the bar's grey
     bool checked = false;
     screen.onIdle = [&] {
+        if (CancelFirstRunFontDialog()) return true;
         if (checked) return false;
         checked = true;
         screen.host().Resize(width, 320);
@@ -456,6 +457,7 @@ TEST_P(MenuMarksTest, ReverseCarriesATickAndTheBottomSizeADot) {
     const int row = int(tm.tmHeight) + 4;
     int step = 0;
     screen.onIdle = [&] {
+        if (CancelFirstRunFontDialog()) return true;
         switch (step++) {
             case 0:
                 Command(122);
