@@ -62,6 +62,14 @@ bool SelectedText(HWND dialog, int id, char16_t (&out)[LF_FACESIZE]) {
     return true;
 }
 
+// The number in decimal ("%d") as UTF-16 in `out` (16 units); returns out.
+const char16_t* Decimal(int value, char16_t (&out)[16]) {
+    char ascii[16];
+    int n = std::snprintf(ascii, sizeof ascii, "%d", value);
+    for (int i = 0; i <= n; ++i) out[i] = char16_t(ascii[i]);
+    return out;
+}
+
 void OnInitDialog(HWND dialog, FontRecord* record) {
     HWND owner = GetParent(dialog);
     HDC dc = GetDC(owner);
@@ -86,21 +94,12 @@ void OnInitDialog(HWND dialog, FontRecord* record) {
     HWND sizes = GetDlgItem(dialog, kSizeListId);
     SendMessage(sizes, LB_RESETCONTENT, 0, 0);
     char16_t number[16];
-    auto addSize = [&](int size) {
-        char ascii[16];
-        int n = std::snprintf(ascii, sizeof ascii, "%d", size);
-        for (int i = 0; i <= n; ++i) number[i] = char16_t(ascii[i]);
-        SendMessage(sizes, LB_ADDSTRING, 0, LPARAM(number));
-    };
     // A stored size smaller than the list's first goes in front of it.
-    if (record->FontSize != 0 && record->FontSize < kFontSizes[0]) addSize(record->FontSize);
-    for (int size : kFontSizes) addSize(size);
-    if (record->FontSize != 0) {
-        char ascii[16];
-        int n = std::snprintf(ascii, sizeof ascii, "%d", record->FontSize);
-        for (int i = 0; i <= n; ++i) number[i] = char16_t(ascii[i]);
-        SendMessage(sizes, LB_SELECTSTRING, WPARAM(-1), LPARAM(number));
-    }
+    if (record->FontSize != 0 && record->FontSize < kFontSizes[0])
+        SendMessage(sizes, LB_ADDSTRING, 0, LPARAM(Decimal(record->FontSize, number)));
+    for (int size : kFontSizes) SendMessage(sizes, LB_ADDSTRING, 0, LPARAM(Decimal(size, number)));
+    if (record->FontSize != 0)
+        SendMessage(sizes, LB_SELECTSTRING, WPARAM(-1), LPARAM(Decimal(record->FontSize, number)));
     SetFocus(faces);
 }
 
