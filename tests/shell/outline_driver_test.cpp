@@ -66,6 +66,10 @@ protected:
         fs::remove_all(dir);
         fs::create_directories(dir);
         registry = (dir / "registry.reg").string();
+        // A stored font: no first-run font dialog comes before the table of contents.
+        std::ofstream(registry) << "Windows Registry Editor Version 5.00\n\n"
+                                   "[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]\n"
+                                   "\"FontName\"=\"David CLM\"\n";
     }
     void TearDown() override { fs::remove_all(dir); }
 
