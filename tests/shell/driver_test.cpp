@@ -35,7 +35,12 @@ protected:
         fs::create_directories(dir);
         registry = (dir / "registry.reg").string();
     }
-    void TearDown() override { fs::remove_all(dir); }
+    // A reader started in the background may still be writing its settings as it ends.
+    void TearDown() override {
+        std::error_code error;
+        for (int i = 0; i < 100 && (fs::remove_all(dir, error), error); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
 
     Result Run(const std::string& script, const std::string& extra = "") {
         std::string scriptFile = (dir / "script.txt").string();
