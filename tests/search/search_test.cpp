@@ -77,6 +77,7 @@ protected:
     // dialog's), then the program exits.
     void Run(std::deque<std::function<void()>> steps) {
         screen.onIdle = [&] {
+            if (CancelFirstRunFontDialog()) return true;
             if (!steps.empty()) {
                 auto step = steps.front();
                 steps.pop_front();
