@@ -294,6 +294,20 @@ TEST_F(FontDialogTest, TheControlsFillTheDialogByThirds) {
          }});
 }
 
+TEST_F(FontDialogTest, BecomingActiveHidesTheTaskbarAgainInFullScreen) {
+    Store("\"FontName\"=\"Synthetic\"\n", "\"FullScreen\"=dword:00000001\n");
+    Run({[&] { Post(40006); },
+         [&] {
+             ASSERT_NE(App.TaskbarWindow, nullptr);
+             ShowWindow(App.TaskbarWindow, SW_SHOW);
+             SendMessage(Dialog(), WM_ACTIVATE, 1, 0);
+             EXPECT_FALSE(IsWindowVisible(App.TaskbarWindow));
+             ShowWindow(App.TaskbarWindow, SW_SHOW);
+             SendMessage(Dialog(), WM_ACTIVATE, 0, 0);  // deactivation leaves it alone
+             EXPECT_TRUE(IsWindowVisible(App.TaskbarWindow));
+         }});
+}
+
 // Blocks of 25 entries: 60 families take three blocks, and all of them go back.
 TEST(FontList, FamiliesFillBlocksOfTwentyFiveAndAreReleasedTogether) {
     FontDialog = FontDialogState{};
