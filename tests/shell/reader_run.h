@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/clipboard.h"
 #include "platform/resources.h"
 #include "platform/shell_services.h"
 #include "resources/program_resources.h"
@@ -16,6 +17,7 @@ class ReaderRunTest : public ShellTest {
 protected:
     void SetUp() override {
         ShellTest::SetUp();
+        ResetClipboard();  // what an earlier test copied is not this program's
         RegisterProgramResources();
         RegisterBookResources();
         CreateShellWindows();
