@@ -199,10 +199,11 @@ LRESULT ChooseArticleProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_COMMAND:
             return OnCommand(wp);
         case WM_DESTROY:
-            ReleaseDC(dialog, S().surface);
-            S().surface = nullptr;
+            // The view goes first, while its surface still exists to take its fonts back.
             DestroyIndexView(S().view, true);
             S().view = nullptr;
+            ReleaseDC(dialog, S().surface);
+            S().surface = nullptr;
             return 0;
     }
     return 0;

@@ -153,6 +153,6 @@ BOOL CommandBar_Show(HWND bar, BOOL show);
 // The menu inserted with CommandBar_InsertMenubar (for button 0), or nullptr.
 HMENU CommandBar_GetMenu(HWND bar, int button);
 
-// A button of either bar by its text ("&" marks and case ignored), in screen coordinates;
-// false when there is none (for the driver and tests).
+// A button of either bar by its text, or a tool button by its tooltip ("&" marks and case
+// ignored), in screen coordinates; false when there is none (for the driver and tests).
 bool FindBarButton(HWND bar, const char16_t* text, RECT* screenRect);

@@ -400,8 +400,12 @@ void AddCloseButton(HWND bar) {
 bool FindBarButton(HWND bar, const char16_t* text, RECT* screenRect) {
     if (!IsBar(bar) || !text) return false;
     std::u16string want = LowerAscii(ParseMenuLabel(text).text);
-    for (const Button& b : StateOf(bar)->buttons) {
-        if (b.text.empty() || LowerAscii(ParseMenuLabel(b.text).text) != want) continue;
+    const std::vector<Button>& buttons = StateOf(bar)->buttons;
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        const Button& b = buttons[i];
+        // A tool button has no text: it is known by its tooltip.
+        std::u16string label = b.text.empty() ? TipOf(bar, int(i)) : b.text;
+        if (label.empty() || b.hidden || LowerAscii(ParseMenuLabel(label).text) != want) continue;
         if (screenRect) {
             POINT a{b.rect.left, b.rect.top}, z{b.rect.right, b.rect.bottom};
             ClientToScreen(bar, &a);

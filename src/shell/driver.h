@@ -6,7 +6,8 @@
 //   type TEXT         text as an input method would give it
 //   command ID        WM_COMMAND to the main window, as a menu choice
 //   button TEXT       taps the button with that text in the active dialog or message box
-//   menu TEXT         taps the bar button with that text, opening its pop-up menu
+//   menu TEXT         taps the bar button with that text (opening its pop-up menu), or the
+//                     tool button with that tooltip
 //   clipboard text|rtf FILE   writes what the program put on the system clipboard, as UTF-8
 //                     text or RTF, into FILE
 //   shot FILE.png     the screen as a PNG

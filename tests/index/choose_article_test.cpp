@@ -304,7 +304,8 @@ TEST_F(ChooseArticleTest, TheDialogAsAPersonSeesIt) {
             screen.host().SavePng((dir / "choose_article.png").string());
             POINT o{0, 0};
             ClientToScreen(Dialog(), &o);
-            auto dark = [&](int x, int y) { return screen.host().Pixel(x, y) != 0xFFFFFF; };
+            const std::vector<uint32_t> pixels = screen.host().Pixels();
+            auto dark = [&](int x, int y) { return pixels[size_t(y * 240 + x)] != 0xFFFFFF; };
             int painted = 0;
             for (int i = 0; v->lines[i].flags; ++i) {
                 int32_t y = PaintedIndexLineTop(v, i);

@@ -145,6 +145,11 @@ TEST_F(OutlineDriverTest, OutlineIsNullWithoutTheDialogAndDescribesItsLines) {
     EXPECT_EQ(lines[0].text, "פתיחה");
     EXPECT_EQ(lines[1].key, 0x4000 | 1);
     EXPECT_FALSE(lines[1].open);
+    // The same view from the tool button and from the menu item.
+    EXPECT_EQ(Run("menu Choose Article\noutline\nquit\n"), std::vector<std::string>{out[1]});
+    EXPECT_EQ(Run("menu Go\nkey Down\nkey Down\nkey Down\nkey Down\nkey Down\nkey Enter\n"
+                  "outline\nquit\n"),
+              std::vector<std::string>{out[1]});
     int y = lines[0].y;
     for (const Line& l : lines) {
         EXPECT_EQ(l.y, y) << l.text;

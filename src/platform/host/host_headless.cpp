@@ -76,6 +76,20 @@ uint32_t HeadlessHost::Pixel(int x, int y) {
     return v;
 }
 
+std::vector<uint32_t> HeadlessHost::Pixels() {
+    std::vector<uint32_t> out(size_t(width_) * size_t(height_));
+    cairo_surface_t* s = ComposeScreen();
+    cairo_surface_flush(s);
+    for (int y = 0; y < height_; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(s) +
+                                                y * cairo_image_surface_get_stride(s));
+        for (int x = 0; x < width_; ++x)
+            out[size_t(y) * size_t(width_) + size_t(x)] = row[x] & 0xFFFFFF;
+    }
+    cairo_surface_destroy(s);
+    return out;
+}
+
 bool HeadlessHost::SavePng(const std::string& path) {
     cairo_surface_t* s = ComposeScreen();
     bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;

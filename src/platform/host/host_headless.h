@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/host/host.h"
 
@@ -46,8 +47,10 @@ public:
     // Delivers the next queued input event; false when there is none.
     bool InjectNext();
 
-    // The composed screen: a pixel as 0x00RRGGBB, and a PNG file.
+    // The composed screen: a pixel as 0x00RRGGBB, all of them row by row (composed once), and a
+    // PNG file.
     uint32_t Pixel(int x, int y);
+    std::vector<uint32_t> Pixels();
     bool SavePng(const std::string& path);
 
     bool fullScreen() const { return fullScreen_; }
