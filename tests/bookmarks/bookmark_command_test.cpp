@@ -95,6 +95,24 @@ TEST_F(BookmarkCommandTest, NoKeepsTheBookmarkAndItsCheckMarkYesRemovesIt) {
     EXPECT_TRUE(Has("\"Bookmarks\"=hex:05,00,00,00"));
 }
 
+// With the shell's menu bar at the bottom the "Go" menu is the bar button's pop-up.
+TEST_F(BookmarkCommandTest, TheCheckMarkWorksWithTheMenuBarAtTheBottom) {
+    Store(kFont, "\"MenuBarOnBottom\"=dword:00000001\n");
+    Run({
+        [&] {
+            EXPECT_EQ(App.MenuBarOnBottom, 1);
+            EXPECT_FALSE(Checked());
+            Command(kCommandBookmark);
+        },
+        [&] {
+            EXPECT_TRUE(Checked());
+            EXPECT_EQ(UpdateBookmarkCheck(1), 1);
+            Command(110);
+        },
+        [&] { EXPECT_FALSE(Checked()); },
+    });
+}
+
 // What a person sees: opening "Go" shows a tick beside "Bookmark" while the article is
 // bookmarked, and none after it was removed; nothing else in the menu changes.
 TEST_F(BookmarkCommandTest, TheTickIsDrawnBesideTheItem) {

@@ -293,6 +293,23 @@ TEST_F(ChooseArticleTest, ASecondStartOpensTheDialogWhenTheReaderIsInFront) {
     });
 }
 
+// In full-screen mode the dialog hides the taskbar again whenever it becomes active.
+TEST_F(ChooseArticleTest, TheDialogHidesTheTaskbarWhenActivated) {
+    Store(kFont, "\"FullScreen\"=dword:00000001\n");
+    Run({
+        [&] {
+            ASSERT_NE(App.TaskbarWindow, nullptr);
+            ShowWindow(App.TaskbarWindow, SW_SHOW);
+            Command(kCommandChooseArticle);
+        },
+        [&] {
+            EXPECT_EQ(DialogCaption(), u"Choose Section");
+            EXPECT_FALSE(IsWindowVisible(App.TaskbarWindow));
+            PostMessage(Dialog(), WM_COMMAND, IDCANCEL, 0);
+        },
+    });
+}
+
 // The dialog at 240 x 320 with the synthetic font: every painted line has its text and, on its
 // record's first line, the marker its key and open bit call for, 4 px right of the text.
 TEST_F(ChooseArticleTest, TheDialogAsAPersonSeesIt) {
