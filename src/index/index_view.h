@@ -109,6 +109,6 @@ int32_t IndexLineMargin(const IndexView* view, const IndexLine& line);
 // Whether line i continues the record of line i - 1 (the same record wrapped onto more lines).
 bool ContinuesIndexRecord(const IndexView* view, int i);
 
-// Where the last paint put line i: its top in surface pixels, or -1 when the line was not
-// painted (hidden, above firstRow or below the last line that fits).
+// Where painting puts line i at the current scroll position: its top in surface pixels, or -1
+// when it is not painted (hidden, above firstRow or below the last line that fits).
 int32_t PaintedIndexLineTop(const IndexView* view, int i);
