@@ -3,6 +3,7 @@
 
 #include "platform/dialog.h"
 #include "platform/host/host.h"
+#include "platform/screen_colours.h"
 #include "platform/window_internal.h"
 
 void RecordKeyState(unsigned vk, bool down);
@@ -98,13 +99,15 @@ void InjectMouse(MouseAction action, int x, int y) {
     PostMessage(target, msg, action == MouseAction::Up ? 0 : 1, MAKELPARAM(p.x, p.y));
 }
 
-void InjectWheel(int x, int y, int delta) {
+void InjectWheel(int x, int y, int delta, WORD keys) {
+    RecordKeyState(VK_CONTROL, keys & MK_CONTROL);
+    RecordKeyState(VK_SHIFT, keys & MK_SHIFT);
     Window* top = TopLevelAt(x, y);
     if (!top || Blocked(top)) return;
     POINT c = ToClient(top, x, y);
     Window* target = ChildAt(top, c.x, c.y);
     // Wheel messages carry screen coordinates, as on Win32.
-    PostMessage(target, WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(x, y));
+    PostMessage(target, WM_MOUSEWHEEL, MAKEWPARAM(keys, delta), MAKELPARAM(x, y));
 }
 
 void InjectKey(unsigned vk, bool down, bool ctrl, bool alt, bool shift) {
@@ -143,7 +146,9 @@ void InjectClose() {
         }
 }
 
-void ComposeInto(cairo_t* cr) {
+namespace {
+
+void ComposeWindows(cairo_t* cr) {
     cairo_save(cr);
     cairo_set_source_rgb(cr, 0.5, 0.5, 0.5);
     cairo_paint(cr);
@@ -165,12 +170,30 @@ void ComposeInto(cairo_t* cr) {
     cairo_restore(cr);
 }
 
+}  // namespace
+
+void ComposeInto(cairo_t* cr) {
+    if (CurrentScreenColours() == ScreenColours::Normal) {
+        ComposeWindows(cr);
+        return;
+    }
+    cairo_surface_t* s = ComposeScreen();
+    cairo_save(cr);
+    cairo_set_source_surface(cr, s, 0, 0);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    cairo_surface_destroy(s);
+}
+
+// The screen's colour transform applies here, to the composed picture, so that it reaches every
+// window alike.
 cairo_surface_t* ComposeScreen() {
     int w = gHost ? gHost->ScreenWidth() : 240, h = gHost ? gHost->ScreenHeight() : 320;
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
     cairo_t* cr = cairo_create(s);
-    ComposeInto(cr);
+    ComposeWindows(cr);
     cairo_destroy(cr);
+    TransformScreenSurface(s, CurrentScreenColours());
     return s;
 }
 

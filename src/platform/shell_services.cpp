@@ -34,6 +34,19 @@ BOOL SHFullScreen(HWND hwnd, DWORD flags) {
     return TRUE;
 }
 
+BOOL SetDesktopFullScreen(BOOL on) {
+    Record("SetDesktopFullScreen", DWORD(on != FALSE));
+    Host* host = CurrentHost();
+    if (!host) return FALSE;
+    host->SetFullScreen(on != FALSE);
+    return TRUE;
+}
+
+BOOL IsDesktopFullScreen() {
+    Host* host = CurrentHost();
+    return host && host->IsFullScreen() ? TRUE : FALSE;
+}
+
 BOOL SHInitDialog(SHINITDLGINFO* info) {
     if (!info || !IsWindow(info->hDlg)) return FALSE;
     Record("SHInitDialog", info->dwFlags);

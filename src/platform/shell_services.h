@@ -16,6 +16,11 @@ constexpr DWORD SHFS_HIDESTARTICON = 0x0020;
 // Makes the window full screen on the desktop when the taskbar is hidden.
 BOOL SHFullScreen(HWND hwnd, DWORD flags);
 
+// The desktop window's own full screen (F11), apart from the handheld's taskbar calls above.
+// Returns FALSE when there is no host.
+BOOL SetDesktopFullScreen(BOOL on);
+BOOL IsDesktopFullScreen();
+
 constexpr DWORD SHIDIM_FLAGS = 0x0001;
 constexpr DWORD SHIDIF_DONEBUTTON = 0x0001;
 constexpr DWORD SHIDIF_SIZEDLG = 0x0002;

@@ -152,6 +152,16 @@ constexpr UINT VK_DOWN = 0x28;
 constexpr UINT VK_DELETE = 0x2E;
 constexpr UINT VK_F1 = 0x70;
 constexpr UINT VK_F3 = 0x72;
+constexpr UINT VK_F11 = 0x7A;
+constexpr UINT VK_NUMPAD0 = 0x60;
+constexpr UINT VK_ADD = 0x6B;
+constexpr UINT VK_SUBTRACT = 0x6D;
+constexpr UINT VK_OEM_PLUS = 0xBB;   // the "=" / "+" key
+constexpr UINT VK_OEM_MINUS = 0xBD;  // the "-" / "_" key
+
+// Key state in the low word of mouse and wheel messages.
+constexpr WORD MK_SHIFT = 0x0004;
+constexpr WORD MK_CONTROL = 0x0008;
 
 // Accelerator flags.
 constexpr BYTE FVIRTKEY = 0x01;

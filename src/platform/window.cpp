@@ -4,6 +4,7 @@
 
 #include "platform/gdi.h"
 #include "platform/host/host.h"
+#include "platform/screen_colours.h"
 #include "platform/single_instance.h"
 #include "platform/unicode.h"
 #include "platform/window_internal.h"
@@ -223,6 +224,7 @@ void ResetWindowSystem() {
     ws().all.clear();
     ws().classes.clear();
     ws().active = ws().focus = ws().capture = nullptr;
+    SetScreenColours(ScreenColours::Normal);
 }
 
 }  // namespace wm

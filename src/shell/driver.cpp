@@ -18,6 +18,7 @@
 #include "platform/unicode.h"
 #include "platform/user.h"
 #include "shell/app_state.h"
+#include "shell/display_mode.h"
 #include "shell/menu_bar.h"
 #include "shell/reader_main.h"
 #include "text/text_pane.h"
@@ -34,6 +35,7 @@ constexpr KeyName kKeys[] = {
     {"Tab", VK_TAB},      {"Space", VK_SPACE},    {"Backspace", VK_BACK}, {"Delete", VK_DELETE},
     {"PageUp", VK_PRIOR}, {"PageDown", VK_NEXT},  {"Home", VK_HOME},     {"End", VK_END},
     {"Left", VK_LEFT},    {"Up", VK_UP},          {"Right", VK_RIGHT},   {"Down", VK_DOWN},
+    {"Plus", VK_OEM_PLUS}, {"Equals", VK_OEM_PLUS}, {"Minus", VK_OEM_MINUS},
 };
 
 bool ParseKey(std::string name, unsigned& vk, bool& ctrl, bool& alt, bool& shift) {
@@ -259,6 +261,20 @@ bool ScriptDriver::Run(const std::string& raw) {
         host_.Key(vk, ctrl, alt, shift);
         return true;
     }
+    if (cmd == "wheel") {
+        std::istringstream args(rest);
+        int x, y, notches;
+        std::string modifier, extra;
+        args >> x >> y >> notches;
+        bool ok = !args.fail();
+        if (ok && args >> modifier) ok = modifier == "Ctrl" && !(args >> extra);
+        if (!ok) {
+            Fail("usage: wheel X Y NOTCHES [Ctrl]");
+            return false;
+        }
+        host_.Wheel(x, y, notches, modifier == "Ctrl" ? MK_CONTROL : 0);
+        return true;
+    }
     if (cmd == "type") {
         host_.Type(Utf8ToUtf16(rest));
         return true;
@@ -368,6 +384,10 @@ void ScriptDriver::PrintState() {
     s += ",\"bottomFirstRow\":" + FirstRow(App.BottomPane);
     s += ",\"bottomSection\":" + std::to_string(App.BottomSection);
     s += ",\"flags\":" + std::to_string(App.Flags);
+    s += ",\"fontSize\":" + std::to_string(App.Font.FontSize);
+    s += ",\"displayMode\":\"" + std::string(DisplayModeName(App.DisplayMode)) + "\"";
+    s += ",\"windowFullScreen\":";
+    s += host_.fullScreen() ? "true" : "false";
     s += ",\"bookmarks\":[";
     for (int i = 0; App.BookmarkList && App.BookmarkList[i]; ++i)
         s += (i ? "," : "") + std::to_string(App.BookmarkList[i]);

@@ -3,6 +3,8 @@
 //   tap X Y | press X Y | drag X Y | release X Y   stylus input in screen pixels
 //   key NAME          Enter, Escape, Tab, Space, PageUp, PageDown, Home, End, Left, Up, Right,
 //                     Down, F1-F12, letters and digits, with Ctrl+, Alt+ and Shift+ prefixes
+//                     (Plus, Minus and Equals name the "=" and "-" keys: Ctrl+Plus zooms)
+//   wheel X Y NOTCHES [Ctrl]   the wheel at screen pixels, positive away from the user
 //   type TEXT         text as an input method would give it
 //   command ID        WM_COMMAND to the main window, as a menu choice
 //   button TEXT       taps the button with that text in the active dialog or message box
@@ -15,7 +17,7 @@
 //                     bottomFirstRow, bottomSection, flags, bookmarks, searchString (hex),
 //                     topMark, bottomMark ([markStart, markEnd] of each pane), dialog,
 //                     messageBox, inFront, lastOpened, checked (the command ids of the
-//                     checked menu items)
+//                     checked menu items), fontSize, displayMode, windowFullScreen
 //   outline           one JSON line: the open Choose Article view's firstRow, rowCount,
 //                     maxFirstRow, rowsPainted and shown lines (key, open, text in reading
 //                     order, x, y, width, height in screen pixels; y null when not painted),

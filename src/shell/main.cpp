@@ -19,6 +19,7 @@
 #include "platform/single_instance.h"
 #include "platform/unicode.h"
 #include "resources/program_resources.h"
+#include "shell/display_mode.h"
 #include "shell/driver.h"
 #include "shell/reader_main.h"
 #include "store/book_resources.h"
@@ -39,8 +40,8 @@ struct Options {
 
 void Usage() {
     std::fputs(
-        "usage: orvanel [--scale N] [--registry FILE] [--book DIR] [/today]\n"
-        "       orvanel --headless [--screen WxH] [--registry FILE] [--book DIR]\n"
+        "usage: orvanel [--scale N] [--registry FILE] [--book DIR] [--night[=red]] [/today]\n"
+        "       orvanel --headless [--screen WxH] [--registry FILE] [--book DIR] [--night[=red]]\n"
         "               [--fail-alloc N] --script FILE|-\n",
         stderr);
 }
@@ -71,6 +72,14 @@ bool Parse(int argc, char** argv, Options& o) {
         } else if (a == "--fail-alloc") {
             if (!value(v)) return false;
             o.failAlloc = unsigned(std::strtoul(v.c_str(), nullptr, 10));
+        } else if (a == "--night" || a.rfind("--night=", 0) == 0) {
+            int32_t mode = a == "--night" ? kDisplayModeNight : DisplayModeFromName(a.c_str() + 8);
+            if (mode < 0) {
+                std::fprintf(stderr, "orvanel: --night takes night, red or off, not %s\n",
+                             a.c_str() + 8);
+                return false;
+            }
+            RequestDisplayMode(mode);
         } else if (a == "--help" || a == "-h") {
             return false;
         } else if (a.rfind("--", 0) == 0) {

@@ -14,11 +14,13 @@
 #include "search/find_next.h"
 #include "search/search_dialog.h"
 #include "shell/app_state.h"
+#include "shell/display_mode.h"
 #include "shell/menu_bar.h"
 #include "shell/navigation.h"
 #include "shell/panes.h"
 #include "shell/reader_main.h"
 #include "shell/settings.h"
+#include "shell/zoom.h"
 #include "text/paint.h"
 #include "text/scroll.h"
 #include "text/style_font.h"
@@ -52,8 +54,34 @@ void ScrollByKey(TextPane* pane, int rows) {
     UpdateScrollBar(App.ActiveScrollBar);
 }
 
+// The desktop's reading keys: zoom, display modes and full screen. Returns 0 when the key was
+// one of them, 1 when not.
+LRESULT OnComfortKey(HWND window, WPARAM key) {
+    if (GetKeyState(VK_CONTROL) & 0x8000) {
+        switch (key) {
+            case VK_OEM_PLUS:
+            case VK_ADD: StepZoom(window, ZoomDirection::In); return 0;
+            case VK_OEM_MINUS:
+            case VK_SUBTRACT: StepZoom(window, ZoomDirection::Out); return 0;
+            case '0':
+            case VK_NUMPAD0: ResetZoom(window); return 0;
+            case 'N': CycleDisplayMode(); return 0;
+        }
+        return 1;
+    }
+    switch (key) {
+        case VK_F11: SetDesktopFullScreen(!IsDesktopFullScreen()); return 0;
+        case VK_ESCAPE:
+            if (!IsDesktopFullScreen()) return 1;
+            SetDesktopFullScreen(FALSE);
+            return 0;
+    }
+    return 1;
+}
+
 // Returns 0 when the key was handled, 1 when not.
 LRESULT OnKeyDown(HWND window, WPARAM key) {
+    if (OnComfortKey(window, key) == 0) return 0;
     TextPane* pane = KeyPane();
     switch (key) {
         case VK_RETURN:
@@ -118,8 +146,15 @@ LRESULT OnVScroll(HWND window, WPARAM wp, LPARAM lp) {
     return 1;
 }
 
-// The wheel scrolls the pane under the pointer, as line requests.
+// The wheel scrolls the pane under the pointer, as line requests; with Ctrl it zooms, a step a
+// notch.
 void OnWheel(HWND window, WPARAM wp, LPARAM lp) {
+    if (LOWORD(wp) & MK_CONTROL) {
+        int notches = int(int16_t(HIWORD(wp))) / 120;
+        for (int i = 0; i < (notches < 0 ? -notches : notches); ++i)
+            StepZoom(window, notches > 0 ? ZoomDirection::In : ZoomDirection::Out);
+        return;
+    }
     POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
     ScreenToClient(window, &p);
     TextPane* pane = App.TopPane;

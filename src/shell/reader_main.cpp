@@ -4,6 +4,7 @@
 #include "platform/heap.h"
 #include "platform/shell_services.h"
 #include "shell/app_state.h"
+#include "shell/display_mode.h"
 #include "shell/main_window.h"
 #include "shell/navigation.h"
 #include "shell/settings.h"
@@ -62,6 +63,7 @@ HWND StartInstance(int show) {
     InitCommonControls();
     if (App.TaskbarWindow) ShowWindow(App.TaskbarWindow, SW_HIDE);
     LoadSettings();
+    ApplyDisplayMode();
     // "/today" is recorded but changes nothing about the start article.
     SelectLesson(0);
     RegisterMainClass(App.Instance, kMainClassName);

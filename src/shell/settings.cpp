@@ -9,6 +9,7 @@
 #include "platform/resources.h"
 #include "platform/user.h"
 #include "shell/app_state.h"
+#include "shell/display_mode.h"
 #include "shell/reader_main.h"
 #include "text/text_pane.h"
 
@@ -188,6 +189,12 @@ void LoadSettings() {
     App.BottomSection = ReadSetting(u"BottomSection", kDefaultBottomSection);
     App.BottomSectionLastPosition = uint16_t(ReadSetting(u"BottomSectionLastPosition", 0));
     LoadBookmarks();
+    App.StartFontSize = App.Font.FontSize;
+    int32_t mode = ReadSetting(u"DisplayMode", kDisplayModeOff);
+    App.StoredDisplayMode = mode;
+    if (mode < kDisplayModeOff || mode > kDisplayModeRed) mode = kDisplayModeOff;
+    App.DisplayMode = RequestedDisplayMode() >= 0 ? RequestedDisplayMode() : mode;
+    App.DisplayModeChanged = 0;
     gSettingsLoaded = true;
 }
 
@@ -204,6 +211,9 @@ void ShutdownSave() {
         if (App.TopPane) WriteNumber(u"LastPosition", App.TopPane->firstRow);
         WriteNumber(u"Flags", App.Flags);
         if (App.Lesson) WriteNumber(u"Lesson", App.Lesson);
+        // A mode given on the command line is for that run; one the user switched to is kept.
+        if (App.DisplayModeChanged && App.DisplayMode != App.StoredDisplayMode)
+            WriteNumber(u"DisplayMode", uint32_t(App.DisplayMode));
     }
     if (App.TopPane) {
         DestroyTextPane(App.TopPane, true);

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/win32_types.h"
+
 // What the system clipboard holds, in the forms other programs exchange: UTF-8 text (lines end
 // in LF) and RTF bytes. An empty optional form is absent.
 struct SystemClipboard {
@@ -29,6 +31,8 @@ public:
     virtual bool HasDesktopFocus() const { return true; }
     virtual void RaiseWindow() {}
     virtual void SetFullScreen(bool) {}
+    // Whether the desktop window is full screen (as last asked, or as the desktop changed it).
+    virtual bool IsFullScreen() const { return false; }
     virtual void SetTitle(const std::string&) {}
     // Opens a web address with the desktop's handler (headless: recorded only).
     virtual void OpenAddress(const std::string&) {}
@@ -50,7 +54,9 @@ void ComposeInto(cairo_t* cr);
 // Input from hosts, in screen pixels. Each becomes queued window messages.
 enum class MouseAction { Down, Move, Up };
 void InjectMouse(MouseAction action, int x, int y);
-void InjectWheel(int x, int y, int delta);
+// A wheel turn of delta (120 a notch, positive away from the user); keys holds MK_CONTROL and
+// MK_SHIFT as they were held.
+void InjectWheel(int x, int y, int delta, WORD keys = 0);
 // A key press or release with its virtual key; Ctrl/Alt/Shift state as given.
 void InjectKey(unsigned vk, bool down, bool ctrl = false, bool alt = false, bool shift = false);
 // Text from an input method or a typed string: WM_CHAR per UTF-16 unit to the focus window.

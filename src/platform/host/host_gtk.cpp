@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/registry.h"
+#include "platform/screen_colours.h"
 #include "platform/single_instance.h"
 #include "platform/unicode.h"
 #include "platform/win32_constants.h"
@@ -25,6 +27,12 @@ struct GtkHost::Impl {
     bool damaged = true;
     guint fdWatch = 0;
     SystemClipboard clipboard;  // what the program offers while it owns the system clipboard
+    bool fullScreen = false;
+    bool maximized = false;
+    // The window's size in GTK's logical pixels while it is neither maximised nor full screen:
+    // what the next start opens at.
+    int normalWidth = 0;
+    int normalHeight = 0;
 };
 
 namespace {
@@ -55,6 +63,16 @@ unsigned VirtualKey(guint keyval) {
         case GDK_KEY_KP_Down: return VK_DOWN;
         case GDK_KEY_Delete: return VK_DELETE;
     }
+    switch (keyval) {
+        case GDK_KEY_plus:
+        case GDK_KEY_equal: return VK_OEM_PLUS;
+        case GDK_KEY_minus:
+        case GDK_KEY_underscore: return VK_OEM_MINUS;
+        case GDK_KEY_KP_Add: return VK_ADD;
+        case GDK_KEY_KP_Subtract: return VK_SUBTRACT;
+        case GDK_KEY_KP_0:
+        case GDK_KEY_KP_Insert: return VK_NUMPAD0;
+    }
     if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F12) return VK_F1 + (keyval - GDK_KEY_F1);
     guint lower = gdk_keyval_to_lower(keyval);
     if (lower >= GDK_KEY_a && lower <= GDK_KEY_z) return 'A' + (lower - GDK_KEY_a);
@@ -65,6 +83,13 @@ unsigned VirtualKey(guint keyval) {
 gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer data) {
     auto* impl = static_cast<GtkHost::Impl*>(data);
     cairo_surface_t* screen = ComposeScreen();
+    if (CurrentScreenColours() != ScreenColours::Normal) {
+        // What the screen does not cover (the rest of a scaled window) follows the colours too.
+        uint32_t back = TransformScreenPixel(0xFFFFFF, CurrentScreenColours());
+        cairo_set_source_rgb(cr, (back >> 16) / 255.0, ((back >> 8) & 0xFF) / 255.0,
+                             (back & 0xFF) / 255.0);
+        cairo_paint(cr);
+    }
     cairo_scale(cr, impl->scale, impl->scale);
     cairo_set_source_surface(cr, screen, 0, 0);
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
@@ -105,7 +130,9 @@ gboolean OnScroll(GtkWidget*, GdkEventScroll* e, gpointer data) {
     if (e->direction == GDK_SCROLL_UP) delta = 120;
     if (e->direction == GDK_SCROLL_DOWN) delta = -120;
     if (e->direction == GDK_SCROLL_SMOOTH) delta = e->delta_y < 0 ? 120 : e->delta_y > 0 ? -120 : 0;
-    if (delta) InjectWheel(int(e->x) / impl->scale, int(e->y) / impl->scale, delta);
+    WORD keys = WORD(((e->state & GDK_CONTROL_MASK) ? MK_CONTROL : 0) |
+                     ((e->state & GDK_SHIFT_MASK) ? MK_SHIFT : 0));
+    if (delta) InjectWheel(int(e->x) / impl->scale, int(e->y) / impl->scale, delta, keys);
     return TRUE;
 }
 
@@ -136,6 +163,20 @@ gboolean OnFocus(GtkWidget*, GdkEventFocus* e, gpointer data) {
     else
         gtk_im_context_focus_out(impl->im);
     InjectDesktopFocus(e->in);
+    return FALSE;
+}
+
+gboolean OnWindowState(GtkWidget*, GdkEventWindowState* e, gpointer data) {
+    auto* impl = static_cast<GtkHost::Impl*>(data);
+    impl->fullScreen = e->new_window_state & GDK_WINDOW_STATE_FULLSCREEN;
+    impl->maximized = e->new_window_state & GDK_WINDOW_STATE_MAXIMIZED;
+    return FALSE;
+}
+
+gboolean OnConfigure(GtkWidget* window, GdkEventConfigure*, gpointer data) {
+    auto* impl = static_cast<GtkHost::Impl*>(data);
+    if (!impl->fullScreen && !impl->maximized)
+        gtk_window_get_size(GTK_WINDOW(window), &impl->normalWidth, &impl->normalHeight);
     return FALSE;
 }
 
@@ -177,6 +218,71 @@ void OnClipboardGet(GtkClipboard*, GtkSelectionData* data, guint info, gpointer 
 
 void OnClipboardClear(GtkClipboard*, gpointer) {}
 
+// The window's size and maximised state are kept in values of their own in the reader's
+// settings key, read when the window opens and written when the program ends.
+constexpr char16_t kWindowKey[] = u"Software\\Velmora\\Orvanel";
+constexpr char16_t kWindowWidth[] = u"WindowWidth";
+constexpr char16_t kWindowHeight[] = u"WindowHeight";
+constexpr char16_t kWindowMaximized[] = u"WindowMaximized";
+
+// A stored DWORD, or -1 when there is none.
+int64_t ReadWindowValue(HKEY key, const char16_t* name) {
+    DWORD type = 0, value = 0, size = sizeof value;
+    if (RegQueryValueEx(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return -1;
+    return value;
+}
+
+struct StoredWindow {
+    int width = 0, height = 0;  // 0: none stored
+    bool maximized = false;
+};
+
+StoredWindow ReadStoredWindow() {
+    StoredWindow w;
+    HKEY key = nullptr;
+    if (RegOpenKeyEx(HKEY_CURRENT_USER, kWindowKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return w;
+    int64_t width = ReadWindowValue(key, kWindowWidth),
+            height = ReadWindowValue(key, kWindowHeight);
+    if (width > 0 && height > 0 && width < 100000 && height < 100000) {
+        w.width = int(width);
+        w.height = int(height);
+    }
+    w.maximized = ReadWindowValue(key, kWindowMaximized) > 0;
+    RegCloseKey(key);
+    return w;
+}
+
+void WriteStoredWindow(const StoredWindow& w) {
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    if (RegCreateKeyEx(HKEY_CURRENT_USER, kWindowKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                       &disposition) != ERROR_SUCCESS)
+        return;
+    auto put = [key](const char16_t* name, DWORD value) {
+        RegSetValueEx(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    };
+    if (w.width > 0 && w.height > 0) {
+        put(kWindowWidth, DWORD(w.width));
+        put(kWindowHeight, DWORD(w.height));
+    }
+    put(kWindowMaximized, w.maximized ? 1 : 0);
+    RegCloseKey(key);
+}
+
+// The part of the desktop a window may take, in GTK's logical pixels.
+GdkRectangle ScreenArea() {
+    GdkRectangle area{0, 0, 0, 0};
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = display ? gdk_display_get_primary_monitor(display) : nullptr;
+    if (!monitor && display && gdk_display_get_n_monitors(display) > 0)
+        monitor = gdk_display_get_monitor(display, 0);
+    if (monitor) gdk_monitor_get_workarea(monitor, &area);
+    return area;
+}
+
 }  // namespace
 
 std::unique_ptr<GtkHost> GtkHost::Create(const GtkHostOptions& options) {
@@ -192,13 +298,25 @@ std::unique_ptr<GtkHost> GtkHost::Create(const GtkHostOptions& options) {
     // GTK already draws in the desktop's own scale (its logical pixels are whole device pixels
     // at HiDPI); --scale multiplies on top of that.
     impl->scale = options.scale > 0 ? options.scale : 1;
+    int windowWidth = impl->width * impl->scale, windowHeight = impl->height * impl->scale;
+    StoredWindow stored = ReadStoredWindow();
+    if (stored.width > 0) {
+        // A size stored on a larger screen is cut to this one.
+        GdkRectangle area = ScreenArea();
+        windowWidth = area.width > 0 ? std::min(stored.width, area.width) : stored.width;
+        windowHeight = area.height > 0 ? std::min(stored.height, area.height) : stored.height;
+        impl->width = std::max(1, windowWidth / impl->scale);
+        impl->height = std::max(1, windowHeight / impl->scale);
+    }
+    impl->normalWidth = windowWidth;
+    impl->normalHeight = windowHeight;
     impl->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     g_object_set_data(G_OBJECT(impl->window), "orvanel-host", impl.get());
     gtk_window_set_title(GTK_WINDOW(impl->window), "Orvanel");
     impl->area = gtk_drawing_area_new();
     gtk_widget_set_size_request(impl->area, 80, 80);
-    gtk_window_set_default_size(GTK_WINDOW(impl->window), impl->width * impl->scale,
-                                impl->height * impl->scale);
+    gtk_window_set_default_size(GTK_WINDOW(impl->window), windowWidth, windowHeight);
+    if (stored.maximized) gtk_window_maximize(GTK_WINDOW(impl->window));
     gtk_container_add(GTK_CONTAINER(impl->window), impl->area);
     gtk_widget_set_can_focus(impl->area, TRUE);
     gtk_widget_add_events(impl->area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
@@ -218,6 +336,8 @@ std::unique_ptr<GtkHost> GtkHost::Create(const GtkHostOptions& options) {
     g_signal_connect(impl->window, "focus-in-event", G_CALLBACK(OnFocus), p);
     g_signal_connect(impl->window, "focus-out-event", G_CALLBACK(OnFocus), p);
     g_signal_connect(impl->window, "delete-event", G_CALLBACK(OnDelete), p);
+    g_signal_connect(impl->window, "window-state-event", G_CALLBACK(OnWindowState), p);
+    g_signal_connect(impl->window, "configure-event", G_CALLBACK(OnConfigure), p);
     g_signal_connect(impl->im, "commit", G_CALLBACK(OnCommit), p);
     gtk_widget_show_all(impl->window);
     gtk_im_context_set_client_window(impl->im, gtk_widget_get_window(impl->window));
@@ -231,6 +351,7 @@ GtkHost::GtkHost(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 GtkHost::~GtkHost() {
     if (CurrentHost() == this) InstallHost(nullptr);
+    WriteStoredWindow({impl_->normalWidth, impl_->normalHeight, impl_->maximized});
     // Leave what the program copied with the desktop's clipboard keeper, if there is one.
     GtkClipboard* cb = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
     if (gtk_clipboard_get_owner(cb) == G_OBJECT(impl_->window)) gtk_clipboard_store(cb);
@@ -256,7 +377,11 @@ void GtkHost::ScreenDamaged() { impl_->damaged = true; }
 bool GtkHost::HasDesktopFocus() const { return impl_->focused; }
 void GtkHost::RaiseWindow() { gtk_window_present(GTK_WINDOW(impl_->window)); }
 
+bool GtkHost::IsFullScreen() const { return impl_->fullScreen; }
+
 void GtkHost::SetFullScreen(bool on) {
+    // Said at once, so that a second request before the desktop answers toggles back.
+    impl_->fullScreen = on;
     if (on)
         gtk_window_fullscreen(GTK_WINDOW(impl_->window));
     else

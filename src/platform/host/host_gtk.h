@@ -25,6 +25,7 @@ public:
     bool HasDesktopFocus() const override;
     void RaiseWindow() override;
     void SetFullScreen(bool on) override;
+    bool IsFullScreen() const override;
     void SetTitle(const std::string& title) override;
     void OpenAddress(const std::string& address) override;
     void PublishClipboard(const SystemClipboard& contents) override;

@@ -50,6 +50,10 @@ void HeadlessHost::Key(unsigned vk, bool ctrl, bool alt, bool shift) {
     pending_.push_back([=] { InjectKey(vk, false, ctrl, alt, shift); });
 }
 
+void HeadlessHost::Wheel(int x, int y, int notches, WORD keys) {
+    pending_.push_back([=] { InjectWheel(x, y, notches * 120, keys); });
+}
+
 void HeadlessHost::Type(const std::u16string& text) {
     pending_.push_back([text] { InjectText(text); });
 }

@@ -21,6 +21,7 @@ public:
     bool HasDesktopFocus() const override { return desktopFocus_; }
     void RaiseWindow() override;
     void SetFullScreen(bool on) override { fullScreen_ = on; }
+    bool IsFullScreen() const override { return fullScreen_; }
     void OpenAddress(const std::string& address) override { lastOpened_ = address; }
     // An in-memory system clipboard: what the program published, or what "another program"
     // put there with SetForeignClipboard, which the program then reads back.
@@ -40,6 +41,8 @@ public:
     void Drag(int x, int y);
     void Release(int x, int y);
     void Key(unsigned vk, bool ctrl = false, bool alt = false, bool shift = false);
+    // Notches of the wheel at a screen point, positive away from the user; keys as MK_CONTROL.
+    void Wheel(int x, int y, int notches, WORD keys = 0);
     void Type(const std::u16string& text);
     void SetDesktopFocus(bool focused);
     void Resize(int width, int height);

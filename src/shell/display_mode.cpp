@@ -1,0 +1,44 @@
+#include "shell/display_mode.h"
+
+#include <cstring>
+
+#include "platform/screen_colours.h"
+#include "shell/app_state.h"
+
+namespace {
+
+int32_t gRequested = -1;
+
+constexpr const char* kNames[] = {"off", "night", "red"};
+
+}  // namespace
+
+void RequestDisplayMode(int32_t mode) {
+    gRequested = mode;
+}
+int32_t RequestedDisplayMode() {
+    return gRequested;
+}
+
+const char* DisplayModeName(int32_t mode) {
+    return mode >= kDisplayModeOff && mode <= kDisplayModeRed ? kNames[mode] : "off";
+}
+
+int32_t DisplayModeFromName(const char* name) {
+    for (int32_t i = 0; i < 3; ++i)
+        if (std::strcmp(name, kNames[i]) == 0) return i;
+    return -1;
+}
+
+void ApplyDisplayMode() {
+    ScreenColours colours = ScreenColours::Normal;
+    if (App.DisplayMode == kDisplayModeNight) colours = ScreenColours::Night;
+    if (App.DisplayMode == kDisplayModeRed) colours = ScreenColours::Red;
+    SetScreenColours(colours);
+}
+
+void CycleDisplayMode() {
+    App.DisplayMode = App.DisplayMode >= kDisplayModeRed ? kDisplayModeOff : App.DisplayMode + 1;
+    App.DisplayModeChanged = 1;
+    ApplyDisplayMode();
+}
