@@ -384,10 +384,6 @@ void ScriptDriver::PrintState() {
     s += ",\"bottomFirstRow\":" + FirstRow(App.BottomPane);
     s += ",\"bottomSection\":" + std::to_string(App.BottomSection);
     s += ",\"flags\":" + std::to_string(App.Flags);
-    s += ",\"fontSize\":" + std::to_string(App.Font.FontSize);
-    s += ",\"displayMode\":\"" + std::string(DisplayModeName(App.DisplayMode)) + "\"";
-    s += ",\"windowFullScreen\":";
-    s += host_.fullScreen() ? "true" : "false";
     s += ",\"bookmarks\":[";
     for (int i = 0; App.BookmarkList && App.BookmarkList[i]; ++i)
         s += (i ? "," : "") + std::to_string(App.BookmarkList[i]);
@@ -419,7 +415,13 @@ void ScriptDriver::PrintState() {
     CollectChecked(BottomMenu(), checked);
     s += ",\"checked\":[";
     for (UINT id : checked) s += (id == *checked.begin() ? "" : ",") + std::to_string(id);
-    s += "]}\n";
+    s += "]";
+    // The display font's size (zoom), the display mode and the desktop window's full screen.
+    s += ",\"fontSize\":" + std::to_string(App.Font.FontSize);
+    s += ",\"displayMode\":\"" + std::string(DisplayModeName(App.DisplayMode)) + "\"";
+    s += ",\"windowFullScreen\":";
+    s += host_.fullScreen() ? "true" : "false";
+    s += "}\n";
     std::fputs(s.c_str(), stdout);
     std::fflush(stdout);
 }

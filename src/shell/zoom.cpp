@@ -21,6 +21,7 @@ constexpr int32_t kZoomSizes[] = {10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 32
 struct Anchor {
     const uint8_t* text = nullptr;
     int32_t offset = -1;
+    bool gap = false;  // the pane started at the paragraph gap above the anchor's line
 };
 Anchor gTopAnchor, gBottomAnchor;
 
@@ -51,14 +52,31 @@ int32_t RowOfOffset(const TextPane* pane, int32_t offset) {
     return -1;
 }
 
-int32_t AnchorFor(const TextPane* pane, Anchor& kept) {
+void AnchorFor(const TextPane* pane, Anchor& kept) {
     const LineEntry* top = FirstVisibleLine(pane);
-    if (!top) return -1;
+    if (!top) {
+        kept = Anchor{};
+        return;
+    }
     if (kept.text != pane->text || kept.offset < 0 || !LineHolds(*top, kept.offset)) {
         kept.text = pane->text;
         kept.offset = TopTextOffset(pane);
+        kept.gap = RowOfOffset(pane, kept.offset) > int32_t(pane->firstRow);
     }
-    return kept.offset;
+}
+
+// The row that shows the anchor at the top: its line's row, or the gap row above the line when
+// the pane started at that gap.
+int32_t AnchorRow(const TextPane* pane, const Anchor& kept) {
+    if (kept.offset < 0 || !pane->lines) return -1;
+    uint32_t row = 0;
+    const LineEntry* before = nullptr;
+    for (const LineEntry* e = pane->lines; e->style != 0; before = e, ++e) {
+        if (LineHolds(*e, kept.offset))
+            return int32_t(row) - (kept.gap && before && (before->style & kParagraphEnd) ? 1 : 0);
+        row += (e->style & kParagraphEnd) ? 2 : 1;
+    }
+    return -1;
 }
 
 // The cell height the display font shows at its stored size: the size itself when it is a
@@ -84,17 +102,17 @@ int32_t ShownSize(HDC surface) {
 // Applies a new FontSize to both panes through the font path, then brings each pane's anchor
 // back to its top and repaints the main window's panes.
 void ApplySize(HWND window, int32_t size) {
-    int32_t topAnchor = AnchorFor(App.TopPane, gTopAnchor);
-    int32_t bottomAnchor = AnchorFor(App.BottomPane, gBottomAnchor);
-    App.Font.FontSize = size;
     struct {
         TextPane* pane;
-        int32_t anchor;
-    } panes[] = {{App.TopPane, topAnchor}, {App.BottomPane, bottomAnchor}};
+        Anchor& kept;
+    } panes[] = {{App.TopPane, gTopAnchor}, {App.BottomPane, gBottomAnchor}};
+    for (auto& p : panes)
+        if (p.pane) AnchorFor(p.pane, p.kept);
+    App.Font.FontSize = size;
     for (auto& p : panes) {
         if (!p.pane) continue;
         SetPaneFont(p.pane, &App.Font);
-        int32_t row = p.anchor >= 0 && p.pane->lines ? RowOfOffset(p.pane, p.anchor) : -1;
+        int32_t row = AnchorRow(p.pane, p.kept);
         if (row >= 0)
             p.pane->firstRow = uint16_t(row < p.pane->maxFirstRow ? row : p.pane->maxFirstRow);
         else if (p.pane->firstRow > p.pane->maxFirstRow)

@@ -147,6 +147,7 @@ TEST_F(DriverTest, StateIsOneJsonLineWithEveryKey) {
               "\"topMark\":[0,0],\"bottomMark\":[0,0],"
               "\"dialog\":null,\"messageBox\":null,\"inFront\":true,\"lastOpened\":null,"
               "\"checked\":[412]}\n");
+              "\"fontSize\":0,\"displayMode\":\"off\",\"windowFullScreen\":false}\n");
 }
 
 // Alt+F3, a word typed on the desktop keyboard in reading order, OK: the hit is highlighted;
@@ -379,6 +380,72 @@ TEST_F(DriverTest, DialogDescribesTheOpenDialogsControls) {
               std::string::npos)
         << first;
     EXPECT_EQ(r.out.substr(r.out.find('\n') + 1), "{\"dialog\":null,\"controls\":[]}\n");
+}
+
+// The value of a key in a state line, as written.
+std::string StateValue(const std::string& line, const std::string& key) {
+    size_t at = line.find("\"" + key + "\":");
+    if (at == std::string::npos) return "";
+    at += key.size() + 3;
+    size_t end = line.find_first_of(",}", at);
+    return line.substr(at, end - at);
+}
+
+std::vector<std::string> Lines(const std::string& out) {
+    std::vector<std::string> lines;
+    std::istringstream in(out);
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    return lines;
+}
+
+TEST_F(DriverTest, ZoomKeysAndTheWheelShowInState) {
+    Result r = Run(
+        "key Ctrl+Plus\nstate\nkey Ctrl+Equals\nkey Ctrl+Minus\nstate\nwheel 100 100 3 Ctrl\n"
+        "state\nkey Ctrl+0\nstate\nwheel 100 100 -2\nstate\n");
+    ASSERT_EQ(r.code, 0);
+    auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 5u) << r.out;
+    EXPECT_EQ(StateValue(lines[0], "fontSize"), "18");
+    EXPECT_EQ(StateValue(lines[1], "fontSize"), "18");
+    EXPECT_EQ(StateValue(lines[2], "fontSize"), "24");
+    EXPECT_EQ(StateValue(lines[3], "fontSize"), "0");
+    EXPECT_EQ(StateValue(lines[4], "fontSize"), "0");
+    EXPECT_EQ(StateValue(lines[4], "topFirstRow"), "6");  // the plain wheel scrolls 3 rows a notch
+}
+
+TEST_F(DriverTest, NightModesFromTheCommandLineAndCtrlN) {
+    std::string png = (dir / "red.png").string();
+    Result r = Run("state\nkey Ctrl+N\nstate\nkey Ctrl+N\nstate\nkey F11\nstate\nkey Escape\nstate\n",
+                   "--night=red");
+    ASSERT_EQ(r.code, 0);
+    auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 5u) << r.out;
+    EXPECT_EQ(StateValue(lines[0], "displayMode"), "\"red\"");
+    EXPECT_EQ(StateValue(lines[1], "displayMode"), "\"off\"");
+    EXPECT_EQ(StateValue(lines[2], "displayMode"), "\"night\"");
+    EXPECT_EQ(StateValue(lines[3], "windowFullScreen"), "true");
+    EXPECT_EQ(StateValue(lines[4], "windowFullScreen"), "false");
+    EXPECT_NE(Registry().find("\"DisplayMode\"=dword:00000001"), std::string::npos) << Registry();
+
+    // --night alone; the stored night mode is not rewritten by a run that leaves it alone.
+    r = Run("state\n", "--night");
+    EXPECT_EQ(StateValue(Lines(r.out).at(0), "displayMode"), "\"night\"");
+    r = Run("state\n");
+    EXPECT_EQ(StateValue(Lines(r.out).at(0), "displayMode"), "\"night\"");
+
+    EXPECT_EQ(Run("state\n", "--night=blue").code, 2);
+    EXPECT_NE(Read(dir / "stderr.txt").find("--night"), std::string::npos);
+}
+
+TEST_F(DriverTest, BadWheelCommandsAreReported) {
+    Result r = Run("wheel 1 2\nwheel 1 2 3 Shift\nwheel a b c\nwheel 10 10 1 Ctrl\nstate\n");
+    EXPECT_EQ(r.code, 1);
+    std::string err = Read(dir / "stderr.txt");
+    EXPECT_NE(err.find(":1: usage: wheel X Y NOTCHES [Ctrl]"), std::string::npos) << err;
+    EXPECT_NE(err.find(":2: usage: wheel"), std::string::npos) << err;
+    EXPECT_NE(err.find(":3: usage: wheel"), std::string::npos) << err;
+    EXPECT_EQ(err.find(":4:"), std::string::npos) << err;
+    EXPECT_EQ(StateValue(r.out, "fontSize"), "18");
 }
 
 }  // namespace
