@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# The desktop window under Xvfb with a window manager: F11 makes it full screen and Escape
+# leaves it, the red display mode reaches every pixel the window shows, and the window opens
+# again at the size and maximised state it was closed with, cut to the screen.
+set -euo pipefail
+orvanel=$1
+close_window=$2
+window_state=$3
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+if [ "${4:-}" = "--on-display" ]; then
+    work=$5
+    openbox --sm-disable >/dev/null 2>&1 &
+    wm=$!
+    trap 'kill $wm 2>/dev/null || true' EXIT
+    sleep 1  # the window manager takes over the screen
+
+    start() {
+        "$orvanel" --registry "$work/r.reg" "$@" &
+        pid=$!
+        win=""
+        for _ in $(seq 100); do
+            win=$(xdotool search --onlyvisible --name '^Orvanel$' 2>/dev/null | tail -1 || true)
+            [ -n "$win" ] && break
+            sleep 0.1
+        done
+        [ -n "$win" ] || { kill "$pid"; fail "no window titled Orvanel"; }
+        sleep 0.5
+        xdotool windowfocus --sync "$win"
+    }
+    size() { xdotool getwindowgeometry "$win" | awk '/Geometry/ {print $2}'; }
+    settle() { sleep 0.7; }
+    stop() {
+        "$close_window" "$win"
+        for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+        kill -0 "$pid" 2>/dev/null && { kill "$pid"; fail "closing the window did not end the program"; }
+        wait "$pid" || fail "exit code $?"
+    }
+    value() { grep -i "\"$1\"=" "$work/r.reg" | sed 's/.*=dword://'; }
+
+    # First start: the default size; F11 fills the screen, Escape and F11 leave it.
+    start
+    [ "$(size)" = "240x320" ] || fail "default size $(size)"
+    xdotool key F11; settle
+    [ "$(size)" = "800x600" ] || fail "F11 gave $(size), not the screen's 800x600"
+    xdotool key Escape; settle
+    [ "$(size)" = "240x320" ] || fail "Escape left $(size)"
+    xdotool key F11; settle
+    xdotool key F11; settle
+    [ "$(size)" = "240x320" ] || fail "a second F11 left $(size)"
+
+    # Red mode: no green or blue in anything the window shows, and bright text.
+    xdotool key ctrl+n ctrl+n; settle
+    import -window "$win" "$work/red.png"
+    green=$(convert "$work/red.png" -channel G -separate -format '%[fx:maxima]' info:)
+    blue=$(convert "$work/red.png" -channel B -separate -format '%[fx:maxima]' info:)
+    red=$(convert "$work/red.png" -channel R -separate -format '%[fx:maxima]' info:)
+    awk -v g="$green" -v b="$blue" -v r="$red" 'BEGIN { exit !(g == 0 && b == 0 && r > 0.9) }' ||
+        fail "red mode shows green $green, blue $blue, red $red"
+    xdotool key ctrl+n; settle
+
+    # Resized and closed (in full screen): the next start opens at the resized size.
+    xdotool windowsize "$win" 300 400; settle
+    [ "$(size)" = "300x400" ] || fail "resize gave $(size)"
+    xdotool key F11; settle
+    stop
+    [ "$(value WindowWidth)" = "0000012c" ] || fail "WindowWidth $(value WindowWidth)"
+    [ "$(value WindowHeight)" = "00000190" ] || fail "WindowHeight $(value WindowHeight)"
+    [ "$(value WindowMaximized)" = "00000000" ] || fail "WindowMaximized $(value WindowMaximized)"
+    grep -qi '"DisplayMode"' "$work/r.reg" && fail "display mode written though it ended as stored"
+    start
+    [ "$(size)" = "300x400" ] || fail "the second start opened at $(size), not 300x400"
+
+    # Maximised and closed: the next start opens maximised; restoring gives the kept size.
+    "$window_state" "$win" maximize; settle
+    max=$(size)
+    [ "${max%x*}" -ge 780 ] || fail "maximise gave $max"
+    stop
+    [ "$(value WindowMaximized)" = "00000001" ] || fail "WindowMaximized $(value WindowMaximized)"
+    [ "$(value WindowWidth)" = "0000012c" ] || fail "maximised WindowWidth $(value WindowWidth)"
+    start
+    [ "$(size)" = "$max" ] || fail "the third start opened at $(size), not maximised ($max)"
+    "$window_state" "$win" restore; settle
+    [ "$(size)" = "300x400" ] || fail "restored to $(size), not 300x400"
+    stop
+
+    # A size stored on a larger screen is cut to this one.
+    sed -i 's/"WindowWidth"=dword:.*/"WindowWidth"=dword:00001388/; s/"WindowHeight"=dword:.*/"WindowHeight"=dword:00000fa0/' "$work/r.reg"
+    start
+    w=$(size); [ "${w%x*}" -le 800 ] && [ "${w#*x}" -le 600 ] || fail "5000x4000 opened at $w"
+    stop
+    echo "ok: full screen, red mode, remembered and cut window sizes"
+    exit 0
+fi
+
+command -v openbox >/dev/null || fail "openbox is not installed (scripts/setup installs it)"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+xvfb-run -a -s "-screen 0 800x600x24" "$0" "$orvanel" "$close_window" "$window_state" \
+    --on-display "$work"
