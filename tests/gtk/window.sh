@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The desktop window under Xvfb with a window manager: F11 makes it full screen and Escape
-# leaves it, the red display mode reaches every pixel the window shows, and the window opens
-# again at the size and maximised state it was closed with, cut to the screen.
+# leaves it, the red display mode reaches every pixel the window shows, the zoom keys and Ctrl with
+# the wheel reach the reader, and the window opens again at the size and maximised state it was
+# closed with, cut to the screen.
 set -euo pipefail
 orvanel=$1
 close_window=$2
@@ -59,6 +60,10 @@ if [ "${4:-}" = "--on-display" ]; then
         fail "red mode shows green $green, blue $blue, red $red"
     xdotool key ctrl+n; settle
 
+    # Zoom with the keys and Ctrl with the wheel: from the default 16 to 18, 20 and 22.
+    xdotool key ctrl+plus ctrl+equal; settle
+    xdotool mousemove --window "$win" 100 100 keydown ctrl click 4 keyup ctrl; settle
+
     # Resized and closed (in full screen): the next start opens at the resized size.
     xdotool windowsize "$win" 300 400; settle
     [ "$(size)" = "300x400" ] || fail "resize gave $(size)"
@@ -68,6 +73,7 @@ if [ "${4:-}" = "--on-display" ]; then
     [ "$(value WindowHeight)" = "00000190" ] || fail "WindowHeight $(value WindowHeight)"
     [ "$(value WindowMaximized)" = "00000000" ] || fail "WindowMaximized $(value WindowMaximized)"
     grep -qi '"DisplayMode"' "$work/r.reg" && fail "display mode written though it ended as stored"
+    [ "$(value FontSize)" = "00000016" ] || fail "FontSize $(value FontSize) after three zoom steps"
     start
     [ "$(size)" = "300x400" ] || fail "the second start opened at $(size), not 300x400"
 
