@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -36,6 +37,7 @@ constexpr KeyName kKeys[] = {
     {"PageUp", VK_PRIOR}, {"PageDown", VK_NEXT},  {"Home", VK_HOME},     {"End", VK_END},
     {"Left", VK_LEFT},    {"Up", VK_UP},          {"Right", VK_RIGHT},   {"Down", VK_DOWN},
     {"Plus", VK_OEM_PLUS}, {"Equals", VK_OEM_PLUS}, {"Minus", VK_OEM_MINUS},
+    {"+", VK_OEM_PLUS},    {"=", VK_OEM_PLUS},      {"-", VK_OEM_MINUS},
 };
 
 bool ParseKey(std::string name, unsigned& vk, bool& ctrl, bool& alt, bool& shift) {
@@ -267,12 +269,15 @@ bool ScriptDriver::Run(const std::string& raw) {
         std::string modifier, extra;
         args >> x >> y >> notches;
         bool ok = !args.fail();
-        if (ok && args >> modifier) ok = modifier == "Ctrl" && !(args >> extra);
+        if (ok && args >> modifier) {
+            for (char& c : modifier) c = char(std::tolower(static_cast<unsigned char>(c)));
+            ok = modifier == "ctrl" && !(args >> extra);
+        }
         if (!ok) {
             Fail("usage: wheel X Y NOTCHES [Ctrl]");
             return false;
         }
-        host_.Wheel(x, y, notches, modifier == "Ctrl" ? MK_CONTROL : 0);
+        host_.Wheel(x, y, notches, modifier.empty() ? 0 : MK_CONTROL);
         return true;
     }
     if (cmd == "type") {

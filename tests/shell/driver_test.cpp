@@ -400,7 +400,7 @@ std::vector<std::string> Lines(const std::string& out) {
 
 TEST_F(DriverTest, ZoomKeysAndTheWheelShowInState) {
     Result r = Run(
-        "key Ctrl+Plus\nstate\nkey Ctrl+Equals\nkey Ctrl+Minus\nstate\nwheel 100 100 3 Ctrl\n"
+        "key Ctrl+Plus\nstate\nkey Ctrl+=\nkey Ctrl+-\nstate\nwheel 100 100 3 Ctrl\n"
         "state\nkey Ctrl+0\nstate\nwheel 100 100 -2\nstate\n");
     ASSERT_EQ(r.code, 0);
     auto lines = Lines(r.out);
