@@ -26,7 +26,8 @@ LRESULT PageProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     HFONT font = CreateFontIndirect(&lf);
     HGDIOBJ before = SelectObject(dc, font);
     std::u16string line =
-        u"\u05dc\u05d9\u05dc\u05d4 \u05d9\u05d5\u05e8\u05d3 \u05e2\u05dc \u05d4\u05d2\u05d2\u05d5\u05ea, "
+        u"\u05dc\u05d9\u05dc\u05d4 \u05d9\u05d5\u05e8\u05d3 \u05e2\u05dc "
+        u"\u05d4\u05d2\u05d2\u05d5\u05ea, "
         u"and the last light goes out over the roofs; the stars come one by one. ";
     while (line.size() < 200) line += line;
     for (int y = 0, i = 0; y < kHeight; y += 20, ++i) {
@@ -48,9 +49,15 @@ void Compose(benchmark::State& state, ScreenColours colours) {
     }
     SetScreenColours(ScreenColours::Normal);
 }
-void BM_ComposeNormal(benchmark::State& state) { Compose(state, ScreenColours::Normal); }
-void BM_ComposeNight(benchmark::State& state) { Compose(state, ScreenColours::Night); }
-void BM_ComposeRed(benchmark::State& state) { Compose(state, ScreenColours::Red); }
+void BM_ComposeNormal(benchmark::State& state) {
+    Compose(state, ScreenColours::Normal);
+}
+void BM_ComposeNight(benchmark::State& state) {
+    Compose(state, ScreenColours::Night);
+}
+void BM_ComposeRed(benchmark::State& state) {
+    Compose(state, ScreenColours::Red);
+}
 BENCHMARK(BM_ComposeNormal)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ComposeNight)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ComposeRed)->Unit(benchmark::kMillisecond);
@@ -82,8 +89,8 @@ int main(int argc, char** argv) {
     wc.lpszClassName = u"BenchScreen";
     wc.hbrBackground = GetStockObject(WHITE_BRUSH);
     RegisterClass(&wc);
-    HWND page = CreateWindowEx(0, u"BenchScreen", u"", WS_VISIBLE, 0, 0, kWidth, kHeight,
-                               nullptr, nullptr, nullptr, nullptr);
+    HWND page = CreateWindowEx(0, u"BenchScreen", u"", WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr,
+                               nullptr, nullptr, nullptr);
     UpdateWindow(page);
     std::printf("screen %d x %d, text in the real fonts\n", kWidth, kHeight);
     benchmark::Initialize(&argc, argv);

@@ -4,8 +4,8 @@
 
 #include "platform/host/host.h"
 #include "platform/resources.h"
-#include "platform/screen_query.h"
 #include "platform/screen_colours.h"
+#include "platform/screen_query.h"
 #include "platform/shell_services.h"
 #include "resources/program_resources.h"
 #include "shell/app_state.h"
@@ -79,7 +79,9 @@ const LineEntry& TopLine(const TextPane* p) {
     while (row < p->firstRow && e->style) row += (e++->style & 0x80) ? 2 : 1;
     return *e;
 }
-int ReadingStart(const LineEntry& e) { return (e.style & 0x10) ? e.offset + e.count - 1 : e.offset; }
+int ReadingStart(const LineEntry& e) {
+    return (e.style & 0x10) ? e.offset + e.count - 1 : e.offset;
+}
 bool Holds(const LineEntry& e, int offset) {
     return offset >= e.offset && offset < e.offset + (e.count ? e.count : 1);
 }
@@ -202,7 +204,7 @@ TEST(ScreenColours, RedKeepsOnlyTheRedChannelWithTheLumaTurnedOver) {
     auto red = [](uint32_t c) { return TransformScreenPixel(c, ScreenColours::Red); };
     EXPECT_EQ(red(0xFFFFFF), 0x000000u);
     EXPECT_EQ(red(0x000000), 0xFF0000u);
-    EXPECT_EQ(red(0x0000FF), uint32_t(255 - 29) << 16);  // blue text: luma 29
+    EXPECT_EQ(red(0x0000FF), uint32_t(255 - 29) << 16);   // blue text: luma 29
     EXPECT_EQ(red(0xFFFF00), uint32_t(255 - 226) << 16);  // yellow highlight: luma 226
     for (uint32_t c = 0; c < 0x1000000; c += 0x010307) EXPECT_EQ(red(c) & 0xFFFF, 0u) << c;
 }
