@@ -146,8 +146,7 @@ TEST_F(DriverTest, StateIsOneJsonLineWithEveryKey) {
               "\"bottomSection\":12,\"flags\":3507748928,\"bookmarks\":[],\"searchString\":\"\","
               "\"topMark\":[0,0],\"bottomMark\":[0,0],"
               "\"dialog\":null,\"messageBox\":null,\"inFront\":true,\"lastOpened\":null,"
-              "\"checked\":[412]}\n");
-              "\"fontSize\":0,\"displayMode\":\"off\",\"windowFullScreen\":false}\n");
+              "\"checked\":[412],\"fontSize\":0,\"displayMode\":\"off\",\"windowFullScreen\":false}\n");
 }
 
 // Alt+F3, a word typed on the desktop keyboard in reading order, OK: the hit is highlighted;
