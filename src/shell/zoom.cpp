@@ -3,6 +3,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "index/font_sizes.h"
 #include "platform/gdi.h"
 #include "shell/app_state.h"
 #include "shell/panes.h"
@@ -10,9 +11,6 @@
 #include "text/text_pane.h"
 
 namespace {
-
-// The sizes the font dialog lists.
-constexpr int32_t kZoomSizes[] = {10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 32, 52, 72};
 
 // The offset each pane keeps at its top across a run of zoom steps. Taking a new one from the
 // top line at every step would let the top drift a little each time (a line re-wrapped in a
@@ -125,11 +123,11 @@ void ApplySize(HWND window, int32_t size) {
 
 int32_t NextZoomSize(int32_t shown, ZoomDirection direction) {
     if (direction == ZoomDirection::In) {
-        for (int32_t size : kZoomSizes)
+        for (int32_t size : kFontSizes)
             if (size > shown) return size;
         return 0;
     }
-    for (auto it = std::rbegin(kZoomSizes); it != std::rend(kZoomSizes); ++it)
+    for (auto it = std::rbegin(kFontSizes); it != std::rend(kFontSizes); ++it)
         if (*it < shown) return *it;
     return 0;
 }

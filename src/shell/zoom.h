@@ -1,6 +1,6 @@
 #pragma once
 // Zoom: Ctrl+Plus, Ctrl+Minus, Ctrl+0 and Ctrl with the wheel step the display font's size
-// through the sizes the font dialog lists, laying both panes out again through the font path
+// through the sizes the font dialog lists (kFontSizes), laying both panes out again through the font path
 // and keeping the text that was at each pane's top at its top.
 #include <cstdint>
 

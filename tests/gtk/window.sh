@@ -39,7 +39,9 @@ if [ "${4:-}" = "--on-display" ]; then
     }
     value() { grep -i "\"$1\"=" "$work/r.reg" | sed 's/.*=dword://'; }
 
-    # First start: the default size; F11 fills the screen, Escape and F11 leave it.
+    # First start (a font stored, so no first-run font dialog): the default size; F11 fills the
+    # screen, Escape and F11 leave it.
+    printf 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]\n"FontName"="David CLM"\n"FontSize"=dword:00000010\n' >"$work/r.reg"
     start
     [ "$(size)" = "240x320" ] || fail "default size $(size)"
     xdotool key F11; settle
@@ -60,7 +62,7 @@ if [ "${4:-}" = "--on-display" ]; then
         fail "red mode shows green $green, blue $blue, red $red"
     xdotool key ctrl+n; settle
 
-    # Zoom with the keys and Ctrl with the wheel: from the default 16 to 18, 20 and 22.
+    # Zoom with the keys and Ctrl with the wheel: from 16 to 18, 20 and 22.
     xdotool key ctrl+plus ctrl+equal; settle
     xdotool mousemove --window "$win" 100 100 keydown ctrl click 4 keyup ctrl; settle
 

@@ -34,6 +34,7 @@ protected:
     void Run(std::function<void()> check) {
         bool done = false;
         screen.onIdle = [&] {
+            if (CancelFirstRunFontDialog()) return true;
             if (!done) {
                 done = true;
                 check();

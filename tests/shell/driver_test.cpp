@@ -398,6 +398,7 @@ std::vector<std::string> Lines(const std::string& out) {
 }
 
 TEST_F(DriverTest, ZoomKeysAndTheWheelShowInState) {
+    StoreRegistry("\"FontName\"=\"David CLM\"\n");  // no first-run font dialog
     Result r = Run(
         "key Ctrl+Plus\nstate\nkey Ctrl+=\nkey Ctrl+-\nstate\nwheel 100 100 3 Ctrl\n"
         "state\nkey Ctrl+0\nstate\nwheel 100 100 -2\nstate\n");
@@ -413,6 +414,7 @@ TEST_F(DriverTest, ZoomKeysAndTheWheelShowInState) {
 }
 
 TEST_F(DriverTest, NightModesFromTheCommandLineAndCtrlN) {
+    StoreRegistry("\"FontName\"=\"David CLM\"\n");  // no first-run font dialog
     std::string png = (dir / "red.png").string();
     Result r = Run("state\nkey Ctrl+N\nstate\nkey Ctrl+N\nstate\nkey F11\nstate\nkey Escape\nstate\n",
                    "--night=red");
@@ -437,6 +439,7 @@ TEST_F(DriverTest, NightModesFromTheCommandLineAndCtrlN) {
 }
 
 TEST_F(DriverTest, BadWheelCommandsAreReported) {
+    StoreRegistry("\"FontName\"=\"David CLM\"\n");  // no first-run font dialog
     Result r = Run("wheel 1 2\nwheel 1 2 3 Shift\nwheel a b c\nwheel 10 10 1 Ctrl\nstate\n");
     EXPECT_EQ(r.code, 1);
     std::string err = Read(dir / "stderr.txt");
