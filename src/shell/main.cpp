@@ -2,17 +2,21 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "platform/heap.h"
-#include "platform/host/host_gtk.h"
 #include "platform/host/host_headless.h"
+#include "platform/host/host_module.h"
 #include "platform/registry.h"
 #include "platform/resources.h"
 #include "platform/shell_services.h"
@@ -35,63 +39,151 @@ struct Options {
     std::string book;
     std::string script;
     unsigned failAlloc = 0;
+    bool help = false;
+    bool version = false;
     std::u16string commandLine;
 };
 
-void Usage() {
+// A whole decimal number in [low, high], or false.
+bool ParseNumber(const char* text, long low, long high, long* out) {
+    if (!*text || !std::isdigit(static_cast<unsigned char>(*text))) return false;
+    char* end = nullptr;
+    errno = 0;
+    long n = std::strtol(text, &end, 10);
+    if (errno || *end || n < low || n > high) return false;
+    *out = n;
+    return true;
+}
+
+bool ParseScreen(Options& o, const char* v) {
+    long w = 0, h = 0;
+    const char* x = std::strchr(v, 'x');
+    if (!x) return false;
+    std::string width(v, size_t(x - v));
+    if (!ParseNumber(width.c_str(), 1, 16384, &w) || !ParseNumber(x + 1, 1, 16384, &h))
+        return false;
+    o.width = int(w);
+    o.height = int(h);
+    return true;
+}
+
+enum class Takes { Nothing, Value, OptionalValue };
+
+// The options, in the order --help lists them. A Value option takes its value as the next
+// argument or after '='; an OptionalValue option only after '='. `apply` returns false when the
+// value is not one the option accepts.
+struct OptionSpec {
+    const char* name;
+    Takes takes;
+    const char* valueName;
+    const char* help;
+    bool (*apply)(Options&, const char* value);
+};
+
+const OptionSpec kOptions[] = {
+    {"--registry", Takes::Value, "FILE",
+     "keep settings and bookmarks in FILE (default ~/.config/orvanel/registry.reg)",
+     [](Options& o, const char* v) { return *v && (o.registry = v, true); }},
+    {"--book", Takes::Value, "DIR",
+     "read the book's containers 1001.bin ... 1026.bin and 32767.bin from DIR",
+     [](Options& o, const char* v) { return *v && (o.book = v, true); }},
+    {"--scale", Takes::Value, "N", "show each of the reader's pixels as N x N screen pixels",
+     [](Options& o, const char* v) {
+         long n = 0;
+         return ParseNumber(v, 1, 16, &n) && (o.scale = int(n), true);
+     }},
+    {"--headless", Takes::Nothing, nullptr, "run on an in-memory screen, driven by --script",
+     [](Options& o, const char*) { return o.headless = true; }},
+    {"--script", Takes::Value, "FILE|-",
+     "read driver commands from FILE, or from standard input for -",
+     [](Options& o, const char* v) { return *v && (o.script = v, true); }},
+    {"--screen", Takes::Value, "WxH", "the in-memory screen's size (default 240x320)", ParseScreen},
+    {"--fail-alloc", Takes::Value, "N", "make the N-th heap allocation fail",
+     [](Options& o, const char* v) {
+         long n = 0;
+         return ParseNumber(v, 1, LONG_MAX, &n) && (o.failAlloc = unsigned(n), true);
+     }},
+    {"--night", Takes::OptionalValue, "MODE",
+     "show the screen in night colours: night (alone: the same), red, or off",
+     [](Options&, const char* v) {
+         int32_t mode = *v ? DisplayModeFromName(v) : kDisplayModeNight;
+         if (mode < 0) return false;
+         RequestDisplayMode(mode);
+         return true;
+     }},
+    {"--version", Takes::Nothing, nullptr, "print the version and exit",
+     [](Options& o, const char*) { return o.version = true; }},
+    {"--help", Takes::Nothing, nullptr, "print this help and exit",
+     [](Options& o, const char*) { return o.help = true; }},
+};
+
+void PrintUsage(FILE* to) {
     std::fputs(
-        "usage: orvanel [--scale N] [--registry FILE] [--book DIR] [--night[=red]] [/today]\n"
-        "       orvanel --headless [--screen WxH] [--registry FILE] [--book DIR] [--night[=red]]\n"
-        "               [--fail-alloc N] --script FILE|-\n",
-        stderr);
+        "usage: orvanel [OPTION]... [/today]\n"
+        "       orvanel --headless [OPTION]... --script FILE|-\n"
+        "\n",
+        to);
+    for (const OptionSpec& spec : kOptions) {
+        std::string left = spec.name;
+        if (spec.takes == Takes::Value) left += std::string(" ") + spec.valueName;
+        if (spec.takes == Takes::OptionalValue) left += std::string("[=") + spec.valueName + "]";
+        std::fprintf(to, "  %-22s %s\n", left.c_str(), spec.help);
+    }
+}
+
+// Reports a command-line error with the usage on standard error; the program then exits 2.
+bool Refuse(const std::string& message) {
+    std::fprintf(stderr, "orvanel: %s\n", message.c_str());
+    PrintUsage(stderr);
+    return false;
 }
 
 bool Parse(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= argc) return false;
-            out = argv[++i];
-            return true;
-        };
-        std::string v;
-        if (a == "--headless") {
-            o.headless = true;
-        } else if (a == "--screen") {
-            if (!value(v) || std::sscanf(v.c_str(), "%dx%d", &o.width, &o.height) != 2 ||
-                o.width <= 0 || o.height <= 0)
-                return false;
-        } else if (a == "--scale") {
-            if (!value(v) || (o.scale = std::atoi(v.c_str())) <= 0) return false;
-        } else if (a == "--registry") {
-            if (!value(o.registry)) return false;
-        } else if (a == "--book") {
-            if (!value(o.book)) return false;
-        } else if (a == "--script") {
-            if (!value(o.script)) return false;
-        } else if (a == "--fail-alloc") {
-            if (!value(v)) return false;
-            o.failAlloc = unsigned(std::strtoul(v.c_str(), nullptr, 10));
-        } else if (a == "--night" || a.rfind("--night=", 0) == 0) {
-            int32_t mode = a == "--night" ? kDisplayModeNight : DisplayModeFromName(a.c_str() + 8);
-            if (mode < 0) {
-                std::fprintf(stderr, "orvanel: --night takes night, red or off, not %s\n",
-                             a.c_str() + 8);
-                return false;
-            }
-            RequestDisplayMode(mode);
-        } else if (a == "--help" || a == "-h") {
-            return false;
-        } else if (a.rfind("--", 0) == 0) {
-            std::fprintf(stderr, "orvanel: unknown option %s\n", a.c_str());
-            return false;
-        } else {
+        if (a == "-h") a = "--help";
+        if (a.size() < 2 || a[0] != '-') {
             // What is left is the reader's own command line, as the shell would pass it.
             if (!o.commandLine.empty()) o.commandLine += u' ';
             o.commandLine += Utf8ToUtf16(a);
+            continue;
         }
+        size_t eq = a.find('=');
+        std::string name = a.substr(0, eq);
+        const OptionSpec* spec = nullptr;
+        for (const OptionSpec& s : kOptions)
+            if (name == s.name) spec = &s;
+        if (!spec) return Refuse("unknown option " + name);
+        std::string value;
+        if (eq != std::string::npos) {
+            if (spec->takes == Takes::Nothing) return Refuse(name + " takes no value");
+            value = a.substr(eq + 1);
+        } else if (spec->takes == Takes::Value) {
+            if (i + 1 >= argc) return Refuse(name + " needs a value " + spec->valueName);
+            value = argv[++i];
+        }
+        if (!spec->apply(o, value.c_str()))
+            return Refuse(name + ": \"" + value + "\" is not a valid " + spec->valueName);
     }
-    return !o.headless || !o.script.empty();
+    if (o.help || o.version) return true;
+    if (o.headless && o.script.empty()) return Refuse("--headless needs --script FILE|-");
+    if (!o.headless && !o.script.empty()) return Refuse("--script needs --headless");
+    return true;
+}
+
+// A --book folder must exist and hold at least one of the book's containers; one that lacks
+// only some is accepted (the reader reports a missing article when it is shown).
+bool CheckBookFolder(const std::string& dir) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(dir, error))
+        return Refuse("--book " + dir + ": the folder does not exist");
+    for (int id = 1001; id <= 1026; ++id)
+        if (std::filesystem::is_regular_file(dir + "/" + std::to_string(id) + ".bin", error))
+            return true;
+    if (std::filesystem::is_regular_file(dir + "/32767.bin", error)) return true;
+    return Refuse("--book " + dir +
+                  ": the folder holds none of the book's containers (1001.bin ... 1026.bin, "
+                  "32767.bin)");
 }
 
 // Another start of the reader runs with this registry file: wait for its main window, then let
@@ -111,10 +203,16 @@ int SecondStart(const Options& o) {
 
 int main(int argc, char** argv) {
     Options o;
-    if (!Parse(argc, argv, o)) {
-        Usage();
-        return 2;
+    if (!Parse(argc, argv, o)) return 2;
+    if (o.help) {
+        PrintUsage(stdout);
+        return 0;
     }
+    if (o.version) {
+        std::puts("Orvanel " ORVANEL_VERSION);
+        return 0;
+    }
+    if (!o.book.empty() && !CheckBookFolder(o.book)) return 2;
     SetRegistryFile(o.registry.empty() ? DefaultRegistryFile() : o.registry);
     RegisterProgramResources();
     RegisterBookResources();
@@ -141,7 +239,16 @@ int main(int argc, char** argv) {
         code = ReaderMain(ProgramInstance(), nullptr, o.commandLine.c_str(), SW_SHOW);
         if (code == 0 && driver.errors()) code = 1;
     } else {
-        std::unique_ptr<GtkHost> host = GtkHost::Create({o.width, o.height, o.scale});
+        DesktopHostResult result;
+        std::string detail;
+        std::unique_ptr<Host> host =
+            LoadDesktopHost({o.width, o.height, o.scale}, &result, &detail);
+        if (result == DesktopHostResult::NoModule) {
+            std::fprintf(stderr, "orvanel: the desktop window cannot be opened: %s\n",
+                         detail.c_str());
+            StopListening();
+            return 1;
+        }
         if (!host) {
             std::fputs(
                 "orvanel: there is no display to show the reader on (DISPLAY is not set or "

@@ -82,6 +82,23 @@ TEST_F(BookFolder, BuildsContainersTheReaderLoadsThroughTheBookFolder) {
     EXPECT_TRUE(screen.messageBoxes.empty());
 }
 
+TEST_F(BookFolder, BuildMakesAnOutputFolderThatDoesNotExistWithItsParents) {
+    WriteSmallBook();
+    fs::path deep = root_ / "new" / "deep" / "out";
+    ASSERT_EQ(BuildBook(Src(), deep.string()), 0);
+    for (int n = 1001; n <= 1026; ++n) EXPECT_TRUE(fs::exists(deep / (std::to_string(n) + ".bin")));
+    EXPECT_TRUE(fs::exists(deep / "32767.bin"));
+
+    // A file where the folder should be is reported, not overwritten.
+    std::ofstream(root_ / "taken") << "x";
+    EXPECT_EQ(BuildBook(Src(), (root_ / "taken").string()), 1);
+    EXPECT_EQ(fs::file_size(root_ / "taken"), 1u);
+    // A broken book makes no folder.
+    fs::remove(root_ / "src" / "article07.txt");
+    EXPECT_EQ(BuildBook(Src(), (root_ / "never").string()), 1);
+    EXPECT_FALSE(fs::exists(root_ / "never"));
+}
+
 TEST_F(BookFolder, MissingFilesAndIndexGapsFailTheBuild) {
     WriteSmallBook();
     fs::remove(root_ / "src" / "article07.txt");

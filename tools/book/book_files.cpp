@@ -1,6 +1,7 @@
 #include "book_files.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -106,6 +107,14 @@ int BuildBook(const std::string& sourceDir, const std::string& outDir) {
     }
     if (problems != 0) return 1;
 
+    // A fresh output folder, and the folders above it, are made here: only a book that parsed
+    // leaves anything behind.
+    std::error_code made;
+    std::filesystem::create_directories(outDir, made);
+    if (made || !std::filesystem::is_directory(outDir)) {
+        report(outDir + ": the folder cannot be made" + (made ? ": " + made.message() : ""));
+        return 1;
+    }
     for (const Built& built : book) {
         const bool index = built.source.kind == SourceKind::Index;
         const unsigned number = static_cast<unsigned>(built.source.resourceId - 1000);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/host/host_module.h"
 #include "platform/registry.h"
 #include "platform/screen_colours.h"
 #include "platform/single_instance.h"
@@ -440,4 +441,10 @@ bool GtkHost::FetchClipboard(SystemClipboard* contents) {
         g_free(text);
     }
     return true;
+}
+
+// The entry the program finds with dlsym when it loads this host as a module.
+extern "C" __attribute__((visibility("default"))) Host* OrvanelCreateDesktopHost(
+    const DesktopHostOptions* options) {
+    return GtkHost::Create({options->width, options->height, options->scale}).release();
 }
