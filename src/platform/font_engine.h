@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/gdi.h"
@@ -18,6 +19,15 @@ struct FontMetrics {
     int maxCharWidth = 0;
 };
 
+// Where a unit's ink falls when drawn with its pen at x = 0 on the baseline y = 0: pixels
+// [left, right) x [top, bottom). `empty` when it paints nothing; `known` is false when the ink
+// could not be measured (it spilled past the scratch surface).
+struct InkBox {
+    bool known = false;
+    bool empty = true;
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
 class FontFace {
 public:
     virtual ~FontFace() = default;
@@ -28,6 +38,16 @@ public:
     // x), on the baseline y, in the source colour already set on cr.
     virtual void Draw(cairo_t* cr, int x, int baselineY, const char16_t* units, int n,
                       const int* penX) = 0;
+    // The pixels Draw paints for one unit, measured by drawing it once and kept. Text drawing
+    // uses it to know that a clip leaves a glyph whole, so that such glyphs can be drawn
+    // together in one call with the same pixels as one by one.
+    const InkBox& Ink(char16_t unit);
+    // Whether Draw adds a line under the whole run (then units drawn together differ from
+    // units drawn one by one).
+    virtual bool Underlined() const { return false; }
+
+private:
+    std::unordered_map<char16_t, InkBox> ink_;
 };
 
 struct FontFamily {

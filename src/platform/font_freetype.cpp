@@ -7,8 +7,10 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
+#include <tuple>
 
 #include "platform/font_engine.h"
 #include "platform/font_synthetic.h"
@@ -49,7 +51,8 @@ MatchedFile Match(const LOGFONT& lf) {
         FcPatternAddLangSet(pat, FC_LANG, ls);
         FcLangSetDestroy(ls);
     }
-    FcPatternAddInteger(pat, FC_WEIGHT, lf.lfWeight >= FW_BOLD ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pat, FC_WEIGHT,
+                        lf.lfWeight >= FW_BOLD ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pat, FC_SLANT, lf.lfItalic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcConfigSubstitute(nullptr, pat, FcMatchPattern);
     FcDefaultSubstitute(pat);
@@ -98,7 +101,6 @@ public:
         cairo_font_options_set_antialias(options_, CAIRO_ANTIALIAS_GRAY);
         cairo_font_face_set_user_data(cairoFace_, &kFaceKey, drawing,
                                       [](void* f) { FT_Done_Face(static_cast<FT_Face>(f)); });
-        advances_.assign(0x10000, -1);
     }
     ~FreeTypeFace() override {
         cairo_font_options_destroy(options_);
@@ -106,12 +108,19 @@ public:
         FT_Done_Face(face_);
     }
     const FontMetrics& Metrics() const override { return m_; }
+    bool Underlined() const override { return underline_; }
     int Advance(char16_t c) override {
-        if (!advances_.empty() && advances_[c] >= 0) return advances_[c];
+        std::unique_ptr<AdvancePage>& page = advances_[c >> 8];
+        if (!page) {
+            page = std::make_unique<AdvancePage>();
+            page->fill(-1);
+        }
+        int16_t& cached = (*page)[c & 0xFF];
+        if (cached >= 0) return cached;
         int a = 0;
         if (FT_Load_Char(face_, c, FT_LOAD_DEFAULT) == 0)
             a = int((face_->glyph->advance.x + 32) >> 6);
-        if (!advances_.empty()) advances_[c] = int16_t(std::min(a, 32767));
+        cached = int16_t(std::min(a, 32767));
         return a;
     }
     void Draw(cairo_t* cr, int x, int baseline, const char16_t* units, int n,
@@ -140,13 +149,23 @@ private:
     double em_ = 12;
     bool underline_;
     FontMetrics m_;
-    std::vector<int16_t> advances_;
+    // Advance widths by code unit (-1: not yet measured), in pages of 256 units made on first
+    // use: a face is measured in a few blocks (Latin, Hebrew, punctuation), and a whole table
+    // per face would cost more to clear than the start-up spends laying out.
+    using AdvancePage = std::array<int16_t, 256>;
+    std::array<std::unique_ptr<AdvancePage>, 256> advances_;
 };
 
 class FreeTypeEngine : public FontEngine {
 public:
     std::unique_ptr<FontFace> Create(const LOGFONT& lf) override {
-        MatchedFile file = Match(lf);
+        // The panes make several sizes of one face: fontconfig is asked once per face, weight
+        // and slant (the size does not enter the match).
+        MatchKey key{std::u16string(lf.lfFaceName, WideLength(lf.lfFaceName)),
+                     lf.lfWeight >= FW_BOLD, lf.lfItalic != 0};
+        auto known = matches_.find(key);
+        if (known == matches_.end()) known = matches_.emplace(key, Match(lf)).first;
+        const MatchedFile& file = known->second;
         FT_Face measure = nullptr, drawing = nullptr;
         if (file.path.empty() || FT_New_Face(Library(), file.path.c_str(), file.index, &measure)) {
             // No usable font file at all: draw with the synthetic shapes rather than nothing.
@@ -181,6 +200,10 @@ public:
         for (auto& [name, hebrew] : families) out.push_back(FontFamily{name, hebrew});
         return out;
     }
+
+private:
+    using MatchKey = std::tuple<std::u16string, bool, bool>;
+    std::map<MatchKey, MatchedFile> matches_;
 };
 
 std::unique_ptr<FontEngine>& Installed() {
@@ -190,11 +213,15 @@ std::unique_ptr<FontEngine>& Installed() {
 
 }  // namespace
 
-std::unique_ptr<FontEngine> MakeFreeTypeEngine() { return std::make_unique<FreeTypeEngine>(); }
+std::unique_ptr<FontEngine> MakeFreeTypeEngine() {
+    return std::make_unique<FreeTypeEngine>();
+}
 
 FontEngine& CurrentFontEngine() {
     if (!Installed()) Installed() = MakeFreeTypeEngine();
     return *Installed();
 }
 
-void InstallFontEngine(std::unique_ptr<FontEngine> engine) { Installed() = std::move(engine); }
+void InstallFontEngine(std::unique_ptr<FontEngine> engine) {
+    Installed() = std::move(engine);
+}

@@ -110,6 +110,18 @@ BOOL GetTextExtentExPoint(HDC hdc, const char16_t* text, int count, int maxExten
 // count -1 means up to the NUL. Formats: DT_CENTER, DT_VCENTER, DT_SINGLELINE, DT_NOPREFIX,
 // DT_WORDBREAK, DT_CALCRECT, DT_RIGHT, DT_BOTTOM. Returns the height of the drawn text.
 int DrawText(HDC hdc, const char16_t* text, int count, RECT* rect, UINT format);
+// One string of PolyTextOut: drawn as ExtTextOut(x, y, uiFlags, &rcl, lpstr, n, pdx) would.
+struct POLYTEXT {
+    int x;
+    int y;
+    UINT n;
+    const char16_t* lpstr;
+    UINT uiFlags;
+    RECT rcl;
+    const int* pdx;
+};
+// Draws the strings in order, each as ExtTextOut would; fails on the first that cannot be drawn.
+BOOL PolyTextOut(HDC hdc, const POLYTEXT* texts, int count);
 BOOL ExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* rect, const char16_t* text,
                 UINT count, const int* dx);
 

@@ -1,6 +1,7 @@
 // Drawing primitives for runs of BookText.
 #include <utility>
 
+#include "platform/short_buffer.h"
 #include "text/convert.h"
 #include "text/paint.h"
 #include "text/text_settings.h"
@@ -14,10 +15,27 @@ void DrawRun(TextPane* pane, const uint8_t* bytes, int n, int x, int y, int w, i
     }
 }
 
+// Each unit sits in its cell as DrawText with kRunFormat would put it (centred, vertically
+// centred, clipped to the cell); the cells go to PolyTextOut in one call, which draws the
+// glyphs that their cells leave whole together.
 void DrawRunPerChar(TextPane* pane, const uint8_t* bytes, int n, const RECT* rect) {
     HDC surface = pane->surface;
     SetBkMode(surface, TRANSPARENT);
+    TEXTMETRIC tm{};
+    GetTextMetrics(surface, &tm);
     const WidthTable* widths = pane->widths;
+    ShortBuffer<char16_t, 256> unitBuffer{size_t(2 * n)};
+    ShortBuffer<POLYTEXT, 256> textBuffer{size_t(2 * n)};
+    char16_t* units = unitBuffer.data();
+    POLYTEXT* texts = textBuffer.data();
+    int count = 0;
+    auto place = [&](int at, const RECT& cell) {
+        SIZE size{};
+        GetTextExtentPoint32(surface, &units[at], 1, &size);
+        int x = cell.left + (cell.right - cell.left - size.cx) / 2;
+        int y = cell.top + (cell.bottom - cell.top - tm.tmHeight) / 2;
+        texts[count++] = POLYTEXT{x, y, 1, &units[at], ETO_CLIPPED, cell, nullptr};
+    };
     int right = rect->right;
     int p = 0;  // width of the cell drawn last
     for (int k = n - 1; k >= 0; --k) {
@@ -39,7 +57,8 @@ void DrawRunPerChar(TextPane* pane, const uint8_t* bytes, int n, const RECT* rec
             second = pair.second;
             if (first == kHolam && second) std::swap(first, second);
         }
-        DrawText(surface, &first, 1, &cell, kRunFormat);
+        units[count] = first;
+        place(count, cell);
         if (second) {
             RECT at = cell;
             if (second == kHolam) {
@@ -47,10 +66,12 @@ void DrawRunPerChar(TextPane* pane, const uint8_t* bytes, int n, const RECT* rec
                 at.right = cell.left + 1;
                 p = 3;
             }
-            DrawText(surface, &second, 1, &at, kRunFormat);
+            units[count] = second;
+            place(count, at);
         }
         right = cell.left;
     }
+    PolyTextOut(surface, texts, count);
 }
 
 void DrawConverted(HDC surface, const uint8_t* bytes, int n, int x, int y, int w, int h) {
