@@ -292,7 +292,11 @@ std::unique_ptr<GtkHost> GtkHost::Create(const GtkHostOptions& options) {
     const char* wl = std::getenv("WAYLAND_DISPLAY");
     if ((!x || !*x) && (!wl || !*wl)) return nullptr;
     g_log_set_writer_func(g_log_writer_default, nullptr, nullptr);
+    // The window's class and icon name are the desktop entry's, so the desktop puts the
+    // installed launcher's icon on the window.
+    g_set_prgname("orvanel");
     if (!gtk_init_check(nullptr, nullptr)) return nullptr;
+    gtk_window_set_default_icon_name("com.velmora.Orvanel");
     auto impl = std::make_unique<Impl>();
     impl->width = options.width;
     impl->height = options.height;
