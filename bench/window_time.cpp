@@ -1,12 +1,14 @@
 // Times programs from launch to a viewable, painted top-level window on the X display:
 //   window_time RUNS NAME -- COMMAND [ARG]... [-- NAME -- COMMAND [ARG]...]...
-// Runs the commands in turn, RUNS times each, and prints each one's median, minimum and maximum.
+// Runs the commands in turn, RUNS times each, and prints each one's median, minimum and maximum,
+// and the median CPU time (user + system) the process had used by then.
 // A window counts as painted once its contents hold more than one colour; each program is
 // ended (SIGTERM) as soon as it was measured.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,6 +27,7 @@ struct Program {
     std::string name;
     std::vector<char*> argv;
     std::vector<double> times;
+    std::vector<double> cpu;  // user + system time of the process, until it was ended
 };
 
 bool Painted(Display* d, Window w) {
@@ -69,7 +72,10 @@ double TimeOne(Display* d, Program& p) {
         poll(&fd, 1, 1);
     }
     kill(child, SIGTERM);
-    waitpid(child, nullptr, 0);
+    rusage usage{};
+    wait4(child, nullptr, 0, &usage);
+    auto seconds = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+    if (ms >= 0) p.cpu.push_back(seconds(usage.ru_utime) + seconds(usage.ru_stime));
     XSelectInput(d, root, NoEventMask);
     XSync(d, True);
     return ms;
@@ -119,9 +125,10 @@ int main(int argc, char** argv) {
         }
     }
     for (const Program& p : programs) {
-        std::printf("%-10s median %6.1f ms  (min %.1f, max %.1f, %d runs)\n", p.name.c_str(),
-                    Median(p.times), *std::min_element(p.times.begin(), p.times.end()),
-                    *std::max_element(p.times.begin(), p.times.end()), runs);
+        std::printf("%-10s median %6.1f ms  (min %.1f, max %.1f, %d runs; CPU median %.1f ms)\n",
+                    p.name.c_str(), Median(p.times),
+                    *std::min_element(p.times.begin(), p.times.end()),
+                    *std::max_element(p.times.begin(), p.times.end()), runs, Median(p.cpu));
     }
     XCloseDisplay(d);
     return 0;

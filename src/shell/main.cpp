@@ -199,6 +199,24 @@ int SecondStart(const Options& o) {
     return ReaderMain(ProgramInstance(), nullptr, o.commandLine.c_str(), SW_SHOW);
 }
 
+// The desktop window cannot be opened: says why (and, without a display, how to use the reader
+// anyway) and ends the program. It may be called from the message loop, once the module has
+// loaded, so it ends at once instead of unwinding the reader.
+[[noreturn]] void NoDesktopWindow(DesktopHostResult result, const std::string& detail) {
+    if (result == DesktopHostResult::NoModule) {
+        std::fprintf(stderr, "orvanel: the desktop window cannot be opened: %s\n", detail.c_str());
+    } else {
+        std::fputs(
+            "orvanel: there is no display to show the reader on (DISPLAY is not set or "
+            "cannot be opened).\n"
+            "To use the reader without a display, run the scripted driver, for example:\n"
+            "  printf 'shot page.png\\nquit\\n' | orvanel --headless --script -\n",
+            stderr);
+    }
+    StopListening();
+    std::_Exit(1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -242,23 +260,8 @@ int main(int argc, char** argv) {
         DesktopHostResult result;
         std::string detail;
         std::unique_ptr<Host> host =
-            LoadDesktopHost({o.width, o.height, o.scale}, &result, &detail);
-        if (result == DesktopHostResult::NoModule) {
-            std::fprintf(stderr, "orvanel: the desktop window cannot be opened: %s\n",
-                         detail.c_str());
-            StopListening();
-            return 1;
-        }
-        if (!host) {
-            std::fputs(
-                "orvanel: there is no display to show the reader on (DISPLAY is not set or "
-                "cannot be opened).\n"
-                "To use the reader without a display, run the scripted driver, for example:\n"
-                "  printf 'shot page.png\\nquit\\n' | orvanel --headless --script -\n",
-                stderr);
-            StopListening();
-            return 1;
-        }
+            StartDesktopHost({o.width, o.height, o.scale}, NoDesktopWindow, &result, &detail);
+        if (!host) NoDesktopWindow(result, detail);
         CreateShellWindows();
         code = ReaderMain(ProgramInstance(), nullptr, o.commandLine.c_str(), SW_SHOW);
     }

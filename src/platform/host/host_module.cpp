@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <thread>
 
 namespace {
 
@@ -24,44 +25,117 @@ bool HasDisplay() {
     return (x && *x) || (wl && *wl);
 }
 
-}  // namespace
-
-std::unique_ptr<Host> LoadDesktopHost(const DesktopHostOptions& options, DesktopHostResult* result,
-                                      std::string* detail) {
-    // Checked before loading anything: GTK would print its own warnings.
-    if (!HasDisplay()) {
-        *result = DesktopHostResult::NoDisplay;
-        return nullptr;
-    }
-    // Installed, the module sits in the library folder that is ORVANEL_MODULE_DIR from the
-    // program's folder; in the build tree, next to the program.
+// Installed, the module sits in the library folder that is ORVANEL_MODULE_DIR from the
+// program's folder; in the build tree, next to the program. Empty when neither exists.
+std::string FindModule(std::string* looked) {
     std::string folder = ProgramFolder();
     const std::string candidates[] = {
         folder + "/" ORVANEL_MODULE_DIR "/" ORVANEL_HOST_MODULE,
         folder + "/" ORVANEL_HOST_MODULE,
     };
-    void* module = nullptr;
-    std::string errors;
-    for (const std::string& path : candidates) {
-        if (access(path.c_str(), F_OK) != 0) continue;
-        // Kept loaded for the life of the process: GTK registers types that cannot go away.
-        module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (module) break;
-        if (const char* e = dlerror()) errors += std::string(errors.empty() ? "" : "; ") + e;
+    for (const std::string& path : candidates)
+        if (access(path.c_str(), R_OK) == 0) return path;
+    *looked = candidates[0] + " does not exist";
+    return {};
+}
+
+class PendingDesktopHost : public Host {
+public:
+    PendingDesktopHost(const DesktopHostOptions& options, const std::string& module,
+                       DesktopHostFailure failed)
+        : options_(options), failed_(failed) {
+        // The module stays loaded for the life of the process: GTK registers types that
+        // cannot go away.
+        loader_ = std::thread([this, module] {
+            handle_ = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (!handle_) {
+                const char* e = dlerror();
+                error_ = e ? e : module + " cannot be loaded";
+            }
+        });
     }
-    if (!module) {
-        *result = DesktopHostResult::NoModule;
-        *detail = errors.empty() ? candidates[0] + " does not exist" : errors;
+    ~PendingDesktopHost() override {
+        if (loader_.joinable()) loader_.join();
+        real_.reset();
+        if (CurrentHost() == this) InstallHost(nullptr);
+    }
+
+    int ScreenWidth() const override { return real_ ? real_->ScreenWidth() : options_.width; }
+    int ScreenHeight() const override { return real_ ? real_->ScreenHeight() : options_.height; }
+    bool WaitForInput() override {
+        if (!real_) Open();
+        return real_->WaitForInput();
+    }
+    void ScreenDamaged() override {
+        if (real_) real_->ScreenDamaged();
+    }
+    bool HasDesktopFocus() const override { return real_ ? real_->HasDesktopFocus() : true; }
+    void RaiseWindow() override {
+        if (real_) real_->RaiseWindow();
+    }
+    void SetFullScreen(bool on) override {
+        fullScreen_ = on;
+        if (real_) real_->SetFullScreen(on);
+    }
+    void SetTitle(const std::string& title) override {
+        title_ = title;
+        if (real_) real_->SetTitle(title);
+    }
+    void OpenAddress(const std::string& address) override {
+        if (!real_) Open();
+        real_->OpenAddress(address);
+    }
+    void PublishClipboard(const SystemClipboard& contents) override {
+        if (!real_) Open();
+        real_->PublishClipboard(contents);
+    }
+    bool FetchClipboard(SystemClipboard* contents) override {
+        if (!real_) Open();
+        return real_->FetchClipboard(contents);
+    }
+
+private:
+    // Opens the desktop window and hands over to it; the failure callback does not return.
+    void Open() {
+        loader_.join();
+        if (!handle_) failed_(DesktopHostResult::NoModule, error_);
+        auto create = reinterpret_cast<Host* (*)(const DesktopHostOptions*)>(
+            dlsym(handle_, kDesktopHostEntry));
+        if (!create)
+            failed_(DesktopHostResult::NoModule,
+                    std::string(ORVANEL_HOST_MODULE " has no ") + kDesktopHostEntry);
+        real_.reset(create(&options_));  // installs itself as the current host
+        if (!real_) failed_(DesktopHostResult::NoDisplay, {});
+        if (!title_.empty()) real_->SetTitle(title_);
+        if (fullScreen_) real_->SetFullScreen(true);
+    }
+
+    DesktopHostOptions options_;
+    DesktopHostFailure failed_;
+    std::thread loader_;
+    void* handle_ = nullptr;
+    std::string error_;
+    std::unique_ptr<Host> real_;
+    std::string title_;
+    bool fullScreen_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Host> StartDesktopHost(const DesktopHostOptions& options, DesktopHostFailure failed,
+                                       DesktopHostResult* result, std::string* detail) {
+    // Checked before loading anything: GTK would print its own warnings.
+    if (!HasDisplay()) {
+        *result = DesktopHostResult::NoDisplay;
         return nullptr;
     }
-    auto create =
-        reinterpret_cast<Host* (*)(const DesktopHostOptions*)>(dlsym(module, kDesktopHostEntry));
-    if (!create) {
+    std::string module = FindModule(detail);
+    if (module.empty()) {
         *result = DesktopHostResult::NoModule;
-        *detail = std::string(ORVANEL_HOST_MODULE " has no ") + kDesktopHostEntry;
         return nullptr;
     }
-    std::unique_ptr<Host> host(create(&options));
-    *result = host ? DesktopHostResult::Ready : DesktopHostResult::NoDisplay;
+    *result = DesktopHostResult::Ready;
+    auto host = std::make_unique<PendingDesktopHost>(options, module, failed);
+    InstallHost(host.get());
     return host;
 }
