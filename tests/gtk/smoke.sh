@@ -11,7 +11,8 @@ if [ "${3:-}" = "--on-display" ]; then
 
     "$orvanel" --registry "$work/r.reg" &
     pid=$!
-    for _ in $(seq 100); do
+    # Up to 20 s: a sanitizer build on a loaded machine starts slowly.
+    for _ in $(seq 200); do
         win=""
         for w in $(xdotool search --name '^Orvanel$' 2>/dev/null || true); do
             [ "$(xdotool getwindowname "$w")" = "Orvanel" ] && win=$w
