@@ -9,7 +9,7 @@ const InkBox& FontFace::Ink(char16_t unit) {
     auto known = ink_.find(unit);
     if (known != ink_.end()) return known->second;
     const FontMetrics& m = Metrics();
-    int span = 4 * std::max({m.height, m.maxCharWidth, Advance(unit), 8});
+    int span = 2 * std::max({m.height, m.maxCharWidth, Advance(unit), 8});
     int size = 2 * span;  // the pen in the middle, room for the ink on every side
     InkBox box;
     cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size);

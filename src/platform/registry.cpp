@@ -182,8 +182,14 @@ LONG Modify(Change change) {
     RegDocument fresh = LoadDocument(s.path, &exists);
     // A file that is gone (kept aside, or removed) starts from what this process read.
     if (!exists) fresh = s.doc;
+    std::string before = exists ? FormatRegistryText(fresh) : std::string();
     change(fresh);
-    if (!WriteAtomically(s.path, FormatRegistryText(fresh))) return ERROR_ACCESS_DENIED;
+    // A change that leaves the file as it is (the usual case when the settings are saved at
+    // exit) writes nothing: each write is flushed to the disk, which costs more than the rest
+    // of a start and exit together.
+    std::string after = FormatRegistryText(fresh);
+    if ((!exists || after != before) && !WriteAtomically(s.path, after))
+        return ERROR_ACCESS_DENIED;
     s.doc = std::move(fresh);
     return ERROR_SUCCESS;
 }

@@ -2,6 +2,7 @@
 // files, and writes that never clobber another process's values.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -178,6 +179,27 @@ TEST_F(RegistryTest, WritesReReadTheFileSoAnotherWritersValuesSurvive) {
     EXPECT_NE(now.find("\"Lesson\"=dword:00000005"), std::string::npos);
     EXPECT_NE(now.find("\"Flags\"=dword:00000001"), std::string::npos);
     EXPECT_FALSE(fs::exists(file + ".tmp-" + std::to_string(getpid())));
+}
+
+TEST_F(RegistryTest, AWriteThatChangesNothingLeavesTheFileInPlace) {
+    HKEY key = Create();
+    ASSERT_EQ(SetDword(key, u"Lesson", 5), ERROR_SUCCESS);
+    struct stat first{};
+    ASSERT_EQ(stat(file.c_str(), &first), 0);
+    // The same value again: the file is not replaced (a replacement is a new file).
+    EXPECT_EQ(SetDword(key, u"lesson", 5), ERROR_SUCCESS);
+    struct stat again{};
+    ASSERT_EQ(stat(file.c_str(), &again), 0);
+    EXPECT_EQ(again.st_ino, first.st_ino);
+    // A new value is written, and so is one that another process changed in the meantime.
+    EXPECT_EQ(SetDword(key, u"Lesson", 6), ERROR_SUCCESS);
+    EXPECT_EQ(GetDword(u"Lesson"), 6);
+    std::string other = ReadFile();
+    other.replace(other.find("dword:00000006"), 14, "dword:00000009");
+    std::ofstream(file, std::ios::binary) << other;
+    EXPECT_EQ(SetDword(key, u"Lesson", 6), ERROR_SUCCESS);
+    EXPECT_NE(ReadFile().find("\"Lesson\"=dword:00000006"), std::string::npos) << ReadFile();
+    RegCloseKey(key);
 }
 
 TEST_F(RegistryTest, ALockedFileFailsTheWriteAndLeavesTheFileAlone) {
