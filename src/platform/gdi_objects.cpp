@@ -1,5 +1,6 @@
 // GDI objects: stock objects, fonts, brushes, pens, bitmaps and font-family enumeration.
 #include <cstring>
+#include <deque>
 #include <map>
 #include <set>
 
@@ -93,11 +94,28 @@ HGDIOBJ GetStockObject(int index) {
     return nullptr;
 }
 
+namespace {
+
+// A deleted object gives up its font and bitmap at once, but its record is held back for the
+// next few hundred deletions, so that a handle kept by mistake after DeleteObject does not
+// name the next object made (whose record would otherwise often take the same address); such a
+// handle stays invalid.
+void Retire(GdiObject* obj) {
+    static std::deque<std::unique_ptr<GdiObject>> retired;
+    obj->face.reset();
+    if (obj->surface) cairo_surface_destroy(obj->surface);
+    obj->surface = nullptr;
+    retired.emplace_back(obj);
+    if (retired.size() > 256) retired.pop_front();
+}
+
+}  // namespace
+
 BOOL DeleteObject(HGDIOBJ obj) {
     if (!gdi::IsValidObject(obj)) return FALSE;
     if (obj->stock) return TRUE;  // deleting a stock object is harmless
     Live().erase(obj);
-    delete obj;
+    Retire(obj);
     return TRUE;
 }
 
