@@ -38,6 +38,14 @@ HWND FindButtonByText(HWND top, std::u16string_view text) {
     return nullptr;
 }
 
+bool FindCaptionOkButton(HWND top, RECT* screen) {
+    if (!IsWindow(top) || !top->captionOk) return false;
+    RECT ok = wm::CaptionOkButton(top);
+    *screen = RECT{top->rect.left + ok.left, top->rect.top + ok.top, top->rect.left + ok.right,
+                   top->rect.top + ok.bottom};
+    return true;
+}
+
 std::vector<ControlInfo> DescribeControls(HWND window) {
     std::vector<ControlInfo> out;
     if (!IsWindow(window)) return out;

@@ -18,6 +18,9 @@ struct ModalInfo {
 bool DescribeActiveModal(ModalInfo* info);
 // A button of the window, by its text ("&" marks and case ignored).
 HWND FindButtonByText(HWND top, std::u16string_view text);
+// The "ok" button a dialog or message box carries in its caption, in screen coordinates; false
+// when the window has none.
+bool FindCaptionOkButton(HWND top, RECT* screen);
 
 // One control of a dialog, as the driver's `dialog` command shows it.
 struct ControlInfo {

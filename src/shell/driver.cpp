@@ -296,14 +296,17 @@ bool ScriptDriver::Run(const std::string& raw) {
     }
     if (cmd == "button") {
         ModalInfo modal;
-        HWND button = DescribeActiveModal(&modal) ? FindButtonByText(modal.window, Utf8ToUtf16(rest))
-                                                  : nullptr;
-        if (!button) {
+        bool open = DescribeActiveModal(&modal);
+        HWND button = open ? FindButtonByText(modal.window, Utf8ToUtf16(rest)) : nullptr;
+        RECT r;
+        // Dialogs without an OK control of their own take OK on their caption's "ok" button.
+        bool captionOk = !button && open && LowerAscii(Utf8ToUtf16(rest)) == u"ok" &&
+                         FindCaptionOkButton(modal.window, &r);
+        if (!button && !captionOk) {
             Fail("no button \"" + rest + "\" in an open dialog or message box");
             return false;
         }
-        RECT r;
-        GetWindowRect(button, &r);
+        if (button) GetWindowRect(button, &r);
         host_.Tap((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         return true;
     }

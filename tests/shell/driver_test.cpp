@@ -149,6 +149,22 @@ TEST_F(DriverTest, StateIsOneJsonLineWithEveryKey) {
               "\"checked\":[412],\"fontSize\":0,\"displayMode\":\"off\",\"windowFullScreen\":false}\n");
 }
 
+// Dialogs whose OK is the caption's "ok" button take `button OK` (any case) there, as a tap.
+TEST_F(DriverTest, ButtonOkTapsTheCaptionOkOfADialogWithoutAnOkControl) {
+    Result r = Run("state\nbutton OK\nstate\nkey Alt+F3\ntype \u05e9\nbutton ok\nstate\nquit\n");
+    EXPECT_EQ(r.code, 0) << r.out;
+    std::istringstream lines(r.out);
+    std::string font, closed, searched;
+    std::getline(lines, font);
+    std::getline(lines, closed);
+    std::getline(lines, searched);
+    EXPECT_NE(font.find("\"dialog\":\"Choose Font\""), std::string::npos) << font;
+    EXPECT_NE(closed.find("\"dialog\":null"), std::string::npos) << closed;
+    EXPECT_NE(searched.find("\"dialog\":null"), std::string::npos) << searched;
+    EXPECT_EQ(searched.find("\"searchString\":\"\""), std::string::npos) << searched;
+    EXPECT_NE(Registry().find("\"FontName\"="), std::string::npos);
+}
+
 // Alt+F3, a word typed on the desktop keyboard in reading order, OK: the hit is highlighted;
 // F3 goes on; the string is in the registry for the next start.
 TEST_F(DriverTest, ASearchTypedOnTheDesktopKeyboardFindsTheWordAndIsKeptForTheNextStart) {
