@@ -13,34 +13,18 @@
 
 namespace {
 
-constexpr uint8_t kSmaller = 0x02;
-constexpr uint8_t kLarger = 0x04;
-constexpr uint8_t kBold = 0x08;
-constexpr uint8_t kBigBold = kLarger | kBold;  // both: drawn in blue
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-
-// The font selected in a surface now; a surface that never had one selected uses the stock font.
-HGDIOBJ CurrentFont(HDC surface) {
-    HGDIOBJ stock = GetStockObject(SYSTEM_FONT);
-    HGDIOBJ current = SelectObject(surface, stock);
-    if (!current) return stock;
-    SelectObject(surface, current);
-    return current;
-}
-
 void CreateIndexFont(const FontRecord& record, IndexStyleFont* entry) {
     LOGFONT lf{};
     std::memcpy(lf.lfFaceName, record.FaceName, sizeof lf.lfFaceName);
     lf.lfFaceName[LF_FACESIZE - 1] = 0;
     const int32_t size = record.FontSize;
     int32_t height = size;
-    if (entry->key & kLarger)
+    if (entry->key & kLargerFont)
         height = size ? size * 5 / 4 : 20;
-    else if (entry->key & kSmaller)
+    else if (entry->key & kSmallerFont)
         height = size ? size * 6 / 8 : 14;
     lf.lfHeight = height;
-    lf.lfWeight = (entry->key & kBold) ? 700 : 400;
+    lf.lfWeight = (entry->key & kBoldFont) ? 700 : 400;
     entry->font = CreateFontIndirect(&lf);
 }
 
@@ -279,7 +263,7 @@ HFONT SelectIndexFont(IndexView* view, uint16_t request) {
     // it would add one at every selection for as long as font creation keeps failing.
     if (entry && !entry->font) CreateIndexFont(view->fontRecord, entry);
     if (request & kIndexColourRequest)
-        SetTextColor(view->surface, (key & kBigBold) == kBigBold ? kBlue : kBlack);
+        SetTextColor(view->surface, (key & kHeadingKey) == kHeadingKey ? kHeadingColour : kTextColour);
     if (!entry || !entry->font) {
         // No entry could be had (the program has already been asked to quit), or no font made:
         // draw on with the first style font there is, else with what the surface has.

@@ -8,6 +8,16 @@
 #include "text/paint.h"
 #include "text/text_settings.h"
 
+// A surface that never had a font selected uses the stock font, and that is what has to be put
+// back, not "no font".
+HGDIOBJ CurrentFont(HDC surface) {
+    HGDIOBJ stock = GetStockObject(SYSTEM_FONT);
+    HGDIOBJ current = SelectObject(surface, stock);
+    if (!current) return stock;
+    SelectObject(surface, current);
+    return current;
+}
+
 namespace {
 
 constexpr int kFirstWidthByte = 0x10;
@@ -16,16 +26,6 @@ constexpr int kLastWidthByte = 0x7F;
 void MarkUnmeasured(WidthTable* table) {
     table->width[0] = kUnmeasuredFirst;
     table->width[1] = kUnmeasuredSecond;
-}
-
-// The font selected in a surface now. A surface that never had a font selected uses the stock
-// font, and that is what has to be put back, not "no font".
-HGDIOBJ CurrentFont(HDC surface) {
-    HGDIOBJ stock = GetStockObject(SYSTEM_FONT);
-    HGDIOBJ current = SelectObject(surface, stock);
-    if (!current) return stock;
-    SelectObject(surface, current);
-    return current;
 }
 
 void CreateStyleFont(TextPane* pane, StyleFont* node, uint8_t key) {

@@ -25,6 +25,9 @@ constexpr uint16_t kColourRequestMask = 0x300;
 constexpr COLORREF kHeadingColour = RGB(0, 0, 255);
 constexpr COLORREF kTextColour = RGB(0, 0, 0);
 
+// The font selected in a surface now, for a caller that selects its own and puts this one back.
+HGDIOBJ CurrentFont(HDC surface);
+
 // Selects the style font for request (StyleFlags, optionally with 0x100 or 0x200) into the
 // pane's surface, making its WidthTable the pane's `widths` and measuring the table first when
 // it is new or marked unmeasured. Returns the font selected before, for the caller to put back.
