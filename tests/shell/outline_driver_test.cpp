@@ -73,12 +73,14 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    // Standard output, one string per line.
+    // Standard output, one string per line. Standard error stays out of it: a sanitizer build
+    // writes its own summary there.
     std::vector<std::string> Run(const std::string& script, const std::string& extra = "") {
         std::string scriptFile = (dir / "script.txt").string();
         std::ofstream(scriptFile) << script;
         std::string cmd = std::string(ORVANEL_BINARY) + " --headless --registry " + registry +
-                          " --script " + scriptFile + " " + extra + " 2>&1";
+                          " --script " + scriptFile + " " + extra + " 2>" +
+                          (dir / "stderr.txt").string();
         std::string out;
         FILE* p = popen(cmd.c_str(), "r");
         char buf[4096];
