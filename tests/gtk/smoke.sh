@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The desktop host under Xvfb: the window opens titled "Orvanel" with the first run's Choose Font
-# dialog, closing it ends the program as Exit does (the settings and the font are written), and without a display the program says what to do.
+# The desktop host under Xvfb: the window opens titled "Orvanel", carrying the launcher's icon, with
+# the first run's Choose Font dialog, closing it ends the program as Exit does (the settings and the font are written), and without a display the program says what to do.
 set -euo pipefail
 orvanel=$1
 close_window=$2
@@ -9,6 +9,10 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 if [ "${3:-}" = "--on-display" ]; then
     work=$4
 
+    # The icons the build drew, as an installed hicolor theme would hold them.
+    mkdir -p "$work/share/icons"
+    cp -r "$(dirname "$orvanel")/resources/icons" "$work/share/icons/hicolor"
+    export XDG_DATA_DIRS="$work/share:${XDG_DATA_DIRS:-/usr/local/share:/usr/share}"
     "$orvanel" --registry "$work/r.reg" &
     pid=$!
     # Up to 20 s: a sanitizer build on a loaded machine starts slowly.
@@ -23,6 +27,12 @@ if [ "${3:-}" = "--on-display" ]; then
     [ -n "$win" ] || { kill "$pid"; fail "no window titled Orvanel"; }
     geometry=$(xdotool getwindowgeometry "$win" | grep Geometry | awk '{print $2}')
     [ "$geometry" = "240x320" ] || fail "default size $geometry, not 240x320"
+    # The icon is named once the first frame is drawn.
+    for _ in $(seq 50); do
+        xprop -id "$win" _NET_WM_ICON | grep -q 'Icon (48 x 48)' && break
+        sleep 0.1
+    done
+    xprop -id "$win" _NET_WM_ICON | grep -q 'Icon (48 x 48)' || fail "the window has no icon"
     sleep 0.5
     xdotool windowfocus --sync "$win"
     # A first run opens the Choose Font dialog; Enter takes the selected family.

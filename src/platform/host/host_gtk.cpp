@@ -34,9 +34,30 @@ struct GtkHost::Impl {
     // what the next start opens at.
     int normalWidth = 0;
     int normalHeight = 0;
+    // The window's icon is named once the first frame is on the screen (finding it in the icon
+    // themes takes longer than drawing the frame); the timeout names it if no frame is drawn.
+    bool iconNamed = false;
+    guint iconIdle = 0;
+    guint iconTimeout = 0;
 };
 
 namespace {
+
+// The desktop entry's icon name, so the desktop puts the installed launcher's icon on the window.
+constexpr char kIconName[] = "com.velmora.Orvanel";
+
+gboolean NameWindowIcon(gpointer data) {
+    auto* impl = static_cast<GtkHost::Impl*>(data);
+    if (impl->iconIdle) g_source_remove(impl->iconIdle);
+    if (impl->iconTimeout) g_source_remove(impl->iconTimeout);
+    impl->iconIdle = impl->iconTimeout = 0;
+    impl->iconNamed = true;
+    // The frame goes to the display before the themes are searched.
+    gdk_display_flush(gtk_widget_get_display(impl->window));
+    gtk_window_set_default_icon_name(kIconName);
+    gtk_window_set_icon_name(GTK_WINDOW(impl->window), kIconName);
+    return G_SOURCE_REMOVE;
+}
 
 unsigned VirtualKey(guint keyval) {
     switch (keyval) {
@@ -97,6 +118,8 @@ gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer data) {
     cairo_paint(cr);
     cairo_surface_destroy(screen);
     impl->damaged = false;
+    if (!impl->iconNamed && !impl->iconIdle)
+        impl->iconIdle = g_idle_add_full(G_PRIORITY_LOW, NameWindowIcon, impl, nullptr);
     return TRUE;
 }
 
@@ -292,11 +315,9 @@ std::unique_ptr<GtkHost> GtkHost::Create(const GtkHostOptions& options) {
     const char* wl = std::getenv("WAYLAND_DISPLAY");
     if ((!x || !*x) && (!wl || !*wl)) return nullptr;
     g_log_set_writer_func(g_log_writer_default, nullptr, nullptr);
-    // The window's class and icon name are the desktop entry's, so the desktop puts the
-    // installed launcher's icon on the window.
+    // The window's class is the desktop entry's (its icon is named after the first frame).
     g_set_prgname("orvanel");
     if (!gtk_init_check(nullptr, nullptr)) return nullptr;
-    gtk_window_set_default_icon_name("com.velmora.Orvanel");
     auto impl = std::make_unique<Impl>();
     impl->width = options.width;
     impl->height = options.height;
@@ -345,6 +366,7 @@ std::unique_ptr<GtkHost> GtkHost::Create(const GtkHostOptions& options) {
     g_signal_connect(impl->window, "configure-event", G_CALLBACK(OnConfigure), p);
     g_signal_connect(impl->im, "commit", G_CALLBACK(OnCommit), p);
     gtk_widget_show_all(impl->window);
+    impl->iconTimeout = g_timeout_add(500, NameWindowIcon, impl.get());
     gtk_im_context_set_client_window(impl->im, gtk_widget_get_window(impl->window));
     gtk_widget_grab_focus(impl->area);
     auto host = std::unique_ptr<GtkHost>(new GtkHost(std::move(impl)));
@@ -361,6 +383,8 @@ GtkHost::~GtkHost() {
     GtkClipboard* cb = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
     if (gtk_clipboard_get_owner(cb) == G_OBJECT(impl_->window)) gtk_clipboard_store(cb);
     if (impl_->fdWatch) g_source_remove(impl_->fdWatch);
+    if (impl_->iconIdle) g_source_remove(impl_->iconIdle);
+    if (impl_->iconTimeout) g_source_remove(impl_->iconTimeout);
     g_object_unref(impl_->im);
     gtk_widget_destroy(impl_->window);
     while (g_main_context_iteration(nullptr, FALSE)) {
