@@ -27,12 +27,19 @@ if [ "${3:-}" = "--on-display" ]; then
     [ -n "$win" ] || { kill "$pid"; fail "no window titled Orvanel"; }
     geometry=$(xdotool getwindowgeometry "$win" | grep Geometry | awk '{print $2}')
     [ "$geometry" = "240x320" ] || fail "default size $geometry, not 240x320"
-    # The icon is named once the first frame is drawn.
-    for _ in $(seq 50); do
-        xprop -id "$win" _NET_WM_ICON | grep -q 'Icon (48 x 48)' && break
+    # The icon is named once the first frame is drawn. xprop's output goes to a file before it is
+    # searched: with pipefail, `xprop | grep -q` fails whenever grep stops reading first and xprop
+    # dies of SIGPIPE on the rest of the pixel data.
+    icon=""
+    for _ in $(seq 100); do
+        xprop -id "$win" _NET_WM_ICON >"$work/icon.txt" 2>/dev/null || true
+        if grep -q 'Icon (48 x 48)' "$work/icon.txt"; then
+            icon=yes
+            break
+        fi
         sleep 0.1
     done
-    xprop -id "$win" _NET_WM_ICON | grep -q 'Icon (48 x 48)' || fail "the window has no icon"
+    [ -n "$icon" ] || fail "the window has no icon"
     sleep 0.5
     xdotool windowfocus --sync "$win"
     # A first run opens the Choose Font dialog; Enter takes the selected family.
