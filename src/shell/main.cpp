@@ -72,7 +72,7 @@ enum class Takes { Nothing, Value, OptionalValue };
 // The options, in the order --help lists them. A Value option takes its value as the next
 // argument or after '='; an OptionalValue option only after '='. `apply` returns false when the
 // value is not one the option accepts.
-struct OptionSpec {
+struct Option {
     const char* name;
     Takes takes;
     const char* valueName;
@@ -80,7 +80,7 @@ struct OptionSpec {
     bool (*apply)(Options&, const char* value);
 };
 
-const OptionSpec kOptions[] = {
+const Option kOptions[] = {
     {"--registry", Takes::Value, "FILE",
      "keep settings and bookmarks in FILE (default ~/.config/orvanel/registry.reg)",
      [](Options& o, const char* v) { return *v && (o.registry = v, true); }},
@@ -123,11 +123,11 @@ void PrintUsage(FILE* to) {
         "       orvanel --headless [OPTION]... --script FILE|-\n"
         "\n",
         to);
-    for (const OptionSpec& spec : kOptions) {
-        std::string left = spec.name;
-        if (spec.takes == Takes::Value) left += std::string(" ") + spec.valueName;
-        if (spec.takes == Takes::OptionalValue) left += std::string("[=") + spec.valueName + "]";
-        std::fprintf(to, "  %-22s %s\n", left.c_str(), spec.help);
+    for (const Option& option : kOptions) {
+        std::string left = option.name;
+        if (option.takes == Takes::Value) left += std::string(" ") + option.valueName;
+        if (option.takes == Takes::OptionalValue) left += std::string("[=") + option.valueName + "]";
+        std::fprintf(to, "  %-22s %s\n", left.c_str(), option.help);
     }
 }
 
@@ -150,20 +150,20 @@ bool Parse(int argc, char** argv, Options& o) {
         }
         size_t eq = a.find('=');
         std::string name = a.substr(0, eq);
-        const OptionSpec* spec = nullptr;
-        for (const OptionSpec& s : kOptions)
-            if (name == s.name) spec = &s;
-        if (!spec) return Refuse("unknown option " + name);
+        const Option* option = nullptr;
+        for (const Option& s : kOptions)
+            if (name == s.name) option = &s;
+        if (!option) return Refuse("unknown option " + name);
         std::string value;
         if (eq != std::string::npos) {
-            if (spec->takes == Takes::Nothing) return Refuse(name + " takes no value");
+            if (option->takes == Takes::Nothing) return Refuse(name + " takes no value");
             value = a.substr(eq + 1);
-        } else if (spec->takes == Takes::Value) {
-            if (i + 1 >= argc) return Refuse(name + " needs a value " + spec->valueName);
+        } else if (option->takes == Takes::Value) {
+            if (i + 1 >= argc) return Refuse(name + " needs a value " + option->valueName);
             value = argv[++i];
         }
-        if (!spec->apply(o, value.c_str()))
-            return Refuse(name + ": \"" + value + "\" is not a valid " + spec->valueName);
+        if (!option->apply(o, value.c_str()))
+            return Refuse(name + ": \"" + value + "\" is not a valid " + option->valueName);
     }
     if (o.help || o.version) return true;
     if (o.headless && o.script.empty()) return Refuse("--headless needs --script FILE|-");

@@ -31,27 +31,7 @@ protected:
         RequestDisplayMode(-1);
         ShellTest::TearDown();
     }
-    void Run(std::function<void()> check) {
-        bool done = false;
-        screen.onIdle = [&] {
-            // A modal loop the check opens waits here; replacing screen.onIdle from inside the
-            // check would free this very function while it runs.
-            if (nestedIdle) return nestedIdle();
-            if (CancelFirstRunFontDialog()) return true;
-            if (!done) {
-                done = true;
-                check();
-                screen.Settle();
-            }
-            if (IsWindow(App.MainWindow)) {
-                PostMessage(App.MainWindow, WM_COMMAND, kCommandExit, 0);
-                return true;
-            }
-            return false;
-        };
-        ASSERT_EQ(ReaderMain(ProgramInstance(), nullptr, u"", SW_SHOW), 0);
-    }
-    std::function<bool()> nestedIdle;  // while set, the idle hook of a nested modal loop
+    void Run(std::function<void()> check) { RunReader(std::move(check)); }
     void Key(unsigned vk, bool ctrl = false) {
         screen.host().Key(vk, ctrl);
         screen.Settle();

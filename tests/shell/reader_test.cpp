@@ -28,24 +28,7 @@ protected:
         RegisterBookResources();
         CreateShellWindows();
     }
-    // Starts the reader; `check` runs once the window is up and settled, then Exit.
-    void Run(std::function<void()> check) {
-        bool done = false;
-        screen.onIdle = [&] {
-            if (CancelFirstRunFontDialog()) return true;
-            if (!done) {
-                done = true;
-                check();
-                screen.Settle();
-            }
-            if (IsWindow(App.MainWindow)) {
-                PostMessage(App.MainWindow, WM_COMMAND, kCommandExit, 0);
-                return true;
-            }
-            return false;
-        };
-        ASSERT_EQ(ReaderMain(ProgramInstance(), nullptr, u"", SW_SHOW), 0);
-    }
+    void Run(std::function<void()> check) { RunReader(std::move(check)); }
     void Command(int id) {
         SendMessage(App.MainWindow, WM_COMMAND, WPARAM(id), 0);
         screen.Settle();
