@@ -5,6 +5,7 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <clocale>
 #include <iterator>
 #include <vector>
 #include <cstdio>
@@ -309,7 +310,7 @@ GdkRectangle ScreenArea() {
 
 }  // namespace
 
-std::unique_ptr<GtkHost> GtkHost::Create(const GtkHostOptions& options) {
+GtkHost::Impl* GtkHost::Prepare() {
     // GTK prints its own warnings when it cannot open a display; say it once, plainly.
     const char* x = std::getenv("DISPLAY");
     const char* wl = std::getenv("WAYLAND_DISPLAY");
@@ -317,8 +318,52 @@ std::unique_ptr<GtkHost> GtkHost::Create(const GtkHostOptions& options) {
     g_log_set_writer_func(g_log_writer_default, nullptr, nullptr);
     // The window's class is the desktop entry's (its icon is named after the first frame).
     g_set_prgname("orvanel");
+    // The caller sets the locale before any other thread runs; setlocale here could race with
+    // the program's own start.
+    gtk_disable_setlocale();
     if (!gtk_init_check(nullptr, nullptr)) return nullptr;
     auto impl = std::make_unique<Impl>();
+    impl->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    g_object_set_data(G_OBJECT(impl->window), "orvanel-host", impl.get());
+    gtk_window_set_title(GTK_WINDOW(impl->window), "Orvanel");
+    impl->area = gtk_drawing_area_new();
+    gtk_widget_set_size_request(impl->area, 80, 80);
+    gtk_container_add(GTK_CONTAINER(impl->window), impl->area);
+    gtk_widget_set_can_focus(impl->area, TRUE);
+    gtk_widget_add_events(impl->area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                                          GDK_POINTER_MOTION_MASK | GDK_SCROLL_MASK |
+                                          GDK_SMOOTH_SCROLL_MASK | GDK_KEY_PRESS_MASK |
+                                          GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK);
+    impl->im = gtk_im_context_simple_new();
+    // The handlers run only from the main loop, on the thread that opens the window.
+    Impl* p = impl.get();
+    g_signal_connect(impl->area, "draw", G_CALLBACK(OnDraw), p);
+    g_signal_connect(impl->area, "size-allocate", G_CALLBACK(OnSize), p);
+    g_signal_connect(impl->area, "button-press-event", G_CALLBACK(OnButton), p);
+    g_signal_connect(impl->area, "button-release-event", G_CALLBACK(OnButton), p);
+    g_signal_connect(impl->area, "motion-notify-event", G_CALLBACK(OnMotion), p);
+    g_signal_connect(impl->area, "scroll-event", G_CALLBACK(OnScroll), p);
+    g_signal_connect(impl->window, "key-press-event", G_CALLBACK(OnKey), p);
+    g_signal_connect(impl->window, "key-release-event", G_CALLBACK(OnKey), p);
+    g_signal_connect(impl->window, "focus-in-event", G_CALLBACK(OnFocus), p);
+    g_signal_connect(impl->window, "focus-out-event", G_CALLBACK(OnFocus), p);
+    g_signal_connect(impl->window, "delete-event", G_CALLBACK(OnDelete), p);
+    g_signal_connect(impl->window, "window-state-event", G_CALLBACK(OnWindowState), p);
+    g_signal_connect(impl->window, "configure-event", G_CALLBACK(OnConfigure), p);
+    g_signal_connect(impl->im, "commit", G_CALLBACK(OnCommit), p);
+    return impl.release();
+}
+
+void GtkHost::Discard(Impl* prepared) {
+    if (!prepared) return;
+    g_object_unref(prepared->im);
+    gtk_widget_destroy(prepared->window);
+    delete prepared;
+}
+
+std::unique_ptr<GtkHost> GtkHost::Open(Impl* prepared, const GtkHostOptions& options) {
+    if (!prepared) return nullptr;
+    std::unique_ptr<Impl> impl(prepared);
     impl->width = options.width;
     impl->height = options.height;
     // GTK already draws in the desktop's own scale (its logical pixels are whole device pixels
@@ -336,35 +381,8 @@ std::unique_ptr<GtkHost> GtkHost::Create(const GtkHostOptions& options) {
     }
     impl->normalWidth = windowWidth;
     impl->normalHeight = windowHeight;
-    impl->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    g_object_set_data(G_OBJECT(impl->window), "orvanel-host", impl.get());
-    gtk_window_set_title(GTK_WINDOW(impl->window), "Orvanel");
-    impl->area = gtk_drawing_area_new();
-    gtk_widget_set_size_request(impl->area, 80, 80);
     gtk_window_set_default_size(GTK_WINDOW(impl->window), windowWidth, windowHeight);
     if (stored.maximized) gtk_window_maximize(GTK_WINDOW(impl->window));
-    gtk_container_add(GTK_CONTAINER(impl->window), impl->area);
-    gtk_widget_set_can_focus(impl->area, TRUE);
-    gtk_widget_add_events(impl->area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
-                                          GDK_POINTER_MOTION_MASK | GDK_SCROLL_MASK |
-                                          GDK_SMOOTH_SCROLL_MASK | GDK_KEY_PRESS_MASK |
-                                          GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK);
-    impl->im = gtk_im_context_simple_new();
-    Impl* p = impl.get();
-    g_signal_connect(impl->area, "draw", G_CALLBACK(OnDraw), p);
-    g_signal_connect(impl->area, "size-allocate", G_CALLBACK(OnSize), p);
-    g_signal_connect(impl->area, "button-press-event", G_CALLBACK(OnButton), p);
-    g_signal_connect(impl->area, "button-release-event", G_CALLBACK(OnButton), p);
-    g_signal_connect(impl->area, "motion-notify-event", G_CALLBACK(OnMotion), p);
-    g_signal_connect(impl->area, "scroll-event", G_CALLBACK(OnScroll), p);
-    g_signal_connect(impl->window, "key-press-event", G_CALLBACK(OnKey), p);
-    g_signal_connect(impl->window, "key-release-event", G_CALLBACK(OnKey), p);
-    g_signal_connect(impl->window, "focus-in-event", G_CALLBACK(OnFocus), p);
-    g_signal_connect(impl->window, "focus-out-event", G_CALLBACK(OnFocus), p);
-    g_signal_connect(impl->window, "delete-event", G_CALLBACK(OnDelete), p);
-    g_signal_connect(impl->window, "window-state-event", G_CALLBACK(OnWindowState), p);
-    g_signal_connect(impl->window, "configure-event", G_CALLBACK(OnConfigure), p);
-    g_signal_connect(impl->im, "commit", G_CALLBACK(OnCommit), p);
     gtk_widget_show_all(impl->window);
     impl->iconTimeout = g_timeout_add(500, NameWindowIcon, impl.get());
     gtk_im_context_set_client_window(impl->im, gtk_widget_get_window(impl->window));
@@ -372,6 +390,11 @@ std::unique_ptr<GtkHost> GtkHost::Create(const GtkHostOptions& options) {
     auto host = std::unique_ptr<GtkHost>(new GtkHost(std::move(impl)));
     InstallHost(host.get());
     return host;
+}
+
+std::unique_ptr<GtkHost> GtkHost::Create(const GtkHostOptions& options) {
+    setlocale(LC_ALL, "");
+    return Open(Prepare(), options);
 }
 
 GtkHost::GtkHost(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -471,8 +494,18 @@ bool GtkHost::FetchClipboard(SystemClipboard* contents) {
     return true;
 }
 
-// The entry the program finds with dlsym when it loads this host as a module.
-extern "C" __attribute__((visibility("default"))) Host* OrvanelCreateDesktopHost(
-    const DesktopHostOptions* options) {
-    return GtkHost::Create({options->width, options->height, options->scale}).release();
+// The entries the program finds with dlsym when it loads this host as a module.
+extern "C" __attribute__((visibility("default"))) void* OrvanelPrepareDesktopHost() {
+    return GtkHost::Prepare();
+}
+
+extern "C" __attribute__((visibility("default"))) Host* OrvanelOpenDesktopHost(
+    void* prepared, const DesktopHostOptions* options) {
+    return GtkHost::Open(static_cast<GtkHost::Impl*>(prepared),
+                         {options->width, options->height, options->scale})
+        .release();
+}
+
+extern "C" __attribute__((visibility("default"))) void OrvanelDiscardDesktopHost(void* prepared) {
+    GtkHost::Discard(static_cast<GtkHost::Impl*>(prepared));
 }

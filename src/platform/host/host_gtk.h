@@ -14,7 +14,19 @@ struct GtkHostOptions {
 
 class GtkHost : public Host {
 public:
-    // Returns nullptr (with a message on stderr) when there is no display to open.
+    struct Impl;
+
+    // Starts GTK and builds the window without showing it; nullptr when no display opens. It
+    // reads and changes nothing of the program's own state and leaves the locale alone, so it
+    // may run on another thread while the program starts. From then on GTK belongs to the thread
+    // that passes the result to Open or Discard, after it has joined that thread.
+    static Impl* Prepare();
+    // Shows a prepared window at the stored or requested size and installs the host; takes the
+    // prepared window, and returns nullptr when there was none.
+    static std::unique_ptr<GtkHost> Open(Impl* prepared, const GtkHostOptions& options);
+    // Destroys a prepared window that is never to be shown.
+    static void Discard(Impl* prepared);
+    // Prepare and Open on this thread, with the locale set from the environment first.
     static std::unique_ptr<GtkHost> Create(const GtkHostOptions& options);
     ~GtkHost() override;
 
@@ -30,8 +42,6 @@ public:
     void OpenAddress(const std::string& address) override;
     void PublishClipboard(const SystemClipboard& contents) override;
     bool FetchClipboard(SystemClipboard* contents) override;
-
-    struct Impl;
 
 private:
     explicit GtkHost(std::unique_ptr<Impl> impl);

@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <climits>
+#include <clocale>
 #include <cstdlib>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -51,11 +53,22 @@ public:
             if (!handle_) {
                 const char* e = dlerror();
                 error_ = e ? e : module + " cannot be loaded";
+                return;
             }
+            auto prepare = reinterpret_cast<void* (*)()>(dlsym(handle_, kPrepareDesktopHostEntry));
+            open_ = reinterpret_cast<Host* (*)(void*, const DesktopHostOptions*)>(
+                dlsym(handle_, kOpenDesktopHostEntry));
+            discard_ = reinterpret_cast<void (*)(void*)>(dlsym(handle_, kDiscardDesktopHostEntry));
+            if (!prepare || !open_ || !discard_) {
+                error_ = ORVANEL_HOST_MODULE " lacks its entry points";
+                return;
+            }
+            prepared_ = prepare();
         });
     }
     ~PendingDesktopHost() override {
         if (loader_.joinable()) loader_.join();
+        if (prepared_) discard_(prepared_);
         real_.reset();
         if (CurrentHost() == this) InstallHost(nullptr);
     }
@@ -98,13 +111,9 @@ private:
     // Opens the desktop window and hands over to it; the failure callback does not return.
     void Open() {
         loader_.join();
-        if (!handle_) failed_(DesktopHostResult::NoModule, error_);
-        auto create = reinterpret_cast<Host* (*)(const DesktopHostOptions*)>(
-            dlsym(handle_, kDesktopHostEntry));
-        if (!create)
-            failed_(DesktopHostResult::NoModule,
-                    std::string(ORVANEL_HOST_MODULE " has no ") + kDesktopHostEntry);
-        real_.reset(create(&options_));  // installs itself as the current host
+        if (!error_.empty()) failed_(DesktopHostResult::NoModule, error_);
+        void* prepared = std::exchange(prepared_, nullptr);
+        real_.reset(open_(prepared, &options_));  // installs itself as the current host
         if (!real_) failed_(DesktopHostResult::NoDisplay, {});
         if (!title_.empty()) real_->SetTitle(title_);
         if (fullScreen_) real_->SetFullScreen(true);
@@ -113,8 +122,12 @@ private:
     DesktopHostOptions options_;
     DesktopHostFailure failed_;
     std::thread loader_;
+    // Written by the loading thread, read after it is joined.
     void* handle_ = nullptr;
     std::string error_;
+    Host* (*open_)(void*, const DesktopHostOptions*) = nullptr;
+    void (*discard_)(void*) = nullptr;
+    void* prepared_ = nullptr;  // GTK started and the window built, not yet shown
     std::unique_ptr<Host> real_;
     std::string title_;
     bool fullScreen_ = false;
@@ -135,6 +148,8 @@ std::unique_ptr<Host> StartDesktopHost(const DesktopHostOptions& options, Deskto
         return nullptr;
     }
     *result = DesktopHostResult::Ready;
+    // Set here, before the loading thread starts GTK, as gtk_init would have set it.
+    setlocale(LC_ALL, "");
     auto host = std::make_unique<PendingDesktopHost>(options, module, failed);
     InstallHost(host.get());
     return host;

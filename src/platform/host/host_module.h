@@ -18,15 +18,23 @@ enum class DesktopHostResult { Ready, NoDisplay, NoModule };
 // reason and what went wrong; it ends the program.
 using DesktopHostFailure = void (*)(DesktopHostResult result, const std::string& detail);
 
-// Starts loading the desktop host module on another thread and returns, installed, a host that
-// stands in for it: it has the requested screen size and keeps title and full-screen requests.
-// When the program first waits for input (its windows made and painted by then), it opens the
-// desktop window on the program's thread and hands over to it, so that the loading overlaps the
-// reader's own start. Returns nullptr (and the reason) at once when there is no display or no
-// module to load.
+// Sets the locale from the environment, then starts loading the desktop host module on another
+// thread, which goes on to start GTK and build the window without showing it. Returns,
+// installed, a host that stands in for the real one: it has the requested screen size and keeps
+// title and full-screen requests. When the program first waits for input (its windows made and
+// painted by then), it joins that thread and shows the window on the program's thread, which owns
+// GTK from then on: GTK's start overlaps the reader's own. Returns nullptr (and the reason) at once
+// when there is no display or no module to load.
 std::unique_ptr<Host> StartDesktopHost(const DesktopHostOptions& options, DesktopHostFailure failed,
                                        DesktopHostResult* result, std::string* detail);
 
-// The module's one entry point: the host, installed, or nullptr when no display can be opened.
-extern "C" Host* OrvanelCreateDesktopHost(const DesktopHostOptions* options);
-constexpr char kDesktopHostEntry[] = "OrvanelCreateDesktopHost";
+// The module's entry points. Prepare starts GTK and builds the window, unshown, touching nothing
+// of the program's (nullptr when no display opens); it runs on the loading thread. Open shows a
+// prepared window and returns the host, installed (nullptr when nothing was prepared); Discard
+// destroys a prepared window never shown. Both run on the program's thread.
+extern "C" void* OrvanelPrepareDesktopHost();
+extern "C" Host* OrvanelOpenDesktopHost(void* prepared, const DesktopHostOptions* options);
+extern "C" void OrvanelDiscardDesktopHost(void* prepared);
+constexpr char kPrepareDesktopHostEntry[] = "OrvanelPrepareDesktopHost";
+constexpr char kOpenDesktopHostEntry[] = "OrvanelOpenDesktopHost";
+constexpr char kDiscardDesktopHostEntry[] = "OrvanelDiscardDesktopHost";
