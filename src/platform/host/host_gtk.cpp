@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/host/gdk_user_time.h"
 #include "platform/host/host_module.h"
 #include "platform/registry.h"
 #include "platform/screen_colours.h"
@@ -19,8 +20,7 @@
 #include "platform/win32_constants.h"
 
 struct GtkHost::Impl {
-    GtkWidget* window = nullptr;
-    GtkWidget* area = nullptr;
+    GdkWindow* window = nullptr;  // a plain GDK toplevel: the program draws all it shows
     GtkIMContext* im = nullptr;
     int width = 240;
     int height = 320;
@@ -35,8 +35,8 @@ struct GtkHost::Impl {
     // what the next start opens at.
     int normalWidth = 0;
     int normalHeight = 0;
-    // The window's icon is named once the first frame is on the screen (finding it in the icon
-    // themes takes longer than drawing the frame); the timeout names it if no frame is drawn.
+    // The window's icon is set once the first frame is on the screen (finding it in the icon
+    // themes takes longer than drawing the frame); the timeout sets it if no frame is drawn.
     bool iconNamed = false;
     guint iconIdle = 0;
     guint iconTimeout = 0;
@@ -47,6 +47,21 @@ namespace {
 // The desktop entry's icon name, so the desktop puts the installed launcher's icon on the window.
 constexpr char kIconName[] = "com.velmora.Orvanel";
 
+// The icon at each size the themes hold it, as the window manager wants them (a scalable one at
+// 48 pixels).
+GList* ThemeIcons(const char* name) {
+    GtkIconTheme* theme = gtk_icon_theme_get_default();
+    gint* sizes = gtk_icon_theme_get_icon_sizes(theme, name);
+    GList* icons = nullptr;
+    for (gint* size = sizes; *size; ++size) {
+        GdkPixbuf* icon = gtk_icon_theme_load_icon(theme, name, *size > 0 ? *size : 48,
+                                                   GtkIconLookupFlags(0), nullptr);
+        if (icon) icons = g_list_append(icons, icon);
+    }
+    g_free(sizes);
+    return icons;
+}
+
 gboolean NameWindowIcon(gpointer data) {
     auto* impl = static_cast<GtkHost::Impl*>(data);
     if (impl->iconIdle) g_source_remove(impl->iconIdle);
@@ -54,9 +69,11 @@ gboolean NameWindowIcon(gpointer data) {
     impl->iconIdle = impl->iconTimeout = 0;
     impl->iconNamed = true;
     // The frame goes to the display before the themes are searched.
-    gdk_display_flush(gtk_widget_get_display(impl->window));
-    gtk_window_set_default_icon_name(kIconName);
-    gtk_window_set_icon_name(GTK_WINDOW(impl->window), kIconName);
+    gdk_display_flush(gdk_window_get_display(impl->window));
+    if (GList* icons = ThemeIcons(kIconName)) {
+        gdk_window_set_icon_list(impl->window, icons);
+        g_list_free_full(icons, g_object_unref);
+    }
     return G_SOURCE_REMOVE;
 }
 
@@ -103,71 +120,66 @@ unsigned VirtualKey(guint keyval) {
     return 0;
 }
 
-gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer data) {
-    auto* impl = static_cast<GtkHost::Impl*>(data);
+void Draw(GtkHost::Impl* impl, const cairo_region_t* region) {
+    GdkDrawingContext* frame = gdk_window_begin_draw_frame(impl->window, region);
+    cairo_t* cr = gdk_drawing_context_get_cairo_context(frame);
+    // What the screen does not cover (the rest of a scaled window) is white, or what the
+    // screen's colours make of white.
+    uint32_t back = TransformScreenPixel(0xFFFFFF, CurrentScreenColours());
+    cairo_set_source_rgb(cr, (back >> 16) / 255.0, ((back >> 8) & 0xFF) / 255.0,
+                         (back & 0xFF) / 255.0);
+    cairo_paint(cr);
     cairo_surface_t* screen = ComposeScreen();
-    if (CurrentScreenColours() != ScreenColours::Normal) {
-        // What the screen does not cover (the rest of a scaled window) follows the colours too.
-        uint32_t back = TransformScreenPixel(0xFFFFFF, CurrentScreenColours());
-        cairo_set_source_rgb(cr, (back >> 16) / 255.0, ((back >> 8) & 0xFF) / 255.0,
-                             (back & 0xFF) / 255.0);
-        cairo_paint(cr);
-    }
     cairo_scale(cr, impl->scale, impl->scale);
     cairo_set_source_surface(cr, screen, 0, 0);
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
     cairo_paint(cr);
     cairo_surface_destroy(screen);
+    gdk_window_end_draw_frame(impl->window, frame);
     impl->damaged = false;
     if (!impl->iconNamed && !impl->iconIdle)
         impl->iconIdle = g_idle_add_full(G_PRIORITY_LOW, NameWindowIcon, impl, nullptr);
-    return TRUE;
 }
 
-void OnSize(GtkWidget*, GdkRectangle* alloc, gpointer data) {
-    auto* impl = static_cast<GtkHost::Impl*>(data);
-    int w = std::max(1, alloc->width / impl->scale), h = std::max(1, alloc->height / impl->scale);
+void OnConfigure(GtkHost::Impl* impl, const GdkEventConfigure& e) {
+    if (!impl->fullScreen && !impl->maximized) {
+        impl->normalWidth = e.width;
+        impl->normalHeight = e.height;
+    }
+    int w = std::max(1, e.width / impl->scale), h = std::max(1, e.height / impl->scale);
     if (w == impl->width && h == impl->height) return;
     impl->width = w;
     impl->height = h;
     ScreenResized(w, h);
 }
 
-gboolean OnButton(GtkWidget*, GdkEventButton* e, gpointer data) {
-    auto* impl = static_cast<GtkHost::Impl*>(data);
-    if (e->button != 1 || e->type == GDK_2BUTTON_PRESS || e->type == GDK_3BUTTON_PRESS)
-        return TRUE;
-    int x = int(e->x) / impl->scale, y = int(e->y) / impl->scale;
-    InjectMouse(e->type == GDK_BUTTON_PRESS ? MouseAction::Down : MouseAction::Up, x, y);
-    return TRUE;
+void OnButton(GtkHost::Impl* impl, const GdkEventButton& e) {
+    if (e.button != 1 || e.type == GDK_2BUTTON_PRESS || e.type == GDK_3BUTTON_PRESS) return;
+    int x = int(e.x) / impl->scale, y = int(e.y) / impl->scale;
+    InjectMouse(e.type == GDK_BUTTON_PRESS ? MouseAction::Down : MouseAction::Up, x, y);
 }
 
-gboolean OnMotion(GtkWidget*, GdkEventMotion* e, gpointer data) {
-    auto* impl = static_cast<GtkHost::Impl*>(data);
-    if (e->state & GDK_BUTTON1_MASK)
-        InjectMouse(MouseAction::Move, int(e->x) / impl->scale, int(e->y) / impl->scale);
-    return TRUE;
+void OnMotion(GtkHost::Impl* impl, const GdkEventMotion& e) {
+    if (e.state & GDK_BUTTON1_MASK)
+        InjectMouse(MouseAction::Move, int(e.x) / impl->scale, int(e.y) / impl->scale);
 }
 
-gboolean OnScroll(GtkWidget*, GdkEventScroll* e, gpointer data) {
-    auto* impl = static_cast<GtkHost::Impl*>(data);
+void OnScroll(GtkHost::Impl* impl, const GdkEventScroll& e) {
     int delta = 0;
-    if (e->direction == GDK_SCROLL_UP) delta = 120;
-    if (e->direction == GDK_SCROLL_DOWN) delta = -120;
-    if (e->direction == GDK_SCROLL_SMOOTH) delta = e->delta_y < 0 ? 120 : e->delta_y > 0 ? -120 : 0;
-    WORD keys = WORD(((e->state & GDK_CONTROL_MASK) ? MK_CONTROL : 0) |
-                     ((e->state & GDK_SHIFT_MASK) ? MK_SHIFT : 0));
-    if (delta) InjectWheel(int(e->x) / impl->scale, int(e->y) / impl->scale, delta, keys);
-    return TRUE;
+    if (e.direction == GDK_SCROLL_UP) delta = 120;
+    if (e.direction == GDK_SCROLL_DOWN) delta = -120;
+    if (e.direction == GDK_SCROLL_SMOOTH) delta = e.delta_y < 0 ? 120 : e.delta_y > 0 ? -120 : 0;
+    WORD keys = WORD(((e.state & GDK_CONTROL_MASK) ? MK_CONTROL : 0) |
+                     ((e.state & GDK_SHIFT_MASK) ? MK_SHIFT : 0));
+    if (delta) InjectWheel(int(e.x) / impl->scale, int(e.y) / impl->scale, delta, keys);
 }
 
-gboolean OnKey(GtkWidget*, GdkEventKey* e, gpointer data) {
-    auto* impl = static_cast<GtkHost::Impl*>(data);
+void OnKey(GtkHost::Impl* impl, GdkEventKey* e) {
     bool down = e->type == GDK_KEY_PRESS;
     bool ctrl = e->state & GDK_CONTROL_MASK, alt = e->state & GDK_MOD1_MASK,
          shift = e->state & GDK_SHIFT_MASK;
     // Plain typing goes through the input method, which turns it into text.
-    if (!ctrl && !alt && gtk_im_context_filter_keypress(impl->im, e)) return TRUE;
+    if (!ctrl && !alt && gtk_im_context_filter_keypress(impl->im, e)) return;
     unsigned vk = VirtualKey(e->keyval);
     if (vk) InjectKey(vk, down, ctrl, alt, shift);
     if (down && !ctrl && !alt && vk != VK_RETURN && vk != VK_ESCAPE && vk != VK_BACK &&
@@ -175,39 +187,48 @@ gboolean OnKey(GtkWidget*, GdkEventKey* e, gpointer data) {
         gunichar c = gdk_keyval_to_unicode(e->keyval);
         if (c >= 0x20 && c < 0xFFFF) InjectText(std::u16string(1, char16_t(c)));
     }
-    return TRUE;
 }
 
 void OnCommit(GtkIMContext*, const gchar* text, gpointer) { InjectText(Utf8ToUtf16(text)); }
 
-gboolean OnFocus(GtkWidget*, GdkEventFocus* e, gpointer data) {
-    auto* impl = static_cast<GtkHost::Impl*>(data);
-    impl->focused = e->in;
-    if (e->in)
+void OnFocus(GtkHost::Impl* impl, const GdkEventFocus& e) {
+    impl->focused = e.in;
+    if (e.in)
         gtk_im_context_focus_in(impl->im);
     else
         gtk_im_context_focus_out(impl->im);
-    InjectDesktopFocus(e->in);
-    return FALSE;
+    InjectDesktopFocus(e.in);
 }
 
-gboolean OnWindowState(GtkWidget*, GdkEventWindowState* e, gpointer data) {
+void PassToGtk(GdkEvent* e, gpointer) { gtk_main_do_event(e); }
+
+// Events for the window come here; all others (the clipboard's among them) go on to GTK.
+void OnEvent(GdkEvent* e, gpointer data) {
     auto* impl = static_cast<GtkHost::Impl*>(data);
-    impl->fullScreen = e->new_window_state & GDK_WINDOW_STATE_FULLSCREEN;
-    impl->maximized = e->new_window_state & GDK_WINDOW_STATE_MAXIMIZED;
-    return FALSE;
-}
-
-gboolean OnConfigure(GtkWidget* window, GdkEventConfigure*, gpointer data) {
-    auto* impl = static_cast<GtkHost::Impl*>(data);
-    if (!impl->fullScreen && !impl->maximized)
-        gtk_window_get_size(GTK_WINDOW(window), &impl->normalWidth, &impl->normalHeight);
-    return FALSE;
-}
-
-gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer) {
-    InjectClose();
-    return TRUE;  // the window goes when the program's main window is destroyed
+    if (e->any.window != impl->window) {
+        gtk_main_do_event(e);
+        return;
+    }
+    switch (e->type) {
+        case GDK_EXPOSE: Draw(impl, e->expose.region); break;
+        case GDK_CONFIGURE: OnConfigure(impl, e->configure); break;
+        case GDK_BUTTON_PRESS:
+        case GDK_2BUTTON_PRESS:
+        case GDK_3BUTTON_PRESS:
+        case GDK_BUTTON_RELEASE: OnButton(impl, e->button); break;
+        case GDK_MOTION_NOTIFY: OnMotion(impl, e->motion); break;
+        case GDK_SCROLL: OnScroll(impl, e->scroll); break;
+        case GDK_KEY_PRESS:
+        case GDK_KEY_RELEASE: OnKey(impl, &e->key); break;
+        case GDK_FOCUS_CHANGE: OnFocus(impl, e->focus_change); break;
+        case GDK_WINDOW_STATE:
+            impl->fullScreen = e->window_state.new_window_state & GDK_WINDOW_STATE_FULLSCREEN;
+            impl->maximized = e->window_state.new_window_state & GDK_WINDOW_STATE_MAXIMIZED;
+            break;
+        // The window goes when the program's main window is destroyed.
+        case GDK_DELETE: InjectClose(); break;
+        default: gtk_main_do_event(e); break;
+    }
 }
 
 gboolean OnInstanceRequest(gint, GIOCondition, gpointer) {
@@ -316,48 +337,24 @@ GtkHost::Impl* GtkHost::Prepare() {
     const char* wl = std::getenv("WAYLAND_DISPLAY");
     if ((!x || !*x) && (!wl || !*wl)) return nullptr;
     g_log_set_writer_func(g_log_writer_default, nullptr, nullptr);
-    // The window's class is the desktop entry's (its icon is named after the first frame).
+    // The window's class is the desktop entry's (its icon is set after the first frame).
     g_set_prgname("orvanel");
     // The caller sets the locale before any other thread runs; setlocale here could race with
     // the program's own start.
     gtk_disable_setlocale();
+    // A plain GDK window has no decorations of its own: where X11 is there (under XWayland too),
+    // the window manager draws them.
+    gdk_set_allowed_backends("x11,*");
     if (!gtk_init_check(nullptr, nullptr)) return nullptr;
     auto impl = std::make_unique<Impl>();
-    impl->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    g_object_set_data(G_OBJECT(impl->window), "orvanel-host", impl.get());
-    gtk_window_set_title(GTK_WINDOW(impl->window), "Orvanel");
-    impl->area = gtk_drawing_area_new();
-    gtk_widget_set_size_request(impl->area, 80, 80);
-    gtk_container_add(GTK_CONTAINER(impl->window), impl->area);
-    gtk_widget_set_can_focus(impl->area, TRUE);
-    gtk_widget_add_events(impl->area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
-                                          GDK_POINTER_MOTION_MASK | GDK_SCROLL_MASK |
-                                          GDK_SMOOTH_SCROLL_MASK | GDK_KEY_PRESS_MASK |
-                                          GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK);
     impl->im = gtk_im_context_simple_new();
-    // The handlers run only from the main loop, on the thread that opens the window.
-    Impl* p = impl.get();
-    g_signal_connect(impl->area, "draw", G_CALLBACK(OnDraw), p);
-    g_signal_connect(impl->area, "size-allocate", G_CALLBACK(OnSize), p);
-    g_signal_connect(impl->area, "button-press-event", G_CALLBACK(OnButton), p);
-    g_signal_connect(impl->area, "button-release-event", G_CALLBACK(OnButton), p);
-    g_signal_connect(impl->area, "motion-notify-event", G_CALLBACK(OnMotion), p);
-    g_signal_connect(impl->area, "scroll-event", G_CALLBACK(OnScroll), p);
-    g_signal_connect(impl->window, "key-press-event", G_CALLBACK(OnKey), p);
-    g_signal_connect(impl->window, "key-release-event", G_CALLBACK(OnKey), p);
-    g_signal_connect(impl->window, "focus-in-event", G_CALLBACK(OnFocus), p);
-    g_signal_connect(impl->window, "focus-out-event", G_CALLBACK(OnFocus), p);
-    g_signal_connect(impl->window, "delete-event", G_CALLBACK(OnDelete), p);
-    g_signal_connect(impl->window, "window-state-event", G_CALLBACK(OnWindowState), p);
-    g_signal_connect(impl->window, "configure-event", G_CALLBACK(OnConfigure), p);
-    g_signal_connect(impl->im, "commit", G_CALLBACK(OnCommit), p);
+    g_signal_connect(impl->im, "commit", G_CALLBACK(OnCommit), nullptr);
     return impl.release();
 }
 
 void GtkHost::Discard(Impl* prepared) {
     if (!prepared) return;
     g_object_unref(prepared->im);
-    gtk_widget_destroy(prepared->window);
     delete prepared;
 }
 
@@ -381,12 +378,31 @@ std::unique_ptr<GtkHost> GtkHost::Open(Impl* prepared, const GtkHostOptions& opt
     }
     impl->normalWidth = windowWidth;
     impl->normalHeight = windowHeight;
-    gtk_window_set_default_size(GTK_WINDOW(impl->window), windowWidth, windowHeight);
-    if (stored.maximized) gtk_window_maximize(GTK_WINDOW(impl->window));
-    gtk_widget_show_all(impl->window);
+
+    GdkWindowAttr attributes{};
+    attributes.window_type = GDK_WINDOW_TOPLEVEL;
+    attributes.wclass = GDK_INPUT_OUTPUT;
+    attributes.width = windowWidth;
+    attributes.height = windowHeight;
+    attributes.title = const_cast<gchar*>("Orvanel");
+    // The desktop matches the window to its launcher by its class.
+    attributes.wmclass_name = const_cast<gchar*>(g_get_prgname());
+    attributes.wmclass_class = const_cast<gchar*>(gdk_get_program_class());
+    attributes.event_mask = GDK_EXPOSURE_MASK | GDK_STRUCTURE_MASK | GDK_PROPERTY_CHANGE_MASK |
+                            GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                            GDK_POINTER_MOTION_MASK | GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK |
+                            GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK;
+    impl->window = gdk_window_new(nullptr, &attributes, GDK_WA_TITLE | GDK_WA_WMCLASS);
+    g_object_set_data(G_OBJECT(impl->window), "orvanel-host", impl.get());
+    GdkGeometry hints{};
+    hints.min_width = hints.min_height = 80;
+    gdk_window_set_geometry_hints(impl->window, &hints, GDK_HINT_MIN_SIZE);
+    if (stored.maximized) gdk_window_maximize(impl->window);
+    gdk_event_handler_set(OnEvent, impl.get(), nullptr);
+    gtk_im_context_set_client_window(impl->im, impl->window);
+    gdk_window_show(impl->window);
+    gdk_notify_startup_complete();
     impl->iconTimeout = g_timeout_add(500, NameWindowIcon, impl.get());
-    gtk_im_context_set_client_window(impl->im, gtk_widget_get_window(impl->window));
-    gtk_widget_grab_focus(impl->area);
     auto host = std::unique_ptr<GtkHost>(new GtkHost(std::move(impl)));
     InstallHost(host.get());
     return host;
@@ -408,8 +424,10 @@ GtkHost::~GtkHost() {
     if (impl_->fdWatch) g_source_remove(impl_->fdWatch);
     if (impl_->iconIdle) g_source_remove(impl_->iconIdle);
     if (impl_->iconTimeout) g_source_remove(impl_->iconTimeout);
+    gdk_event_handler_set(PassToGtk, nullptr, nullptr);
+    gtk_im_context_set_client_window(impl_->im, nullptr);
     g_object_unref(impl_->im);
-    gtk_widget_destroy(impl_->window);
+    gdk_window_destroy(impl_->window);
     while (g_main_context_iteration(nullptr, FALSE)) {
     }
 }
@@ -420,14 +438,18 @@ int GtkHost::ScreenHeight() const { return impl_->height; }
 bool GtkHost::WaitForInput() {
     if (!impl_->fdWatch && SingleInstanceFd() >= 0)
         impl_->fdWatch = g_unix_fd_add(SingleInstanceFd(), G_IO_IN, OnInstanceRequest, nullptr);
-    if (impl_->damaged) gtk_widget_queue_draw(impl_->area);
+    if (impl_->damaged) gdk_window_invalidate_rect(impl_->window, nullptr, FALSE);
     g_main_context_iteration(nullptr, TRUE);
     return true;
 }
 
 void GtkHost::ScreenDamaged() { impl_->damaged = true; }
 bool GtkHost::HasDesktopFocus() const { return impl_->focused; }
-void GtkHost::RaiseWindow() { gtk_window_present(GTK_WINDOW(impl_->window)); }
+void GtkHost::RaiseWindow() {
+    gdk_window_show(impl_->window);
+    // The window manager lets a window take the focus for the user's latest action.
+    gdk_window_focus(impl_->window, LatestUserTime(impl_->window));
+}
 
 bool GtkHost::IsFullScreen() const { return impl_->fullScreen; }
 
@@ -435,18 +457,18 @@ void GtkHost::SetFullScreen(bool on) {
     // Said at once, so that a second request before the desktop answers toggles back.
     impl_->fullScreen = on;
     if (on)
-        gtk_window_fullscreen(GTK_WINDOW(impl_->window));
+        gdk_window_fullscreen(impl_->window);
     else
-        gtk_window_unfullscreen(GTK_WINDOW(impl_->window));
+        gdk_window_unfullscreen(impl_->window);
 }
 
 void GtkHost::SetTitle(const std::string& title) {
-    gtk_window_set_title(GTK_WINDOW(impl_->window), title.c_str());
+    gdk_window_set_title(impl_->window, title.c_str());
 }
 
 void GtkHost::OpenAddress(const std::string& address) {
     GError* error = nullptr;
-    if (!gtk_show_uri_on_window(GTK_WINDOW(impl_->window), address.c_str(), GDK_CURRENT_TIME,
+    if (!gtk_show_uri_on_window(nullptr, address.c_str(), GDK_CURRENT_TIME,
                                 &error)) {
         std::fprintf(stderr, "orvanel: could not open %s: %s\n", address.c_str(),
                      error ? error->message : "no handler");

@@ -1,6 +1,8 @@
 #pragma once
-// The desktop host: a GTK 3 window showing the composed screen. Mouse, wheel, keys and
-// input-method text become window messages; closing the window ends the program as Exit does.
+// The desktop host: a plain GDK toplevel window showing the composed screen (the program draws
+// everything it shows, so no GTK widget and no theme stand between it and the display). Mouse,
+// wheel, keys and input-method text become window messages; closing the window ends the program
+// as Exit does. GTK serves the clipboard, the input method, the icon theme and opening addresses.
 #include <memory>
 #include <string>
 
@@ -16,15 +18,15 @@ class GtkHost : public Host {
 public:
     struct Impl;
 
-    // Starts GTK and builds the window without showing it; nullptr when no display opens. It
-    // reads and changes nothing of the program's own state and leaves the locale alone, so it
-    // may run on another thread while the program starts. From then on GTK belongs to the thread
-    // that passes the result to Open or Discard, after it has joined that thread.
+    // Starts GTK and its input method; nullptr when no display opens. It reads and changes
+    // nothing of the program's own state and leaves the locale alone, so it may run on another
+    // thread while the program starts. From then on GTK belongs to the thread that passes the
+    // result to Open or Discard, after it has joined that thread.
     static Impl* Prepare();
-    // Shows a prepared window at the stored or requested size and installs the host; takes the
-    // prepared window, and returns nullptr when there was none.
+    // Opens the window at the stored or requested size and installs the host; takes what Prepare
+    // made, and returns nullptr when that was nothing.
     static std::unique_ptr<GtkHost> Open(Impl* prepared, const GtkHostOptions& options);
-    // Destroys a prepared window that is never to be shown.
+    // Frees what Prepare made when no window is to be opened.
     static void Discard(Impl* prepared);
     // Prepare and Open on this thread, with the locale set from the environment first.
     static std::unique_ptr<GtkHost> Create(const GtkHostOptions& options);

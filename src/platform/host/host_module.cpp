@@ -127,7 +127,7 @@ private:
     std::string error_;
     Host* (*open_)(void*, const DesktopHostOptions*) = nullptr;
     void (*discard_)(void*) = nullptr;
-    void* prepared_ = nullptr;  // GTK started and the window built, not yet shown
+    void* prepared_ = nullptr;  // GTK started, no window open yet
     std::unique_ptr<Host> real_;
     std::string title_;
     bool fullScreen_ = false;

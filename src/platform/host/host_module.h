@@ -19,19 +19,18 @@ enum class DesktopHostResult { Ready, NoDisplay, NoModule };
 using DesktopHostFailure = void (*)(DesktopHostResult result, const std::string& detail);
 
 // Sets the locale from the environment, then starts loading the desktop host module on another
-// thread, which goes on to start GTK and build the window without showing it. Returns,
-// installed, a host that stands in for the real one: it has the requested screen size and keeps
-// title and full-screen requests. When the program first waits for input (its windows made and
-// painted by then), it joins that thread and shows the window on the program's thread, which owns
+// thread, which goes on to start GTK. Returns, installed, a host that stands in for the real one:
+// it has the requested screen size and keeps title and full-screen requests. When the program first waits for input (its windows made and
+// painted by then), it joins that thread and opens the window on the program's thread, which owns
 // GTK from then on: GTK's start overlaps the reader's own. Returns nullptr (and the reason) at once
 // when there is no display or no module to load.
 std::unique_ptr<Host> StartDesktopHost(const DesktopHostOptions& options, DesktopHostFailure failed,
                                        DesktopHostResult* result, std::string* detail);
 
-// The module's entry points. Prepare starts GTK and builds the window, unshown, touching nothing
-// of the program's (nullptr when no display opens); it runs on the loading thread. Open shows a
-// prepared window and returns the host, installed (nullptr when nothing was prepared); Discard
-// destroys a prepared window never shown. Both run on the program's thread.
+// The module's entry points. Prepare starts GTK, touching nothing of the program's (nullptr when
+// no display opens); it runs on the loading thread. Open opens the window and returns the host,
+// installed (nullptr when nothing was prepared); Discard frees what Prepare made when no window is
+// opened. Both run on the program's thread.
 extern "C" void* OrvanelPrepareDesktopHost();
 extern "C" Host* OrvanelOpenDesktopHost(void* prepared, const DesktopHostOptions* options);
 extern "C" void OrvanelDiscardDesktopHost(void* prepared);
