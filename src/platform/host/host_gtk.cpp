@@ -141,7 +141,16 @@ void Draw(GtkHost::Impl* impl, const cairo_region_t* region) {
         impl->iconIdle = g_idle_add_full(G_PRIORITY_LOW, NameWindowIcon, impl, nullptr);
 }
 
+// Tells a compositor that the window hides what lies behind it.
+void SetOpaque(GdkWindow* window, int width, int height) {
+    cairo_rectangle_int_t whole{0, 0, width, height};
+    cairo_region_t* region = cairo_region_create_rectangle(&whole);
+    gdk_window_set_opaque_region(window, region);
+    cairo_region_destroy(region);
+}
+
 void OnConfigure(GtkHost::Impl* impl, const GdkEventConfigure& e) {
+    SetOpaque(impl->window, e.width, e.height);
     if (!impl->fullScreen && !impl->maximized) {
         impl->normalWidth = e.width;
         impl->normalHeight = e.height;
@@ -397,6 +406,8 @@ std::unique_ptr<GtkHost> GtkHost::Open(Impl* prepared, const GtkHostOptions& opt
     GdkGeometry hints{};
     hints.min_width = hints.min_height = 80;
     gdk_window_set_geometry_hints(impl->window, &hints, GDK_HINT_MIN_SIZE);
+    gdk_window_set_type_hint(impl->window, GDK_WINDOW_TYPE_HINT_NORMAL);
+    SetOpaque(impl->window, windowWidth, windowHeight);
     if (stored.maximized) gdk_window_maximize(impl->window);
     gdk_event_handler_set(OnEvent, impl.get(), nullptr);
     gtk_im_context_set_client_window(impl->im, impl->window);
