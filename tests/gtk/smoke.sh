@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The desktop host under Xvfb: the window opens titled "Orvanel", carrying the launcher's icon, with
-# the first run's Choose Font dialog, closing it ends the program as Exit does (the settings and the font are written), and without a display the program says what to do.
+# The desktop host under Xvfb: the window opens titled "Orvanel", carrying the launcher's icon and
+# class, with the first run's Choose Font dialog; closing it ends the program as Exit does (the
+# settings and the font are written); and without a display the program says what to do.
 set -euo pipefail
 orvanel=$1
 close_window=$2
@@ -40,6 +41,9 @@ if [ "${3:-}" = "--on-display" ]; then
         sleep 0.1
     done
     [ -n "$icon" ] || fail "the window has no icon"
+    # The desktop matches the window to its launcher by its class.
+    class=$(xprop -id "$win" WM_CLASS)
+    [ "$class" = 'WM_CLASS(STRING) = "orvanel", "Orvanel"' ] || fail "window class: $class"
     sleep 0.5
     xdotool windowfocus --sync "$win"
     # A first run opens the Choose Font dialog; Enter takes the selected family.
