@@ -150,6 +150,10 @@ LRESULT DefWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         // A child that does not use the wheel hands it to its parent.
         case WM_MOUSEWHEEL: return w->parent ? SendMessage(w->parent, msg, wp, lp) : 0;
+        case WM_KEYF1: SendMessage(w, WM_HELP, 0, 0); return 0;
+        // A child that gives no help hands the request to its parent; a top-level window ends it.
+        case WM_HELP:
+            return !wm::IsTopLevel(w) && w->parent ? SendMessage(w->parent, msg, wp, lp) : 0;
     }
     return 0;
 }

@@ -101,6 +101,11 @@ BOOL GetMessage(MSG* m, HWND filter, UINT first, UINT last) {
 
 BOOL TranslateMessage(const MSG* m) {
     if (!m || m->message != WM_KEYDOWN) return FALSE;
+    // F1 asks for help: the default procedure turns it into WM_HELP.
+    if (m->wParam == VK_F1) {
+        PostMessage(m->hwnd, WM_KEYF1, 0, 0);
+        return TRUE;
+    }
     // Printable characters arrive from the hosts as text; only the control keys that Win32
     // turns into characters are produced here.
     char16_t c = 0;

@@ -29,7 +29,6 @@
 namespace {
 
 constexpr UINT kPrivateClose = 1023;
-constexpr UINT WM_HELP = 83;
 constexpr int kCommandReverse = 122;
 constexpr int kCommandSearch = 116;
 constexpr int kCommandSearchAgain = 117;

@@ -182,6 +182,27 @@ TEST_F(WindowsTest, ActivationSendsInactiveThenActiveAndKeysGoToTheFocus) {
     EXPECT_TRUE(clickActivated);
 }
 
+TEST_F(WindowsTest, F1AsksTheFocusForHelpAndAChildHandsTheRequestToItsParent) {
+    HWND top = CreateWindowEx(0, u"Logger", u"top", WS_VISIBLE, 0, 0, 240, 320, nullptr, nullptr,
+                              nullptr, nullptr);
+    HWND kid = CreateWindowEx(0, u"Logger", u"kid", WS_CHILD | WS_VISIBLE, 10, 10, 50, 50, top,
+                              nullptr, nullptr, nullptr);
+    SetFocus(kid);
+    gLog.clear();
+    screen.host().Key(VK_F1);
+    screen.Settle();
+    EXPECT_EQ(Messages("kid", WM_KEYF1).size(), 1u);
+    EXPECT_EQ(Messages("kid", WM_HELP).size(), 1u);
+    EXPECT_EQ(Messages("top", WM_HELP).size(), 1u);
+    EXPECT_TRUE(Messages("kid", WM_CHAR).empty());
+    // Other keys ask for nothing.
+    gLog.clear();
+    screen.host().Key(VK_F1 + 1);
+    screen.Settle();
+    EXPECT_TRUE(Messages("top", WM_HELP).empty());
+    EXPECT_TRUE(Messages("kid", WM_HELP).empty());
+}
+
 TEST_F(WindowsTest, TapsReachTheDeepestChildInItsClientCoordinates) {
     HWND main = CreateWindowEx(0, u"Logger", u"main", WS_VISIBLE, 0, 0, 240, 320, nullptr,
                                nullptr, nullptr, nullptr);
