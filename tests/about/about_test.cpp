@@ -9,7 +9,7 @@
 #include "about/update_check.h"
 #include "platform/screen_query.h"
 #include "platform/unicode.h"
-#include "shell/reader_run.h"
+#include "support/reader_run.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ protected:
 
 TEST_F(AboutTest, TheDialogShowsTheVersionAndABlueUnderlinedLinkSizedToItsText) {
     StoreFont();
-    Run({[&] { Post(40004); },
+    Run({[&] { Command(40004); },
          [&] {
              ASSERT_NE(Dialog(), nullptr);
              std::u16string statics;
@@ -70,7 +70,7 @@ TEST_F(AboutTest, TappingTheLinkOpensTheSiteAndTheDialogStaysOpen) {
         GetWindowRect(GetDlgItem(Dialog(), kAboutLinkId), &r);
         screen.host().Tap((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     };
-    Run({[&] { Post(40004); }, tapLink,
+    Run({[&] { Command(40004); }, tapLink,
          [&] {
              EXPECT_EQ(screen.host().lastOpened(), kSite);
              EXPECT_NE(Dialog(), nullptr);
@@ -90,7 +90,7 @@ TEST_F(AboutTest, TappingTheLinkOpensTheSiteAndTheDialogStaysOpen) {
 
 TEST_F(AboutTest, CheckForUpdatesOpensTheExactUpdateAddress) {
     StoreFont();
-    Run({[&] { Post(129); }});
+    Run({[&] { Command(129); }});
     EXPECT_EQ(screen.host().lastOpened(), kSite + "/cgi-bin/upgrade?p=arm/Velmora/Orvanel&v=1.84a");
     EXPECT_EQ(OpenCalls(), 1);
 }

@@ -5,11 +5,17 @@
 #include "index/index_view.h"
 #include "platform/menu.h"
 #include "shell/menu_bar.h"
-#include "support/reader_steps.h"
+#include "support/reader_run.h"
 
 namespace {
 
-using BookmarkCommandTest = ReaderSteps;
+class BookmarkCommandTest : public ReaderRunTest {
+protected:
+    void SetUp() override {
+        ReaderRunTest::SetUp();
+        StoreFont();
+    }
+};
 
 bool Checked() {
     MENUITEMINFO info{};

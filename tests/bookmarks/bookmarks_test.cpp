@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "../index/index_fixture.h"
-#include "../shell/shell_fixture.h"
 #include "bookmarks/bookmark_section.h"
+#include "support/shell_fixture.h"
 
 namespace {
 

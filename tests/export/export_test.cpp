@@ -12,7 +12,7 @@
 #include "platform/clipboard.h"
 #include "platform/heap.h"
 #include "platform/unicode.h"
-#include "shell/reader_run.h"
+#include "support/reader_run.h"
 #include "text/convert.h"
 #include "text/layout.h"
 #include "text/text_pane.h"
@@ -204,7 +204,7 @@ TEST_F(ExportTest, CopyPutsTheActiveArticleAsOneRtfDocumentInReadingOrder) {
     Run({[&] {
              ShowCrafted();
              flags = App.Flags;
-             Post(40007);
+             Command(40007);
          },
          [&] {
              rtf = ClipboardRtf();
@@ -227,13 +227,13 @@ TEST_F(ExportTest, AppendAfterAppendIsStillOneDocumentWithOneClosingBrace) {
     std::string rtf;
     Run({[&] {
              ShowCrafted();
-             Post(40009);  // an empty clipboard: a new document
+             Command(40009);  // an empty clipboard: a new document
          },
          [&] {
              // A second article, in the bottom pane made active by its scroll bar.
              LayoutText(App.BottomPane, MakeArticle({{0x30, 0, "x"}}), true);
              App.ActivePane = App.BottomPane;
-             Post(40009);
+             Command(40009);
          },
          [&] {
              App.ActivePane = nullptr;      // the top pane again
@@ -254,7 +254,7 @@ TEST_F(ExportTest, AppendInRtfModeOverPlainTextStartsANewDocument) {
              foreign.hasText = true;
              foreign.text = "from another program";
              screen.host().SetForeignClipboard(foreign);
-             Post(40009);
+             Command(40009);
          },
          [&] {
              rtf = ClipboardRtf();
@@ -273,7 +273,7 @@ TEST_F(ExportTest, AppendContinuesAnotherProgramsRtfAfterItsLastBrace) {
              foreign.hasRtf = true;
              foreign.rtf = "{\\rtf1 old}} \r\n\t";
              screen.host().SetForeignClipboard(foreign);
-             Post(40009);
+             Command(40009);
          },
          [&] { rtf = ClipboardRtf(); }});
     EXPECT_EQ(rtf, "{\\rtf1 old}" + kSeparator + "\\u1511\\par\\par\r\n\\par\\par\r\n}\r\n");
@@ -285,7 +285,7 @@ TEST_F(ExportTest, TextModeCopiesAndAppendsUnicodeTextInStoredOrder) {
     bool rtfAfter = true;
     Run({[&] {
              ShowCrafted();
-             Post(40007);
+             Command(40007);
          },
          [&] {
              copied = ClipboardText();
@@ -293,7 +293,7 @@ TEST_F(ExportTest, TextModeCopiesAndAppendsUnicodeTextInStoredOrder) {
              foreign.hasText = true;
              foreign.text = "old\nline";
              screen.host().SetForeignClipboard(foreign);
-             Post(40009);
+             Command(40009);
          },
          [&] {
              appended = ClipboardText();
@@ -317,7 +317,7 @@ TEST_F(ExportTest, AnArticleTooLongForItsBufferIsRefusedAndTheClipboardKept) {
              foreign.text = "kept";
              screen.host().SetForeignClipboard(foreign);
              LayoutText(App.TopPane, MakeArticle({{0x30, 0, std::string(10, '\x10')}}), true);
-             Post(40007);
+             Command(40007);
          },
          [&] { text = ClipboardText(); }});
     ASSERT_EQ(screen.messageBoxes.size(), 1u);

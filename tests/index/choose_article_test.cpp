@@ -15,13 +15,17 @@
 #include "resources/program_resources.h"
 #include "shell/reader_main.h"
 #include "store/book_resources.h"
-#include "support/reader_steps.h"
+#include "support/reader_run.h"
 #include "text/text_pane.h"
 
 namespace {
 
-class ChooseArticleTest : public ReaderSteps {
+class ChooseArticleTest : public ReaderRunTest {
 protected:
+    void SetUp() override {
+        ReaderRunTest::SetUp();
+        StoreFont();
+    }
     // A crafted index in place of the built-in one.
     void UseIndex(const std::vector<uint8_t>& list) {
         std::string error;

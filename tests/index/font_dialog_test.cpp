@@ -12,13 +12,14 @@
 #include "platform/controls.h"
 #include "platform/dialog_template.h"
 #include "platform/screen_query.h"
-#include "shell/reader_run.h"
+#include "support/reader_run.h"
 #include "text/text_pane.h"
 
 namespace {
 
 class FontDialogTest : public ReaderRunTest {
 protected:
+    FontDialogTest() { driveFirstRunDialog = true; }
     HWND Dialog() {
         ModalInfo modal;
         return DescribeActiveModal(&modal) && modal.caption == u"Choose Font" ? modal.window
@@ -99,7 +100,7 @@ TEST_F(FontDialogTest, ACancelledFirstRunStillAppliesTheRecordAndItsDefaultBase)
 
 TEST_F(FontDialogTest, AStoredBaseOf97ShowsItsSampleWithNoButtonAndOkKeepsIt) {
     StoreFont("\"FontAsciiBase\"=dword:00000061\n");
-    Run({[&] { Post(40006); },
+    Run({[&] { Command(40006); },
          [&] {
              ASSERT_NE(Dialog(), nullptr);
              EXPECT_EQ(Sample(), Codes(97));  // "{" down to "a"
@@ -121,7 +122,7 @@ TEST_F(FontDialogTest, TheSizeListPutsASmallStoredSizeFirstAndSelectsOnlyListedS
     auto open = [&](int size) {
         return [&, size] {
             App.Font.FontSize = size;
-            Post(40006);
+            Command(40006);
         };
     };
     Run({open(8),
@@ -153,7 +154,7 @@ TEST_F(FontDialogTest, TheStoredFaceSelectsTheFirstFamilyItBegins) {
         return [&, face] {
             std::memset(App.Font.FaceName, 0, sizeof App.Font.FaceName);
             std::memcpy(App.Font.FaceName, face, std::char_traits<char16_t>::length(face) * 2);
-            Post(40006);
+            Command(40006);
         };
     };
     Run({open(u"Synth"),
@@ -178,7 +179,7 @@ TEST_F(FontDialogTest, TheStoredFaceSelectsTheFirstFamilyItBegins) {
 TEST_F(FontDialogTest, PickingAHebrewFamilySwitchesTo5D0AndThePreviewFollows) {
     StoreFont("\"FontAsciiBase\"=dword:000000e0\n");
     HFONT preview = nullptr;
-    Run({[&] { Post(40006); },
+    Run({[&] { Command(40006); },
          [&] {
              EXPECT_TRUE(Checked(kUpperHalfButtonId));
              EXPECT_EQ(Sample(), Codes(224));
@@ -227,7 +228,7 @@ TEST_F(FontDialogTest, OkLaysThePanesOutAgainInTheNewSizeAndCancelLeavesThemAlon
     Run({[&] {
              before = App.Font;
              heightBefore = App.TopPane->lines[0].height;
-             Post(40006);
+             Command(40006);
          },
          [&] {
              TapItem(kSizeListId, 6);  // 20
@@ -266,7 +267,7 @@ TEST_F(FontDialogTest, OkLaysThePanesOutAgainInTheNewSizeAndCancelLeavesThemAlon
 // The size handler lays the controls out in pixels from the client size.
 TEST_F(FontDialogTest, TheControlsFillTheDialogByThirds) {
     StoreFont();
-    Run({[&] { Post(40006); },
+    Run({[&] { Command(40006); },
          [&] {
              RECT client;
              GetClientRect(Dialog(), &client);
@@ -296,7 +297,7 @@ TEST_F(FontDialogTest, TheControlsFillTheDialogByThirds) {
 
 TEST_F(FontDialogTest, BecomingActiveHidesTheTaskbarAgainInFullScreen) {
     Store("\"FontName\"=\"Synthetic\"\n", "\"FullScreen\"=dword:00000001\n");
-    Run({[&] { Post(40006); },
+    Run({[&] { Command(40006); },
          [&] {
              ASSERT_NE(App.TaskbarWindow, nullptr);
              ShowWindow(App.TaskbarWindow, SW_SHOW);

@@ -1,16 +1,14 @@
 // Search end to end on the headless host, with a book made for the purpose: Search Again, Enter
 // and the Search dialog driving the real main window, its panes and the article walk.
-#include <deque>
 #include <functional>
 #include <map>
 #include <string>
 
-#include "../shell/shell_fixture.h"
 #include "book_files.h"
 #include "bookmarks/bookmarks.h"
-#include "platform/menu.h"
 #include "platform/controls.h"
 #include "platform/host/host.h"
+#include "platform/menu.h"
 #include "platform/resources.h"
 #include "platform/screen_query.h"
 #include "platform/shell_services.h"
@@ -23,6 +21,7 @@
 #include "shell/reader_main.h"
 #include "shell/settings.h"
 #include "store/book_resources.h"
+#include "support/reader_run.h"
 #include "text/text_pane.h"
 
 namespace {
@@ -42,18 +41,15 @@ std::string Article(int n, const std::string& words) {
     return text;
 }
 
-class SearchTest : public ShellTest {
+class SearchTest : public ReaderRunTest {
 protected:
     void SetUp() override {
-        ShellTest::SetUp();
-        RegisterProgramResources();
-        RegisterBookResources();
-        CreateShellWindows();
+        ReaderRunTest::SetUp();
         MakeBook();
     }
     void TearDown() override {
         SetBookDirectory("");
-        ShellTest::TearDown();
+        ReaderRunTest::TearDown();
     }
     void MakeBook() {
         std::map<int, std::string> words = {
@@ -73,36 +69,8 @@ protected:
         ASSERT_EQ(BuildBook(src.string(), out.string()), 0);
         SetBookDirectory(out.string());
     }
-    // Runs the reader; each step runs when the program waits for input (in the main loop or a
-    // dialog's), then the program exits.
-    void Run(std::deque<std::function<void()>> steps) {
-        screen.onIdle = [&] {
-            if (CancelFirstRunFontDialog()) return true;
-            if (!steps.empty()) {
-                auto step = steps.front();
-                steps.pop_front();
-                step();
-                return true;
-            }
-            if (IsWindow(App.MainWindow)) {
-                ModalInfo modal;
-                if (DescribeActiveModal(&modal))
-                    PostMessage(modal.window, WM_COMMAND, IDCANCEL, 0);
-                else
-                    PostMessage(App.MainWindow, WM_COMMAND, kCommandExit, 0);
-                return true;
-            }
-            return false;
-        };
-        ResetAppState();
-        ResetSettingsState();
-        ASSERT_EQ(ReaderMain(ProgramInstance(), nullptr, u"", SW_SHOW), 0);
-    }
-    void Key(unsigned vk) { screen.host().Key(vk); }
-    HWND Dialog() {
-        ModalInfo modal;
-        return DescribeActiveModal(&modal) && !modal.messageBox ? modal.window : nullptr;
-    }
+    // A key press, carried out before the next step.
+    void Press(unsigned vk) { screen.host().Key(vk); }
     std::u16string Field() {
         char16_t text[64] = {};
         GetDlgItemText(Dialog(), kSearchFieldId, text, 64);
@@ -121,7 +89,7 @@ TEST_F(SearchTest, AHitInTheOtherPaneOfThePairMakesItActiveWithoutLoadingTheTopA
     const uint8_t* top = nullptr;
     Run({[&] {
              top = App.TopPane->text;
-             Key(VK_F3);
+             Press(VK_F3);
          },
          [&] {
              EXPECT_EQ(App.Lesson, 1);
@@ -136,7 +104,7 @@ TEST_F(SearchTest, AHitInTheOtherPaneOfThePairMakesItActiveWithoutLoadingTheTopA
 
 TEST_F(SearchTest, WithoutABottomSectionEvenArticlesAreSkipped) {
     Store("\"SearchString\"=hex:62,6c,66,6c,00\n\"BottomSection\"=dword:00000001\n");
-    Run({[&] { Key(VK_F3); },
+    Run({[&] { Press(VK_F3); },
          [&] {
              EXPECT_EQ(App.Lesson, 7);
              EXPECT_EQ(App.ActivePane, App.TopPane);
@@ -154,11 +122,12 @@ bool BookmarkChecked() {
 
 // A hit in another pair makes its article current, and the Bookmark item's tick follows it.
 TEST_F(SearchTest, TheBookmarkTickFollowsTheArticleOfTheHit) {
-    Store("\"SearchString\"=hex:62,6c,66,6c,00\n\"BottomSection\"=dword:00000001\n"
-          "\"Bookmarks\"=hex:07,00,00,00\n");
+    Store(
+        "\"SearchString\"=hex:62,6c,66,6c,00\n\"BottomSection\"=dword:00000001\n"
+        "\"Bookmarks\"=hex:07,00,00,00\n");
     Run({[&] {
              EXPECT_FALSE(BookmarkChecked());
-             Key(VK_F3);
+             Press(VK_F3);
          },
          [&] {
              EXPECT_EQ(App.Lesson, 7);
@@ -168,7 +137,7 @@ TEST_F(SearchTest, TheBookmarkTickFollowsTheArticleOfTheHit) {
 
 TEST_F(SearchTest, WithABottomSectionAnEvenArticleIsShownBelowItsPair) {
     Store("\"SearchString\"=hex:62,6c,66,6c,00\n");
-    Run({[&] { Key(VK_F3); },
+    Run({[&] { Press(VK_F3); },
          [&] {
              EXPECT_EQ(App.Lesson, 3);
              EXPECT_EQ(App.ActivePane, App.BottomPane);
@@ -176,7 +145,7 @@ TEST_F(SearchTest, WithABottomSectionAnEvenArticleIsShownBelowItsPair) {
              EXPECT_EQ(App.TopPane->firstRow, 0);
          },
          // Again: the bottom pane's article is the start; the next one is article 7, odd.
-         [&] { Key(VK_F3); },
+         [&] { Press(VK_F3); },
          [&] {
              EXPECT_EQ(App.Lesson, 7);
              EXPECT_EQ(App.ActivePane, App.TopPane);
@@ -187,17 +156,17 @@ TEST_F(SearchTest, WithABottomSectionAnEvenArticleIsShownBelowItsPair) {
 TEST_F(SearchTest, SearchAgainWalksOnAndWrapsToTheStartArticle) {
     Store("\"SearchString\"=hex:6e,66,6d,7a,00\n");  // "שלום": articles 1 and 9
     uint16_t first = 0;
-    Run({[&] { Key(VK_F3); },
+    Run({[&] { Press(VK_F3); },
          [&] {
              EXPECT_EQ(App.Lesson, 1);
              EXPECT_EQ(Marked(App.TopPane), "nfmz");
              first = App.TopPane->markStart;
-             Key(VK_RETURN);  // Enter searches again too
+             Press(VK_RETURN);  // Enter searches again too
          },
          [&] {
              EXPECT_EQ(App.Lesson, 9);
              EXPECT_EQ(Marked(App.TopPane), "nfmz");
-             Key(VK_F3);
+             Press(VK_F3);
          },
          [&] {
              EXPECT_EQ(App.Lesson, 1);
@@ -208,11 +177,11 @@ TEST_F(SearchTest, SearchAgainWalksOnAndWrapsToTheStartArticle) {
 TEST_F(SearchTest, TheOnlyHitIsFoundAgainByTheWrap) {
     Store("\"SearchString\"=hex:6e,6d,66,73,00\n");  // "עולם": once, in article 1
     uint16_t first = 0;
-    Run({[&] { Key(VK_F3); },
+    Run({[&] { Press(VK_F3); },
          [&] {
              EXPECT_EQ(Marked(App.TopPane), "nmfs");
              first = App.TopPane->markStart;
-             Key(VK_F3);
+             Press(VK_F3);
          },
          [&] {
              EXPECT_EQ(App.Lesson, 1);
@@ -223,7 +192,7 @@ TEST_F(SearchTest, TheOnlyHitIsFoundAgainByTheWrap) {
 
 TEST_F(SearchTest, NothingFoundSaysSoAndChangesNothing) {
     Store("\"SearchString\"=hex:7a,7a,7a,7a,00\n");
-    Run({[&] { Key(VK_F3); },
+    Run({[&] { Press(VK_F3); },
          [&] {
              ASSERT_EQ(screen.messageBoxes.size(), 1u);
              EXPECT_EQ(screen.messageBoxes[0].text, u"Not Found!");
@@ -237,8 +206,8 @@ TEST_F(SearchTest, NothingFoundSaysSoAndChangesNothing) {
 
 TEST_F(SearchTest, AnEmptySearchStringMakesSearchAgainAndEnterDoNothing) {
     Run({[&] {
-             Key(VK_F3);
-             Key(VK_RETURN);
+             Press(VK_F3);
+             Press(VK_RETURN);
          },
          [&] {
              EXPECT_TRUE(screen.messageBoxes.empty());
@@ -248,7 +217,7 @@ TEST_F(SearchTest, AnEmptySearchStringMakesSearchAgainAndEnterDoNothing) {
 
 TEST_F(SearchTest, TheHitIsHighlightedAndTheBannerNamesTheArticle) {
     Store("\"SearchString\"=hex:79,6a,64,71,00\n");
-    Run({[&] { Key(VK_F3); },
+    Run({[&] { Press(VK_F3); },
          [&] {
              TextPane* pane = App.BottomPane;
              ASSERT_EQ(App.ActivePane, pane);
@@ -287,7 +256,7 @@ POINT KeyCentre(HWND dialog, int position) {
 }
 
 TEST_F(SearchTest, KeysTappedOnTheKeyboardGoInFrontOfEachOther) {
-    Run({[&] { PostMessage(App.MainWindow, WM_COMMAND, 116, 0); },
+    Run({[&] { Command(116); },
          [&] {
              HWND dialog = Dialog();
              ASSERT_NE(dialog, nullptr);
@@ -299,7 +268,7 @@ TEST_F(SearchTest, KeysTappedOnTheKeyboardGoInFrontOfEachOther) {
          [&] {
              // alef, bet, gimel, space, tav: each in front of the one before.
              EXPECT_EQ(Field(), u"\u05EA \u05D2\u05D1\u05D0");
-             Key(VK_RETURN);
+             Press(VK_RETURN);
          },
          [&] { EXPECT_EQ(Search(), "{ cba"); }});
 }
@@ -307,7 +276,7 @@ TEST_F(SearchTest, KeysTappedOnTheKeyboardGoInFrontOfEachOther) {
 TEST_F(SearchTest, TheKeyboardLiesUnderItsKeys) {
     // Every key's letter is drawn inside the cell the hit test gives it: the pixels of each key
     // cell differ from the empty white of the dialog, and a tap outside the bitmap is no key.
-    Run({[&] { PostMessage(App.MainWindow, WM_COMMAND, 116, 0); },
+    Run({[&] { Command(116); },
          [&] {
              HWND dialog = Dialog();
              ASSERT_NE(dialog, nullptr);
@@ -331,7 +300,7 @@ TEST_F(SearchTest, DesktopTypingShowsTheWordRightToLeftAndFindsIt) {
          },
          [&] {
              EXPECT_EQ(Field(), u"\u05DD\u05D5\u05DC\u05E9");  // first letter at the right
-             Key(VK_RETURN);
+             Press(VK_RETURN);
          },
          [&] {
              EXPECT_EQ(Dialog(), nullptr);
@@ -346,22 +315,20 @@ TEST_F(SearchTest, DesktopTypingShowsTheWordRightToLeftAndFindsIt) {
 }
 
 TEST_F(SearchTest, NumbersKeepTheirOrderAndBackspaceTakesBackTheLastCharacter) {
-    Run({[&] { PostMessage(App.MainWindow, WM_COMMAND, 116, 0); },
-         [&] { screen.host().Type(u"א12ב"); },
+    Run({[&] { Command(116); }, [&] { screen.host().Type(u"א12ב"); },
          [&] {
              EXPECT_EQ(Field(), u"\u05D112\u05D0");
-             Key(VK_BACK);
+             Press(VK_BACK);
          },
          [&] {
              EXPECT_EQ(Field(), u"12\u05D0");
-             Key(VK_BACK);
+             Press(VK_BACK);
          },
          [&] { EXPECT_EQ(Field(), u"1\u05D0"); }});
 }
 
 TEST_F(SearchTest, NotFoundKeepsTheDialogOpenWithTheFieldSelected) {
-    Run({[&] { PostMessage(App.MainWindow, WM_COMMAND, 116, 0); },
-         [&] { screen.host().Type(u"שששש"); }, [&] { Key(VK_RETURN); },
+    Run({[&] { Command(116); }, [&] { screen.host().Type(u"שששש"); }, [&] { Press(VK_RETURN); },
          [&] {
              ASSERT_EQ(screen.messageBoxes.size(), 1u);
              EXPECT_EQ(screen.messageBoxes[0].text, u"Not Found!");
@@ -378,7 +345,7 @@ TEST_F(SearchTest, NotFoundKeepsTheDialogOpenWithTheFieldSelected) {
          },
          [&] {
              EXPECT_EQ(Field().size(), 33u);
-             Key(VK_ESCAPE);
+             Press(VK_ESCAPE);
          },
          [&] {
              EXPECT_EQ(Dialog(), nullptr);
@@ -399,28 +366,26 @@ TEST_F(SearchTest, NotFoundKeepsTheDialogOpenWithTheFieldSelected) {
 
 TEST_F(SearchTest, HebrewTypedForASingleByteFontBecomesItsLetters) {
     Store("\"FontAsciiBase\"=dword:000000e0\n");
-    Run({[&] { PostMessage(App.MainWindow, WM_COMMAND, 116, 0); },
-         [&] { screen.host().Type(u"אב"); },
+    Run({[&] { Command(116); }, [&] { screen.host().Type(u"אב"); },
          [&] {
              EXPECT_EQ(Field(), u"\u00E1\u00E0");
-             Key(VK_ESCAPE);
+             Press(VK_ESCAPE);
          }});
 }
 
 TEST_F(SearchTest, TheSearchStringSurvivesARestart) {
-    Run({[&] { PostMessage(App.MainWindow, WM_COMMAND, 116, 0); },
-         [&] { screen.host().Type(u"שלום"); }, [&] { Key(VK_RETURN); }});
+    Run({[&] { Command(116); }, [&] { screen.host().Type(u"שלום"); }, [&] { Press(VK_RETURN); }});
     EXPECT_TRUE(Has("\"SearchString\"=hex:6e,66,6d,7a,00"));
     Run({[&] {
              EXPECT_EQ(Search(), "nfmz");
-             PostMessage(App.MainWindow, WM_COMMAND, 116, 0);
+             Command(116);
          },
          [&] {
              // The dialog shows the stored string as it was typed.
              EXPECT_EQ(Field(), u"\u05DD\u05D5\u05DC\u05E9");
-             Key(VK_ESCAPE);
+             Press(VK_ESCAPE);
          },
-         [&] { Key(VK_F3); }, [&] { EXPECT_EQ(Marked(App.TopPane), "nfmz"); }});
+         [&] { Press(VK_F3); }, [&] { EXPECT_EQ(Marked(App.TopPane), "nfmz"); }});
 }
 
 TEST(SearchInputTest, FieldTextBecomesBookText) {

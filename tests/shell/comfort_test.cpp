@@ -12,29 +12,21 @@
 #include "shell/display_mode.h"
 #include "shell/reader_main.h"
 #include "shell/zoom.h"
-#include "shell_fixture.h"
 #include "store/book_resources.h"
+#include "support/reader_run.h"
 #include "text/text_pane.h"
 
 namespace {
 
-class ComfortTest : public ShellTest {
+class ComfortTest : public ReaderRunTest {
 protected:
     void SetUp() override {
-        ShellTest::SetUp();
-        RegisterProgramResources();
-        RegisterBookResources();
-        CreateShellWindows();
+        ReaderRunTest::SetUp();
         RequestDisplayMode(-1);
     }
     void TearDown() override {
         RequestDisplayMode(-1);
-        ShellTest::TearDown();
-    }
-    void Run(std::function<void()> check) { RunReader(std::move(check)); }
-    void Key(unsigned vk, bool ctrl = false) {
-        screen.host().Key(vk, ctrl);
-        screen.Settle();
+        ReaderRunTest::TearDown();
     }
     void Wheel(int x, int y, int notches, WORD keys) {
         screen.host().Wheel(x, y, notches, keys);
@@ -86,7 +78,7 @@ TEST(ZoomSizes, StepThroughTheFontDialogsList) {
 
 TEST_F(ComfortTest, ZoomKeepsTheTopTextOfBothPanesAndReturnsToTheSameLine) {
     Store("\"Lesson\"=dword:00000003\n");
-    Run([&] {
+    Run({[&] {
         TextPane* top = App.TopPane;
         TextPane* bottom = App.BottomPane;
         ASSERT_TRUE(top && bottom);
@@ -131,7 +123,7 @@ TEST_F(ComfortTest, ZoomKeepsTheTopTextOfBothPanesAndReturnsToTheSameLine) {
         EXPECT_EQ(top->firstRow, topRow);
         EXPECT_EQ(bottom->firstRow, bottomRow);
         EXPECT_EQ(ReadingStart(TopLine(top)), topStart);
-    });
+    }});
     // The zoomed size is kept as the font dialog's is: Ctrl+0 went back to 0, which is not
     // written, and nothing was stored before.
     EXPECT_FALSE(HasValue("FontSize"));
@@ -139,7 +131,7 @@ TEST_F(ComfortTest, ZoomKeepsTheTopTextOfBothPanesAndReturnsToTheSameLine) {
 
 TEST_F(ComfortTest, ZoomedSizeIsSavedAndCtrlZeroGoesBackToTheStoredOne) {
     Store("\"FontSize\"=dword:0000000c\n");  // 12
-    Run([&] {
+    Run({[&] {
         Key(VK_ADD, true);
         EXPECT_EQ(App.Font.FontSize, 14);
         Key('0', true);
@@ -150,12 +142,12 @@ TEST_F(ComfortTest, ZoomedSizeIsSavedAndCtrlZeroGoesBackToTheStoredOne) {
         EXPECT_EQ(App.TopPane->fontRecord.FontSize, 72);
         Key(VK_OEM_MINUS, true);
         EXPECT_EQ(App.Font.FontSize, 52);
-    });
+    }});
     EXPECT_TRUE(Has("\"FontSize\"=dword:00000034"));
 }
 
 TEST_F(ComfortTest, CtrlWheelZoomsAndThePlainWheelStillScrolls) {
-    Run([&] {
+    Run({[&] {
         Wheel(60, App.TopPane->top + 20, 2, MK_CONTROL);
         EXPECT_EQ(App.Font.FontSize, 20);
         EXPECT_EQ(App.TopPane->firstRow, 0);
@@ -164,7 +156,7 @@ TEST_F(ComfortTest, CtrlWheelZoomsAndThePlainWheelStillScrolls) {
         Wheel(60, App.TopPane->top + 20, -1, 0);
         EXPECT_EQ(App.Font.FontSize, 18);
         EXPECT_EQ(App.TopPane->firstRow, 3);
-    });
+    }});
 }
 
 TEST(ScreenColours, NightTurnsLightnessOverAndKeepsHues) {
@@ -195,7 +187,7 @@ TEST(ScreenColours, RedKeepsOnlyTheRedChannelWithTheLumaTurnedOver) {
 }
 
 TEST_F(ComfortTest, NightModeShowsADarkPageWithBlueHeadingsAndLightText) {
-    Run([&] {
+    Run({[&] {
         const uint32_t dayPage = Pixel(120, App.TopPane->top + 2);
         EXPECT_EQ(dayPage, 0xFFFFFFu);
         Key('N', true);
@@ -225,11 +217,11 @@ TEST_F(ComfortTest, NightModeShowsADarkPageWithBlueHeadingsAndLightText) {
         EXPECT_GT(int(line >> 16), 200);
         EXPECT_LT(int((line >> 8) & 0xFF), 100);
         EXPECT_LT(int(Pixel(5, App.BottomRect.top - 1) & 0xFF), 0x30);
-    });
+    }});
 }
 
 TEST_F(ComfortTest, RedModeHasNoGreenOrBlueAnywhereOnTheScreenNorInAMessageBox) {
-    Run([&] {
+    Run({[&] {
         Key('N', true);
         Key('N', true);
         EXPECT_EQ(App.DisplayMode, kDisplayModeRed);
@@ -262,38 +254,38 @@ TEST_F(ComfortTest, RedModeHasNoGreenOrBlueAnywhereOnTheScreenNorInAMessageBox) 
         Key('N', true);
         EXPECT_EQ(App.DisplayMode, kDisplayModeOff);
         EXPECT_EQ(Pixel(120, App.TopPane->top + 2), 0xFFFFFFu);
-    });
+    }});
     // Switched during the run and different from what was stored (nothing): kept.
     EXPECT_FALSE(HasValue("DisplayMode"));
 }
 
 TEST_F(ComfortTest, TheModeIsStoredOnlyWhenTheUserChangedIt) {
-    Run([&] { Key('N', true); });
+    Run({[&] { Key('N', true); }});
     EXPECT_TRUE(Has("\"DisplayMode\"=dword:00000001"));
     // The stored mode shows from the start; a run that does not change it writes nothing.
     Store("\"DisplayMode\"=dword:00000002\n");
     ResetSettingsState();
-    Run([&] {
+    Run({[&] {
         EXPECT_EQ(App.DisplayMode, kDisplayModeRed);
         EXPECT_EQ(Pixel(120, App.TopPane->top + 2), 0x000000u);
         EXPECT_EQ(Pixel(120, App.TopPane->top + 2) & 0xFFFF, 0u);
-    });
+    }});
     EXPECT_TRUE(Has("\"DisplayMode\"=dword:00000002"));
     // A mode asked for on the command line is for that run only.
     RequestDisplayMode(kDisplayModeNight);
-    Run([&] { EXPECT_EQ(App.DisplayMode, kDisplayModeNight); });
+    Run({[&] { EXPECT_EQ(App.DisplayMode, kDisplayModeNight); }});
     EXPECT_TRUE(Has("\"DisplayMode\"=dword:00000002"));
     // An unknown stored value reads as off.
     RequestDisplayMode(-1);
     Store("\"DisplayMode\"=dword:00000009\n");
-    Run([&] {
+    Run({[&] {
         EXPECT_EQ(App.DisplayMode, kDisplayModeOff);
         EXPECT_EQ(Pixel(120, App.TopPane->top + 2), 0xFFFFFFu);
-    });
+    }});
 }
 
 TEST_F(ComfortTest, F11TogglesTheDesktopFullScreenAndEscapeLeavesIt) {
-    Run([&] {
+    Run({[&] {
         int handheld = App.FullScreen;
         EXPECT_FALSE(screen.host().fullScreen());
         Key(VK_F11);
@@ -307,7 +299,7 @@ TEST_F(ComfortTest, F11TogglesTheDesktopFullScreenAndEscapeLeavesIt) {
         EXPECT_FALSE(screen.host().fullScreen());
         EXPECT_EQ(App.FullScreen, handheld);
         EXPECT_EQ(App.Lesson, 1);
-    });
+    }});
 }
 
 }  // namespace

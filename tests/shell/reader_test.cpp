@@ -13,34 +13,15 @@
 #include "shell/menu_bar.h"
 #include "shell/panes.h"
 #include "shell/reader_main.h"
-#include "shell_fixture.h"
 #include "store/book_resources.h"
+#include "support/reader_run.h"
 #include "text/text_pane.h"
 
 namespace {
 
-class ReaderTest : public ShellTest {
+class ReaderTest : public ReaderRunTest {
 protected:
-    explicit ReaderTest(Fonts fonts = Fonts::Synthetic) : ShellTest(fonts) {}
-    void SetUp() override {
-        ShellTest::SetUp();
-        RegisterProgramResources();
-        RegisterBookResources();
-        CreateShellWindows();
-    }
-    void Run(std::function<void()> check) { RunReader(std::move(check)); }
-    void Command(int id) {
-        SendMessage(App.MainWindow, WM_COMMAND, WPARAM(id), 0);
-        screen.Settle();
-    }
-    void Key(unsigned vk) {
-        screen.host().Key(vk);
-        screen.Settle();
-    }
-    void Tap(int x, int y) {
-        screen.host().Tap(x, y);
-        screen.Settle();
-    }
+    using ReaderRunTest::ReaderRunTest;
     TextPane* Top() { return App.TopPane; }
     TextPane* Bottom() { return App.BottomPane; }
 };
@@ -90,12 +71,15 @@ TEST_F(ReaderTest, PanesAreLaidOutAsInTheWorkedExample) {
     EXPECT_EQ(App.BottomRect.top, 269);
     EXPECT_EQ(Bottom()->top, 269);
     EXPECT_EQ(Bottom()->height, 177);  // a height of 0 is refused: the old size stays
+    DestroyTextPane(Top(), true);
+    DestroyTextPane(Bottom(), true);
+    App.TopPane = App.BottomPane = nullptr;
     DestroyWindow(frame);
     App.MainWindow = nullptr;
 }
 
 TEST_F(ReaderTest, FirstPairIsShownWithTheCommandBarAndTheBottomSection) {
-    Run([&] {
+    Run({[&] {
         ASSERT_NE(Top(), nullptr);
         ASSERT_NE(Bottom(), nullptr);
         EXPECT_NE(Top()->text, nullptr);
@@ -107,31 +91,31 @@ TEST_F(ReaderTest, FirstPairIsShownWithTheCommandBarAndTheBottomSection) {
         EXPECT_EQ(screen.host().Pixel(5, App.BottomRect.top - 3), 0x0000FFu << 16);
         EXPECT_EQ(screen.host().Pixel(5, App.BottomRect.top - 1), 0xEEFFFFu);
         EXPECT_TRUE(screen.messageBoxes.empty());
-    });
+    }});
 }
 
 TEST_F(ReaderTest, NextAndPreviousWrapAroundTheBook) {
     Store("\"Lesson\"=dword:00000019\n");  // 25
-    Run([&] {
+    Run({[&] {
         EXPECT_EQ(App.Lesson, 25);
-        Command(109);
+        CommandNow(109);
         EXPECT_EQ(App.Lesson, 1);
         Key(VK_LEFT);
         EXPECT_EQ(App.Lesson, 25);
         Key(VK_RIGHT);
         EXPECT_EQ(App.Lesson, 1);
-        Command(110);
+        CommandNow(110);
         EXPECT_EQ(App.Lesson, 25);
-        Command(109);
-        Command(109);
+        CommandNow(109);
+        CommandNow(109);
         EXPECT_EQ(App.Lesson, 3);
         EXPECT_TRUE(screen.messageBoxes.empty());
-    });
+    }});
 }
 
 TEST_F(ReaderTest, ArticleTwentySixOnTopHasNoCompanion) {
     Store("\"Lesson\"=dword:0000001a\n");
-    Run([&] { EXPECT_EQ(App.Lesson, 26); });
+    Run({[&] { EXPECT_EQ(App.Lesson, 26); }});
     ASSERT_EQ(screen.messageBoxes.size(), 1u);
     EXPECT_EQ(screen.messageBoxes[0].text, u"Resource not found");
     EXPECT_EQ(screen.messageBoxes[0].caption, u"Error");
@@ -140,7 +124,7 @@ TEST_F(ReaderTest, ArticleTwentySixOnTopHasNoCompanion) {
 
 TEST_F(ReaderTest, TapsPageTheTappedPaneByItsHalves) {
     Store("\"Lesson\"=dword:00000005\n");  // the longest article
-    Run([&] {
+    Run({[&] {
         // The step is the rows painted at the last paint, less one: read it before each tap.
         auto step = [&] { return Top()->rowsPainted - 1; };
         ASSERT_GT(step(), 0);
@@ -172,12 +156,12 @@ TEST_F(ReaderTest, TapsPageTheTappedPaneByItsHalves) {
         Tap(50, lower);
         EXPECT_EQ(Top()->firstRow, before);
         EXPECT_EQ(App.ActivePane, Top());
-    });
+    }});
 }
 
 TEST_F(ReaderTest, KeysScrollTheActivePaneByPagesLinesAndEnds) {
     Store("\"Lesson\"=dword:00000005\n");
-    Run([&] {
+    Run({[&] {
         int expected = Top()->rowsPainted - 1;
         Key(VK_NEXT);
         EXPECT_EQ(Top()->firstRow, expected);
@@ -203,12 +187,12 @@ TEST_F(ReaderTest, KeysScrollTheActivePaneByPagesLinesAndEnds) {
         Tap(50, Bottom()->top + 5);
         Key(VK_DOWN);
         EXPECT_EQ(Bottom()->firstRow, 1);
-    });
+    }});
 }
 
 TEST_F(ReaderTest, ScrollBarRequestsMoveTheirPane) {
     Store("\"Lesson\"=dword:00000005\n");
-    Run([&] {
+    Run({[&] {
         auto scroll = [&](int code, int pos, HWND bar) {
             SendMessage(App.MainWindow, WM_VSCROLL, MAKEWPARAM(code, pos), LPARAM(bar));
             screen.Settle();
@@ -237,14 +221,14 @@ TEST_F(ReaderTest, ScrollBarRequestsMoveTheirPane) {
         InjectWheel(60, Bottom()->top + 20, -120);
         screen.Settle();
         EXPECT_EQ(Bottom()->firstRow, 4);
-    });
+    }});
 }
 
 TEST_F(ReaderTest, EveryBottomSizeAndTheRadioCheck) {
-    Run([&] {
+    Run({[&] {
         int fullHeight = Top()->height + Bottom()->height;
         for (int id : {414, 413, 423, 434, 412}) {
-            Command(id);
+            CommandNow(id);
             EXPECT_EQ(App.BottomSection, id - 400);
             MENUITEMINFO info{};
             info.cbSize = sizeof info;
@@ -253,70 +237,70 @@ TEST_F(ReaderTest, EveryBottomSizeAndTheRadioCheck) {
             EXPECT_TRUE(info.fState & MFS_CHECKED) << id;
             EXPECT_NEAR(Top()->height + Bottom()->height, fullHeight, 2) << id;
         }
-        Command(401);
+        CommandNow(401);
         EXPECT_EQ(App.BottomSection, 1);
         EXPECT_GE(Bottom()->top, Top()->top + Top()->height);
         // Choosing the size already in use changes nothing.
         int height = Top()->height;
-        Command(401);
+        CommandNow(401);
         EXPECT_EQ(Top()->height, height);
-    });
+    }});
 }
 
 TEST_F(ReaderTest, ReverseTwiceRestoresFlagsAndCheckMark) {
-    Run([&] {
+    Run({[&] {
         uint32_t flags = App.Flags;
-        Command(122);
+        CommandNow(122);
         EXPECT_EQ(App.Flags, flags | kReverseFlag);
         MENUITEMINFO info{};
         info.cbSize = sizeof info;
         info.fMask = MIIM_STATE;
         GetMenuItemInfo(GoMenu(), 122, FALSE, &info);
         EXPECT_TRUE(info.fState & MFS_CHECKED);
-        Command(122);
+        CommandNow(122);
         EXPECT_EQ(App.Flags, flags);
         GetMenuItemInfo(GoMenu(), 122, FALSE, &info);
         EXPECT_FALSE(info.fState & MFS_CHECKED);
-    });
+    }});
 }
 
 TEST_F(ReaderTest, ARestartReturnsToTheArticleRowsSizeAndFlags) {
     Store("\"BottomSection\"=dword:00000010\n");  // not a menu code: the half
     uint16_t top = 0, bottom = 0;
-    Run([&] {
+    Run({[&] {
         EXPECT_EQ(App.BottomSection, 12);
-        Command(109);
-        Command(109);
+        CommandNow(109);
+        CommandNow(109);
         Key(VK_NEXT);
         Key(VK_DOWN);
         SendMessage(App.MainWindow, WM_VSCROLL, 1, LPARAM(App.BottomScrollBar));
-        Command(423);
-        Command(122);
+        CommandNow(423);
+        CommandNow(122);
         screen.Settle();
         top = Top()->firstRow;
         bottom = Bottom()->firstRow;
-    });
+    }});
     ResetAppState();
     ResetSettingsState();
     SetRegistryFile(file);
-    Run([&] {
+    Run({[&] {
         EXPECT_EQ(App.Lesson, 5);
         EXPECT_EQ(App.BottomSection, 23);
         EXPECT_TRUE(App.Flags & kReverseFlag);
         EXPECT_EQ(Top()->firstRow, top);
         EXPECT_EQ(Bottom()->firstRow, bottom);
-    });
+    }});
     EXPECT_GT(top, 0);
     EXPECT_EQ(bottom, 1);
 }
 
 TEST_F(ReaderTest, TheWindowFollowsTheScreenSize) {
-    Run([&] {
+    Run({[&] {
         screen.host().Resize(320, 480);
         screen.Settle();
         EXPECT_EQ(Top()->width + GetSystemMetrics(SM_CXVSCROLL), 320);
         EXPECT_EQ(App.BottomRect.bottom, 480);
-    });
+    }});
 }
 
 // Full screen with the command bar: the close button's X at the bar's right end, whatever the
@@ -327,14 +311,10 @@ TEST_P(CloseButtonTest, TheXIsDrawnAtTheRightEndAndATapOnItEnds) {
     const int width = GetParam();
     Store("", "\"FullScreen\"=dword:00000001\n");
     constexpr uint32_t kFace = 0xD4D0C8;  // the bar's grey
-    bool checked = false;
-    screen.onIdle = [&] {
-        if (CancelFirstRunFontDialog()) return true;
-        if (checked) return false;
-        checked = true;
+    Run({[&] {
         screen.host().Resize(width, 320);
         screen.Settle();
-        Command(109);  // so that the stored article shows what was written
+        CommandNow(109);  // so that the stored article shows what was written
         EXPECT_EQ(App.MenuBarOnBottom, 0);
         RECT bar;
         GetWindowRect(App.MenuBar, &bar);
@@ -357,10 +337,7 @@ TEST_P(CloseButtonTest, TheXIsDrawnAtTheRightEndAndATapOnItEnds) {
         EXPECT_TRUE(screen.host().SavePng("close_" + std::to_string(width) + ".png"));
         // Its leftmost pixel column closes the reader as well as its middle would.
         screen.host().Tap(width - 26, 12);
-        return true;
-    };
-    ASSERT_EQ(ReaderMain(ProgramInstance(), nullptr, u"", SW_SHOW), 0);
-    EXPECT_TRUE(checked);
+    }});
     EXPECT_FALSE(IsWindow(App.MainWindow));
     EXPECT_TRUE(Has("\"Lesson\"=dword:00000003"));
     EXPECT_TRUE(Has("\"Flags\"=dword:d1140040"));
@@ -374,7 +351,7 @@ class MenuBarOnBottomTest : public ReaderTest, public ::testing::WithParamInterf
 
 TEST_P(MenuBarOnBottomTest, EveryNonZeroValuePutsTheBarBelowThePanes) {
     Store("", std::string("\"MenuBarOnBottom\"=") + GetParam() + "\n");
-    Run([&] {
+    Run({[&] {
         EXPECT_EQ(App.MenuBarOnBottom, 1);
         RECT bar;
         GetWindowRect(App.MenuBar, &bar);
@@ -392,7 +369,7 @@ TEST_P(MenuBarOnBottomTest, EveryNonZeroValuePutsTheBarBelowThePanes) {
         EXPECT_TRUE(inkOnTop) << "the top strip is empty";
         EXPECT_EQ(screen.host().Pixel(2, bar.top - 1), 0xEEFFFFu);
         EXPECT_TRUE(screen.host().SavePng("menubar_on_bottom.png"));
-    });
+    }});
 }
 
 INSTANTIATE_TEST_SUITE_P(SwitchValues, MenuBarOnBottomTest,
@@ -438,61 +415,43 @@ TEST_P(MenuMarksTest, ReverseCarriesATickAndTheBottomSizeADot) {
     GetTextMetrics(mem, &tm);
     DeleteDC(mem);
     const int row = int(tm.tmHeight) + 4;
-    int step = 0;
-    screen.onIdle = [&] {
-        if (CancelFirstRunFontDialog()) return true;
-        switch (step++) {
-            case 0:
-                Command(122);
-                TapBarButton(u"Go");
-                return true;
-            case 1: {  // "Go": About, Check For Updates, separator, Font, Reverse, ...
-                EXPECT_NE(OpenPopupMenuWindow(), nullptr);
-                if (!OpenPopupMenuWindow()) return false;
-                int top = 1 + 3 * row + 7, cy = top + row / 2, cx = 8;
-                // The tick: down from (cx-4, cy-1) to (cx-1, cy+2), up to (cx+4, cy-3), two
-                // pixels thick.
-                const POINT tick[] = {{-4, -1}, {-3, 0}, {-2, 1}, {-1, 2}, {0, 1},
-                                      {1, 0},   {2, -1}, {3, -2}, {4, -3}};
-                for (POINT p : tick) {
-                    EXPECT_TRUE(Dark(cx + p.x, cy + p.y)) << p.x << "," << p.y;
-                    EXPECT_TRUE(Dark(cx + p.x, cy + p.y + 1)) << p.x << "," << p.y + 1;
-                }
-                EXPECT_EQ(DarkInCheckColumn(top, top + row), 18);
-                EXPECT_EQ(DarkInCheckColumn(top - row, top), 0) << "Font is not checked";
-                UpdateWindow(OpenPopupMenuWindow());
-                EXPECT_TRUE(screen.host().SavePng("menu_go_" + Engine() + ".png"));
-                screen.host().Key(VK_ESCAPE);
-                return true;
-            }
-            case 2:
-                TapBarButton(u"Bottom");
-                return true;
-            case 3: {  // "Bottom": 1/4, 1/3, 1/2 (the size in use), ...
-                EXPECT_NE(OpenPopupMenuWindow(), nullptr);
-                if (!OpenPopupMenuWindow()) return false;
-                int top = 1 + 2 * row, cy = top + row / 2, cx = 8;
-                // A round dot seven pixels across.
-                for (POINT p : {POINT{0, 0}, POINT{-3, 0}, POINT{3, 0}, POINT{0, -3}, POINT{0, 3},
-                                POINT{-2, -2}, POINT{2, 2}})
-                    EXPECT_TRUE(Dark(cx + p.x, cy + p.y)) << p.x << "," << p.y;
-                EXPECT_FALSE(Dark(cx - 3, cy - 3));
-                EXPECT_FALSE(Dark(cx + 3, cy + 3));
-                EXPECT_EQ(DarkInCheckColumn(top, top + row), 37);
-                EXPECT_EQ(DarkInCheckColumn(1, top), 0) << "1/4 and 1/3 are not checked";
-                UpdateWindow(OpenPopupMenuWindow());
-                EXPECT_TRUE(screen.host().SavePng("menu_bottom_" + Engine() + ".png"));
-                screen.host().Key(VK_ESCAPE);
-                return true;
-            }
-            case 4:
-                PostMessage(App.MainWindow, WM_COMMAND, kCommandExit, 0);
-                return true;
-        }
-        return false;
-    };
-    ASSERT_EQ(ReaderMain(ProgramInstance(), nullptr, u"", SW_SHOW), 0);
-    EXPECT_EQ(step, 5);
+    Run({[&] {
+             CommandNow(122);
+             TapBarButton(u"Go");
+         },
+         [&] {  // "Go": About, Check For Updates, separator, Font, Reverse, ...
+             ASSERT_NE(OpenPopupMenuWindow(), nullptr);
+             int top = 1 + 3 * row + 7, cy = top + row / 2, cx = 8;
+             // The tick: down from (cx-4, cy-1) to (cx-1, cy+2), up to (cx+4, cy-3), two
+             // pixels thick.
+             const POINT tick[] = {{-4, -1}, {-3, 0}, {-2, 1}, {-1, 2}, {0, 1},
+                                   {1, 0},   {2, -1}, {3, -2}, {4, -3}};
+             for (POINT p : tick) {
+                 EXPECT_TRUE(Dark(cx + p.x, cy + p.y)) << p.x << "," << p.y;
+                 EXPECT_TRUE(Dark(cx + p.x, cy + p.y + 1)) << p.x << "," << p.y + 1;
+             }
+             EXPECT_EQ(DarkInCheckColumn(top, top + row), 18);
+             EXPECT_EQ(DarkInCheckColumn(top - row, top), 0) << "Font is not checked";
+             UpdateWindow(OpenPopupMenuWindow());
+             EXPECT_TRUE(screen.host().SavePng("menu_go_" + Engine() + ".png"));
+             screen.host().Key(VK_ESCAPE);
+         },
+         [&] { TapBarButton(u"Bottom"); },
+         [&] {  // "Bottom": 1/4, 1/3, 1/2 (the size in use), ...
+             ASSERT_NE(OpenPopupMenuWindow(), nullptr);
+             int top = 1 + 2 * row, cy = top + row / 2, cx = 8;
+             // A round dot seven pixels across.
+             for (POINT p : {POINT{0, 0}, POINT{-3, 0}, POINT{3, 0}, POINT{0, -3}, POINT{0, 3},
+                             POINT{-2, -2}, POINT{2, 2}})
+                 EXPECT_TRUE(Dark(cx + p.x, cy + p.y)) << p.x << "," << p.y;
+             EXPECT_FALSE(Dark(cx - 3, cy - 3));
+             EXPECT_FALSE(Dark(cx + 3, cy + 3));
+             EXPECT_EQ(DarkInCheckColumn(top, top + row), 37);
+             EXPECT_EQ(DarkInCheckColumn(1, top), 0) << "1/4 and 1/3 are not checked";
+             UpdateWindow(OpenPopupMenuWindow());
+             EXPECT_TRUE(screen.host().SavePng("menu_bottom_" + Engine() + ".png"));
+             screen.host().Key(VK_ESCAPE);
+         }});
     EXPECT_TRUE(App.Flags & kReverseFlag);
 }
 

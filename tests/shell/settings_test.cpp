@@ -4,11 +4,12 @@
 
 #include <cstring>
 
+#include "bookmarks/bookmarks.h"
 #include "platform/gdi.h"
 #include "platform/user.h"
 #include "shell/app_state.h"
 #include "shell/reader_main.h"
-#include "shell_fixture.h"
+#include "support/shell_fixture.h"
 
 namespace {
 
@@ -120,6 +121,7 @@ TEST_F(SettingsTest, AllSettingsRoundTripThroughARestart) {
     EXPECT_EQ(App.Flags, 0x80000840u);
     EXPECT_EQ(App.BottomSection, 14);
     EXPECT_STREQ(reinterpret_cast<char*>(App.SearchString), "\x61\x2a\x62");
+    FreeBookmarks();  // loaded by the second LoadSettings, with no shutdown to free them
 }
 
 TEST_F(SettingsTest, ExhaustedHeapReportsSavesAndQuits) {

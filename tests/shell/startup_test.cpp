@@ -7,7 +7,7 @@
 #include "platform/shell_services.h"
 #include "resources/program_resources.h"
 #include "shell/app_state.h"
-#include "shell_fixture.h"
+#include "support/shell_fixture.h"
 
 namespace {
 

@@ -61,27 +61,6 @@ protected:
         PostMessage(modal.window, WM_COMMAND, IDCANCEL, 0);
         return true;
     }
-    // Starts the reader (past a first run's font dialog); `check` runs once the window is up and
-    // settled, then Exit. A modal loop the check opens idles through `nestedIdle` while it is set:
-    // replacing screen.onIdle from inside the check would free the function that is running.
-    void RunReader(std::function<void()> check) {
-        bool done = false;
-        screen.onIdle = [&] {
-            if (nestedIdle) return nestedIdle();
-            if (CancelFirstRunFontDialog()) return true;
-            if (!done) {
-                done = true;
-                check();
-                screen.Settle();
-            }
-            if (IsWindow(App.MainWindow)) {
-                PostMessage(App.MainWindow, WM_COMMAND, kCommandExit, 0);
-                return true;
-            }
-            return false;
-        };
-        ASSERT_EQ(ReaderMain(ProgramInstance(), nullptr, u"", SW_SHOW), 0);
-    }
     bool Has(const std::string& line) { return Stored().find(line + "\n") != std::string::npos; }
     bool HasValue(const std::string& name) {
         return Stored().find("\"" + name + "\"=") != std::string::npos;
@@ -90,5 +69,4 @@ protected:
     std::filesystem::path dir;
     std::string file;
     HeadlessScreen screen;
-    std::function<bool()> nestedIdle;
 };
