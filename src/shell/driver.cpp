@@ -228,12 +228,52 @@ void ScriptDriver::Fail(const std::string& message) {
     std::fprintf(stderr, "%s:%d: %s\n", name_.c_str(), lineNumber_, message.c_str());
 }
 
-bool ScriptDriver::Run(const std::string& raw) {
+// A script line without its surrounding blanks; empty for a blank line or a comment.
+std::string ScriptDriver::CommandText(const std::string& raw) {
     std::string line = raw;
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
     size_t start = line.find_first_not_of(" \t");
-    if (start == std::string::npos || line[start] == '#') return false;
-    line.erase(0, start);
+    if (start == std::string::npos || line[start] == '#') return "";
+    return line.substr(start);
+}
+
+void ScriptDriver::ReportUnrun() {
+    // A file is read to its end; from a pipe only what has already come, so that a writer
+    // keeping it open cannot hold up the program's end.
+    while (!eof_) {
+        pollfd fds{fd_, POLLIN, 0};
+        if (poll(&fds, 1, 0) <= 0 || !(fds.revents & (POLLIN | POLLHUP | POLLERR))) break;
+        char chunk[4096];
+        ssize_t got = read(fd_, chunk, sizeof chunk);
+        if (got <= 0)
+            eof_ = true;
+        else
+            buffer_.append(chunk, size_t(got));
+    }
+    int number = lineNumber_, firstNumber = 0, count = 0;
+    std::string first;
+    for (size_t pos = 0; pos < buffer_.size();) {
+        size_t nl = buffer_.find('\n', pos);
+        if (nl == std::string::npos) nl = buffer_.size();
+        std::string line = CommandText(buffer_.substr(pos, nl - pos));
+        pos = nl + 1;
+        ++number;
+        if (line.empty()) continue;
+        if (count++ == 0) {
+            firstNumber = number;
+            first = line;
+        }
+    }
+    buffer_.clear();
+    if (count == 0) return;
+    std::fprintf(stderr,
+                 "orvanel: %s:%d: the reader had ended; %d script line%s not run, from \"%s\"\n",
+                 name_.c_str(), firstNumber, count, count == 1 ? "" : "s", first.c_str());
+}
+
+bool ScriptDriver::Run(const std::string& raw) {
+    std::string line = CommandText(raw);
+    if (line.empty()) return false;
     std::istringstream in(line);
     std::string cmd;
     in >> cmd;

@@ -29,6 +29,7 @@
 //   resize W H        the screen changes size
 //   failalloc N       the N-th heap allocation from now fails
 //   quit              ends the program as Exit does (so does the end of the script)
+// Lines after the program has ended are not run; one warning on standard error names them.
 // Blank lines and lines starting with # are skipped.
 #include <string>
 
@@ -41,9 +42,13 @@ public:
     // The host's idle hook: runs commands until one gives the program something to do.
     bool Step();
     int errors() const { return errors_; }
+    // After the program has ended: warns on standard error of the script lines it never ran
+    // (after quit, or after a command that ended the reader), naming the first of them.
+    void ReportUnrun();
 
 private:
     bool ReadLine(std::string& line);
+    static std::string CommandText(const std::string& raw);
     // True when the command gave the program input or messages to work on.
     bool Run(const std::string& line);
     bool Finish();

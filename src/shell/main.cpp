@@ -255,6 +255,7 @@ int main(int argc, char** argv) {
         host.SetIdleHook([&driver] { return driver.Step(); });
         if (o.failAlloc) SetHeapFailure(o.failAlloc);
         code = ReaderMain(ProgramInstance(), nullptr, o.commandLine.c_str(), SW_SHOW);
+        driver.ReportUnrun();
         if (code == 0 && driver.errors()) code = 1;
     } else {
         DesktopHostResult result;

@@ -1,12 +1,12 @@
 // The real program on the headless host, driven by scripts, as a newcomer or CI would run it.
+#include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -141,12 +141,13 @@ TEST_F(DriverTest, AScriptThatEndsWithoutQuitEndsAsExitDoes) {
 TEST_F(DriverTest, StateIsOneJsonLineWithEveryKey) {
     StoreRegistry("\"FontName\"=\"David CLM\"\n");  // no first-run font dialog
     Result r = Run("state\nquit\n");
-    EXPECT_EQ(r.out,
-              "{\"lesson\":1,\"activePane\":\"top\",\"topFirstRow\":0,\"bottomFirstRow\":0,"
-              "\"bottomSection\":12,\"flags\":3507748928,\"bookmarks\":[],\"searchString\":\"\","
-              "\"topMark\":[0,0],\"bottomMark\":[0,0],"
-              "\"dialog\":null,\"messageBox\":null,\"inFront\":true,\"lastOpened\":null,"
-              "\"checked\":[412],\"fontSize\":0,\"displayMode\":\"off\",\"windowFullScreen\":false}\n");
+    EXPECT_EQ(
+        r.out,
+        "{\"lesson\":1,\"activePane\":\"top\",\"topFirstRow\":0,\"bottomFirstRow\":0,"
+        "\"bottomSection\":12,\"flags\":3507748928,\"bookmarks\":[],\"searchString\":\"\","
+        "\"topMark\":[0,0],\"bottomMark\":[0,0],"
+        "\"dialog\":null,\"messageBox\":null,\"inFront\":true,\"lastOpened\":null,"
+        "\"checked\":[412],\"fontSize\":0,\"displayMode\":\"off\",\"windowFullScreen\":false}\n");
 }
 
 // Dialogs whose OK is the caption's "ok" button take `button OK` (any case) there, as a tap.
@@ -236,6 +237,26 @@ TEST_F(DriverTest, BadScriptsAreReportedAndFailTheRun) {
     EXPECT_NE(err.find("script.txt:3: no button \"Nowhere\""), std::string::npos) << err;
 }
 
+// What follows quit is not run: one warning names where it starts, and the exit code is the
+// one the script earned (1 for its bad line, 0 without).
+TEST_F(DriverTest, LinesAfterTheReaderHasEndedAreNamedInOneWarning) {
+    for (std::string bad : {"", "frobnicate\n"}) {
+        Result r = Run(bad + "state\nquit\n\n# a comment\n  key Down\ntap 10 10\n");
+        EXPECT_EQ(r.code, bad.empty() ? 0 : 1);
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+        std::string err = Read(dir / "stderr.txt"), warning = "the reader had ended";
+        std::string line = bad.empty() ? "5" : "6";
+        EXPECT_NE(err.find("orvanel: " + (dir / "script.txt").string() + ":" + line + ": " +
+                           warning + "; 2 script lines not run, from \"key Down\"\n"),
+                  std::string::npos)
+            << err;
+        EXPECT_EQ(err.find(warning), err.rfind(warning)) << err;
+    }
+    Result r = Run("state\nquit\n# nothing after it\n\n");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(Read(dir / "stderr.txt").find("had ended"), std::string::npos);
+}
+
 TEST_F(DriverTest, GarbageAndLockedRegistryFilesStillStartAndNeverCrash) {
     std::ofstream(registry, std::ios::binary) << std::string("\x01\x02garbage\xFF\n[broken", 17);
     EXPECT_EQ(Run("quit\n").code, 0);
@@ -267,7 +288,9 @@ TEST_F(DriverTest, ASecondStartEndsAtOnceAndBringsTheRunningReaderToTheFront) {
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     int w = open(fifo.c_str(), O_WRONLY);
     ASSERT_GE(w, 0);
-    auto say = [&](const std::string& s) { ASSERT_EQ(write(w, s.data(), s.size()), ssize_t(s.size())); };
+    auto say = [&](const std::string& s) {
+        ASSERT_EQ(write(w, s.data(), s.size()), ssize_t(s.size()));
+    };
     say("focus off\nstate\n");
     // Wait until the first start has written its state line: it is then running its loop.
     for (int i = 0; i < 400 && Read(out).find("lesson") == std::string::npos; ++i)
@@ -284,7 +307,9 @@ TEST_F(DriverTest, ASecondStartEndsAtOnceAndBringsTheRunningReaderToTheFront) {
     auto states = [&] {
         std::string text = Read(out);
         int n = 0;
-        for (size_t at = text.find("inFront"); at != std::string::npos; at = text.find("inFront", at + 1)) ++n;
+        for (size_t at = text.find("inFront"); at != std::string::npos;
+             at = text.find("inFront", at + 1))
+            ++n;
         return n;
     };
     for (int i = 0; i < 400 && states() < 2; ++i)
@@ -303,6 +328,11 @@ TEST_F(DriverTest, TheFullScreenCloseButtonEndsTheReaderWithItsSettingsWritten) 
             Result r = Run("command 109\ntap " + std::to_string(x) + " 12\nstate\n", screen);
             EXPECT_EQ(r.code, 0) << width << " " << x;
             EXPECT_EQ(r.out, "") << width << " " << x;
+            EXPECT_NE(Read(dir / "stderr.txt")
+                          .find("script.txt:3: the reader had ended; 1 script line not run, "
+                                "from \"state\""),
+                      std::string::npos)
+                << width << " " << x;
             EXPECT_NE(Registry().find("\"Lesson\"=dword:00000003\n"), std::string::npos)
                 << width << " " << x << "\n"
                 << Registry();
@@ -381,10 +411,11 @@ TEST_F(DriverTest, DialogDescribesTheOpenDialogsControls) {
                           0),
               0u)
         << first;
-    EXPECT_NE(first.find("{\"id\":1006,\"class\":\"LISTBOX\",\"text\":\"\",\"items\":[\"10\",\"11\","
-                         "\"12\",\"14\",\"16\",\"18\",\"20\",\"22\",\"24\",\"26\",\"28\",\"32\","
-                         "\"52\",\"72\"],\"selection\":-1}"),
-              std::string::npos)
+    EXPECT_NE(
+        first.find("{\"id\":1006,\"class\":\"LISTBOX\",\"text\":\"\",\"items\":[\"10\",\"11\","
+                   "\"12\",\"14\",\"16\",\"18\",\"20\",\"22\",\"24\",\"26\",\"28\",\"32\","
+                   "\"52\",\"72\"],\"selection\":-1}"),
+        std::string::npos)
         << first;
     EXPECT_NE(first.find("{\"id\":1002,\"class\":\"EDIT\",\"text\":\"\xd7\xaa\xd7\xa9\xd7\xa8"),
               std::string::npos)
@@ -415,9 +446,9 @@ std::vector<std::string> Lines(const std::string& out) {
 
 TEST_F(DriverTest, ZoomKeysAndTheWheelShowInState) {
     StoreRegistry("\"FontName\"=\"David CLM\"\n");  // no first-run font dialog
-    Result r = Run(
-        "key Ctrl+Plus\nstate\nkey Ctrl+=\nkey Ctrl+-\nstate\nwheel 100 100 3 Ctrl\n"
-        "state\nkey Ctrl+0\nstate\nwheel 100 100 -2\nstate\n");
+    Result r =
+        Run("key Ctrl+Plus\nstate\nkey Ctrl+=\nkey Ctrl+-\nstate\nwheel 100 100 3 Ctrl\n"
+            "state\nkey Ctrl+0\nstate\nwheel 100 100 -2\nstate\n");
     ASSERT_EQ(r.code, 0);
     auto lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 5u) << r.out;
@@ -432,8 +463,9 @@ TEST_F(DriverTest, ZoomKeysAndTheWheelShowInState) {
 TEST_F(DriverTest, NightModesFromTheCommandLineAndCtrlN) {
     StoreRegistry("\"FontName\"=\"David CLM\"\n");  // no first-run font dialog
     std::string png = (dir / "red.png").string();
-    Result r = Run("state\nkey Ctrl+N\nstate\nkey Ctrl+N\nstate\nkey F11\nstate\nkey Escape\nstate\n",
-                   "--night=red");
+    Result r =
+        Run("state\nkey Ctrl+N\nstate\nkey Ctrl+N\nstate\nkey F11\nstate\nkey Escape\nstate\n",
+            "--night=red");
     ASSERT_EQ(r.code, 0);
     auto lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 5u) << r.out;
