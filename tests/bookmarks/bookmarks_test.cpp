@@ -164,13 +164,9 @@ TEST_F(BookmarksTest, TheSectionHasTheHeadingAndOneEntryPerIndexedBookmarkInList
 TEST_F(BookmarksTest, ListsThatWouldPassSixteenBitsAreDropped) {
     const std::string title(250, 'a');
     auto indexOf = [&](int entries) {
-        std::vector<uint8_t> list;
-        for (int n = 1; n <= entries; ++n) {
-            auto one = IndexBytes({{uint16_t(0x4000 | n), 0x81, 0, title}});
-            list.insert(list.end(), one.begin(), one.end() - 5);
-        }
-        list.insert(list.end(), 5, 0);
-        return list;
+        return ManyIndexBytes(entries, [&](int i) {
+            return IndexRec{uint16_t(0x4001 + i), 0x81, 0, title};
+        });
     };
     std::vector<uint16_t> all;
     for (int n = 1; n <= 300; ++n) all.push_back(uint16_t(n));

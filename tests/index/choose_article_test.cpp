@@ -90,11 +90,10 @@ std::vector<uint8_t> CraftedIndex() {
         {0x4007, 0x81, 1, "pppp qqqq rrrr ssss tttt uuuu vvvv wwww xxxx"},
     });
     list.resize(list.size() - 5);
-    for (int k = 0; k < 140; ++k) {
-        auto one = IndexBytes({{uint16_t(0x4009 + k % 18), 0x81, 1, "yy"}});
-        list.insert(list.end(), one.begin(), one.end() - 5);
-    }
-    list.insert(list.end(), 5, 0);
+    auto group = ManyIndexBytes(140, [](int k) {
+        return IndexRec{uint16_t(0x4009 + k % 18), 0x81, 1, "yy"};
+    });
+    list.insert(list.end(), group.begin(), group.end());
     return list;
 }
 

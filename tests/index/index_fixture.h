@@ -1,9 +1,6 @@
 #pragma once
 // An index view on the canvas; index record lists built from (EntryKey, StyleFlags, indent byte,
 // stored bytes). Style 1 lines are 16 pixels high; 'a'-'z' are Hebrew letters in BookText.
-#include "support/canvas_fixture.h"
-
-#include <initializer_list>
 #include <string>
 
 #include "index/index_outline.h"
@@ -11,6 +8,7 @@
 #include "platform/resources.h"
 #include "resources/program_resources.h"
 #include "shell/settings.h"
+#include "support/canvas_fixture.h"
 
 struct IndexRec {
     uint16_t key;
@@ -20,7 +18,7 @@ struct IndexRec {
 };
 
 // The bytes of an index RecordList with its five-byte end record.
-inline std::vector<uint8_t> IndexBytes(std::initializer_list<IndexRec> records) {
+inline std::vector<uint8_t> IndexBytes(const std::vector<IndexRec>& records) {
     std::vector<uint8_t> out;
     for (const IndexRec& r : records) {
         out.push_back(uint8_t(r.key & 0xFF));
@@ -34,7 +32,19 @@ inline std::vector<uint8_t> IndexBytes(std::initializer_list<IndexRec> records) 
     return out;
 }
 
-inline uint8_t* MakeIndex(std::initializer_list<IndexRec> records) {
+// The bytes of n records, record i being make(i), with one end record.
+template <typename Make>
+std::vector<uint8_t> ManyIndexBytes(int n, Make make) {
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < n; ++i) {
+        auto one = IndexBytes({make(i)});
+        bytes.insert(bytes.end(), one.begin(), one.end() - 5);
+    }
+    bytes.insert(bytes.end(), 5, 0);
+    return bytes;
+}
+
+inline uint8_t* MakeIndex(const std::vector<IndexRec>& records) {
     return HeapList(IndexBytes(records));
 }
 
@@ -61,6 +71,18 @@ protected:
         RECT r{left, top, left + width, top + height};
         view = CreateIndexView(dc, &r, &font, 100);
         return view;
+    }
+    // A new view of width x height at (left, 0) with these records laid out; false when the
+    // layout fails.
+    bool LayOut(int width, int height, const std::vector<IndexRec>& records, int left = 0) {
+        NewView(left, 0, width, height);
+        return LayoutIndex(view, MakeIndex(records), false) == kIndexLaidOut;
+    }
+    // The shown bit of every line, in order.
+    std::vector<bool> ShownLines() {
+        std::vector<bool> shown;
+        for (int i = 0; view->lines[i].flags; ++i) shown.push_back(Shown(i));
+        return shown;
     }
     const IndexLine& Line(int i) { return view->lines[i]; }
     int32_t Margin(int i) { return IndexLineMargin(view, view->lines[i]); }

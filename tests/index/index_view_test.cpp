@@ -40,8 +40,7 @@ TEST_F(IndexViewTest, AWrappedRecordStartsWithTheEndOfItsStoredText) {
 }
 
 TEST_F(IndexViewTest, AnEmptyFirstRecordIsRefusedAndAMissingListReportsTwo) {
-    NewView(0, 0, 100, 200);
-    ASSERT_EQ(LayoutIndex(view, MakeIndex({{0x4001, 0x81, 0, "ab"}}), false), kIndexLaidOut);
+    ASSERT_TRUE(LayOut(100, 200, {{0x4001, 0x81, 0, "ab"}}));
     view->firstRow = 1;
     uint8_t* empty = MakeIndex({{0x4001, 0x81, 0, ""}, {0x4002, 0x81, 0, "cd"}});
     EXPECT_EQ(LayoutIndex(view, empty, true), kIndexBadList);
@@ -63,11 +62,7 @@ TEST_F(IndexViewTest, AnEmptyFirstRecordIsRefusedAndAMissingListReportsTwo) {
 }
 
 TEST_F(IndexViewTest, AnIndentAsWideAsTheViewIsDroppedAndALongWordIsCut) {
-    NewView(10, 0, 40, 200);
-    ASSERT_EQ(
-        LayoutIndex(view, MakeIndex({{0x4001, 0x81, 4, "ab"}, {0x4002, 0x81, 0, "cccccccccc"}}),
-                    false),
-        kIndexLaidOut);
+    ASSERT_TRUE(LayOut(40, 200, {{0x4001, 0x81, 4, "ab"}, {0x4002, 0x81, 0, "cccccccccc"}}, 10));
     // 4 x 13 = 52 >= 40: no indent.
     EXPECT_EQ(Line(0).x, 10 + 40 - 16);
     // Ten letters, 80 px, in a view of 40: five letters a line, cut inside the word.
@@ -81,12 +76,10 @@ TEST_F(IndexViewTest, AnIndentAsWideAsTheViewIsDroppedAndALongWordIsCut) {
 // A view narrower than one letter: each line takes one character (with its vowel point), its
 // rectangle cut to the room there is, so its right margin is still the record's indent.
 TEST_F(IndexViewTest, AViewTooNarrowForOneCharacterStillMakesProgress) {
-    NewView(0, 0, 20, 200);
-    const std::string pointed =
-        "\x16"
-        "a";  // stored order: the point before its letter
-    ASSERT_EQ(LayoutIndex(view, MakeIndex({{0x4001, 0x81, 1, "bc d" + pointed}}), false),
-              kIndexLaidOut);
+    ASSERT_TRUE(LayOut(20, 200,
+                       {{0x4001, 0x81, 1,
+                         "bc d\x16"
+                         "a"}}));  // the point before its letter
     // Reading order: the point's letter, then d, then c, b; the space is no line.
     ASSERT_EQ(view->lineCount, 4);
     EXPECT_EQ(Line(0).count, 2);
@@ -103,12 +96,9 @@ TEST_F(IndexViewTest, AViewTooNarrowForOneCharacterStillMakesProgress) {
 
 TEST_F(IndexViewTest, TheLineTableGrowsInStepsOf128) {
     NewView(0, 0, 200, 100);
-    std::vector<uint8_t> bytes;
-    for (int i = 0; i < 300; ++i) {
-        auto one = IndexBytes({{uint16_t(0x4000 + i % 26 + 1), 0x81, 0, "ab"}});
-        bytes.insert(bytes.end(), one.begin(), one.end() - 5);
-    }
-    bytes.insert(bytes.end(), 5, 0);
+    auto bytes = ManyIndexBytes(300, [](int i) {
+        return IndexRec{uint16_t(0x4000 + i % 26 + 1), 0x81, 0, "ab"};
+    });
     ASSERT_EQ(LayoutIndex(view, HeapList(bytes), false), kIndexLaidOut);
     EXPECT_EQ(view->lineCount, 300);
     EXPECT_EQ(view->capacity, 100 + 128 + 128);
@@ -130,13 +120,9 @@ TEST_F(IndexViewTest, TheLineTableGrowsInStepsOf128) {
 // memory, aborting"), and nothing is left behind. A failed line table or scratch copy ends the
 // table at the last complete line; a failed style font entry leaves the font that is selected.
 TEST_F(IndexViewTest, RunningOutOfMemoryEndsTheTableAtTheLastCompleteLine) {
-    std::vector<uint8_t> bytes;
-    for (int i = 0; i < 150; ++i) {
-        auto one =
-            IndexBytes({{uint16_t(0x4001 + i % 26), uint8_t(i % 2 ? 0x81 : 0x89), 0, "ab cd"}});
-        bytes.insert(bytes.end(), one.begin(), one.end() - 5);
-    }
-    bytes.insert(bytes.end(), 5, 0);
+    auto bytes = ManyIndexBytes(150, [](int i) {
+        return IndexRec{uint16_t(0x4001 + i % 26), uint8_t(i % 2 ? 0x81 : 0x89), 0, "ab cd"};
+    });
     // The shared conversion buffer is made on first use and kept; make it before counting.
     NewView(0, 0, 200, 100);
     ASSERT_EQ(LayoutIndex(view, HeapList(bytes), false), kIndexLaidOut);
@@ -178,16 +164,13 @@ TEST_F(IndexViewTest, RunningOutOfMemoryEndsTheTableAtTheLastCompleteLine) {
 }
 
 TEST_F(IndexViewTest, MaxFirstRowCountsShownLinesAndScrollingStopsThere) {
-    NewView(0, 0, 200, 50);
-    ASSERT_EQ(LayoutIndex(view,
-                          MakeIndex({{0x4001, 0x81, 0, "a"},
-                                     {0x4002, 0x01, 0, "b"},
-                                     {0x4003, 0x81, 0, "c"},
-                                     {0x4004, 0x81, 0, "d"},
-                                     {0x4005, 0x81, 0, "e"},
-                                     {0x4006, 0x81, 0, "f"}}),
-                          false),
-              kIndexLaidOut);
+    ASSERT_TRUE(LayOut(200, 50,
+                       {{0x4001, 0x81, 0, "a"},
+                        {0x4002, 0x01, 0, "b"},
+                        {0x4003, 0x81, 0, "c"},
+                        {0x4004, 0x81, 0, "d"},
+                        {0x4005, 0x81, 0, "e"},
+                        {0x4006, 0x81, 0, "f"}}));
     // Five shown lines of 16 in 50 px: three fit.
     EXPECT_EQ(view->rowCount, 5);
     EXPECT_EQ(view->maxFirstRow, 2);
@@ -217,8 +200,7 @@ TEST_F(IndexViewTest, MaxFirstRowCountsShownLinesAndScrollingStopsThere) {
 }
 
 TEST_F(IndexViewTest, WithEveryLineHiddenPaintingOnlyErases) {
-    NewView(0, 0, 200, 50);
-    ASSERT_EQ(LayoutIndex(view, MakeIndex({{0x4001, 0x01, 0, "abc"}}), false), kIndexLaidOut);
+    ASSERT_TRUE(LayOut(200, 50, {{0x4001, 0x01, 0, "abc"}}));
     EXPECT_EQ(view->rowCount, 0);
     EXPECT_EQ(view->maxFirstRow, 0);
     RECT dirt{0, 0, 200, 50};
@@ -232,13 +214,9 @@ TEST_F(IndexViewTest, WithEveryLineHiddenPaintingOnlyErases) {
 // Markers go 4 px right of the text, once per record, vertically centred on a 16 px line
 // ((16 - 9) / 2 = 3); the outermost line's marker lies in the zone right of the view.
 TEST_F(IndexViewTest, EachRecordGetsItsMarkerOnItsFirstPaintedLine) {
-    NewView(0, 0, 100, 64);
-    ASSERT_EQ(LayoutIndex(view,
-                          MakeIndex({{0x8001, 0xC9, 0, "gg"},
-                                     {0x4003, 0x81, 1, "aaaa bbbb cccc"},
-                                     {0x8002, 0x89, 1, "hh"}}),
-                          false),
-              kIndexLaidOut);
+    ASSERT_TRUE(LayOut(
+        100, 64,
+        {{0x8001, 0xC9, 0, "gg"}, {0x4003, 0x81, 1, "aaaa bbbb cccc"}, {0x8002, 0x89, 1, "hh"}}));
     ASSERT_EQ(PaintIndex(view, true), 0);
     EXPECT_EQ(view->rowsPainted, 4);
     auto markerX = [&](int i) { return Line(i).x + Line(i).width + 4; };

@@ -1,11 +1,10 @@
 #pragma once
 // A text pane on the canvas, and record lists built from (StyleFlags, indent byte, stored bytes)
 // triples.
-#include "support/canvas_fixture.h"
-
 #include <initializer_list>
 #include <string>
 
+#include "support/canvas_fixture.h"
 #include "text/layout.h"
 #include "text/text_pane.h"
 
