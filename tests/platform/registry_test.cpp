@@ -1,11 +1,12 @@
 // The registry file store: value types, names without case, the .reg file, damaged and locked
 // files, and writes that never clobber another process's values.
+#include "platform/registry.h"
+
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -13,8 +14,8 @@
 #include <sstream>
 
 #include "platform/heap.h"
-#include "platform/registry.h"
 #include "platform/registry_file.h"
+#include "support/program_run.h"
 
 namespace fs = std::filesystem;
 
@@ -23,11 +24,7 @@ namespace {
 class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("orvanel-reg-" + std::to_string(getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        dir = TestFolder("orvanel-reg");
         file = (dir / "registry.reg").string();
         SetRegistryFile(file);
         SetRegistryLockTimeout(300);
@@ -40,12 +37,7 @@ protected:
         std::ofstream(file, std::ios::binary) << text;
         SetRegistryFile(file);  // forget what was loaded
     }
-    std::string ReadFile() {
-        std::ifstream in(file, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string ReadFile() { return ::ReadFile(file); }
     HKEY Create(const char16_t* path = u"Software\\Velmora\\Orvanel") {
         HKEY key = nullptr;
         EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
@@ -100,13 +92,14 @@ TEST_F(RegistryTest, ValuesRoundTripThroughTheFileWithNamesInAnyCase) {
     ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, u"software\\Velmora\\Orvanel", 0, KEY_READ, &read),
               ERROR_SUCCESS);
     DWORD type = 0, size = 0;
-    ASSERT_EQ(RegQueryValueEx(read, u"program path", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    ASSERT_EQ(RegQueryValueEx(read, u"program path", nullptr, &type, nullptr, &size),
+              ERROR_SUCCESS);
     EXPECT_EQ(type, REG_SZ);
     EXPECT_EQ(size, sizeof text);
     char16_t small[4];
     DWORD smallSize = sizeof small;
-    EXPECT_EQ(RegQueryValueEx(read, u"Program Path", nullptr, &type,
-                              reinterpret_cast<BYTE*>(small), &smallSize),
+    EXPECT_EQ(RegQueryValueEx(read, u"Program Path", nullptr, &type, reinterpret_cast<BYTE*>(small),
+                              &smallSize),
               ERROR_MORE_DATA);
     EXPECT_EQ(RegQueryValueEx(read, u"Missing", nullptr, &type, nullptr, &size),
               ERROR_FILE_NOT_FOUND);
@@ -152,8 +145,9 @@ TEST_F(RegistryTest, ATruncatedFileKeepsEveryValueThatCouldBeRead) {
 TEST_F(RegistryTest, AbsurdValuesAreRefusedAndTheRestKept) {
     std::string huge = "\"Bookmarks\"=hex:";
     for (size_t i = 0; i < kMaxValueBytes + 10; ++i) huge += i ? ",00" : "00";
-    WriteFile("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]\n" +
-              huge + "\n\"Lesson\"=dword:00000002\n\"Flags\"=dword:123456789\n");
+    WriteFile(
+        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]\n" +
+        huge + "\n\"Lesson\"=dword:00000002\n\"Flags\"=dword:123456789\n");
     EXPECT_EQ(GetDword(u"Lesson"), 2);
     EXPECT_EQ(GetDword(u"Flags"), -1);  // nine digits do not make a DWORD
     HKEY key = nullptr;
@@ -184,11 +178,11 @@ TEST_F(RegistryTest, WritesReReadTheFileSoAnotherWritersValuesSurvive) {
 TEST_F(RegistryTest, AWriteThatChangesNothingLeavesTheFileInPlace) {
     HKEY key = Create();
     ASSERT_EQ(SetDword(key, u"Lesson", 5), ERROR_SUCCESS);
-    struct stat first{};
+    struct stat first {};
     ASSERT_EQ(stat(file.c_str(), &first), 0);
     // The same value again: the file is not replaced (a replacement is a new file).
     EXPECT_EQ(SetDword(key, u"lesson", 5), ERROR_SUCCESS);
-    struct stat again{};
+    struct stat again {};
     ASSERT_EQ(stat(file.c_str(), &again), 0);
     EXPECT_EQ(again.st_ino, first.st_ino);
     // A new value is written, and so is one that another process changed in the meantime.
@@ -261,9 +255,9 @@ TEST_F(RegistryTest, NamesWithLineBreaksAndTextsEndingInABackslashReadBackAsWrit
               ERROR_SUCCESS);
     char16_t back[8] = {};
     DWORD size = sizeof back;
-    ASSERT_EQ(RegQueryValueEx(key, u"two\nlines", nullptr, nullptr, reinterpret_cast<BYTE*>(back),
-                              &size),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegQueryValueEx(key, u"two\nlines", nullptr, nullptr, reinterpret_cast<BYTE*>(back), &size),
+        ERROR_SUCCESS);
     EXPECT_EQ(std::u16string(back), u"C:\\");
     RegCloseKey(key);
     EXPECT_TRUE(SetAside().empty());

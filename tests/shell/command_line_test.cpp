@@ -1,79 +1,34 @@
 // The program's command line: --version, --help, and how it refuses unknown options, missing or
 // bad values and unusable --book folders (usage on standard error, exit 2, nothing started).
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
+#include "support/program_run.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-class CommandLineTest : public ::testing::Test {
+class CommandLineTest : public ProgramTest {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("orvanel-cli-" + std::to_string(getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        registry = (dir / "registry.reg").string();
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    // Runs the program with `args` and no display, so that nothing can open a window.
-    Outcome Run(const std::string& args) {
-        std::string err = (dir / "stderr.txt").string();
-        std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY " + std::string(ORVANEL_BINARY) + " " +
-                          args + " </dev/null 2>" + err;
-        Outcome o;
-        FILE* p = popen(cmd.c_str(), "r");
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0) o.out.append(buf, n);
-        int status = pclose(p);
-        o.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::ifstream in(err);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        o.err = ss.str();
-        return o;
-    }
     // A refusal: exit 2, the reason and the usage on standard error, nothing on standard output,
     // and no registry file (nothing was started).
     void ExpectRefused(const std::string& args, const std::string& reason) {
-        Outcome o = Run("--registry " + registry + " " + args);
+        Outcome o = Program("--registry " + registry + " " + args);
         EXPECT_EQ(o.code, 2) << args;
         EXPECT_NE(o.err.find(reason), std::string::npos) << args << "\n" << o.err;
         EXPECT_NE(o.err.find("usage: orvanel"), std::string::npos) << args << "\n" << o.err;
         EXPECT_EQ(o.out, "") << args;
         EXPECT_FALSE(fs::exists(registry)) << args;
     }
-
-    fs::path dir;
-    std::string registry;
 };
 
 TEST_F(CommandLineTest, VersionPrintsTheProgramsVersionAndExits) {
-    Outcome o = Run("--version");
+    Outcome o = Program("--version");
     EXPECT_EQ(o.code, 0);
     EXPECT_EQ(o.out, "Orvanel 1.84a\n");
     EXPECT_EQ(o.err, "");
 }
 
 TEST_F(CommandLineTest, HelpListsEveryOptionOnALineOfItsOwn) {
-    Outcome o = Run("--help");
+    Outcome o = Program("--help");
     EXPECT_EQ(o.code, 0);
     EXPECT_EQ(o.err, "");
     EXPECT_EQ(o.out.rfind("usage: orvanel", 0), 0u) << o.out;
@@ -88,7 +43,7 @@ TEST_F(CommandLineTest, HelpListsEveryOptionOnALineOfItsOwn) {
         size_t end = o.out.find('\n', at + 1);
         EXPECT_GT(end - at, line.size() + 10) << option;
     }
-    EXPECT_EQ(Run("-h").out, o.out);
+    EXPECT_EQ(Program("-h").out, o.out);
 }
 
 TEST_F(CommandLineTest, UnknownOptionsAndMissingOrBadValuesAreRefused) {
@@ -104,15 +59,15 @@ TEST_F(CommandLineTest, UnknownOptionsAndMissingOrBadValuesAreRefused) {
     ExpectRefused("--headless", "--headless needs --script");
     ExpectRefused("--script -", "--script needs --headless");
     // The registry option itself, with its value missing at the end.
-    Outcome o = Run("--registry");
+    Outcome o = Program("--registry");
     EXPECT_EQ(o.code, 2);
     EXPECT_NE(o.err.find("--registry needs a value FILE"), std::string::npos) << o.err;
 }
 
 TEST_F(CommandLineTest, ValuesMayFollowAnEqualsSign) {
     std::ofstream(dir / "script") << "shot " << (dir / "shot.png").string() << "\nquit\n";
-    Outcome o = Run("--headless --registry=" + registry +
-                    " --screen=200x100 --script=" + (dir / "script").string());
+    Outcome o = Program("--headless --registry=" + registry +
+                        " --screen=200x100 --script=" + (dir / "script").string());
     EXPECT_EQ(o.code, 0) << o.err;
     EXPECT_TRUE(fs::exists(registry));
     std::ifstream png(dir / "shot.png", std::ios::binary);
@@ -143,8 +98,8 @@ TEST_F(CommandLineTest, AFolderWithSomeContainersIsAccepted) {
     fs::create_directories(dir / "some");
     fs::copy_file(fs::path(ORVANEL_BOOK_CONTAINERS) / "1001.bin", dir / "some" / "1001.bin");
     std::ofstream(dir / "script") << "state\nquit\n";
-    Outcome o = Run("--headless --registry " + registry + " --book " + (dir / "some").string() +
-                    " --script " + (dir / "script").string());
+    Outcome o = Program("--headless --registry " + registry + " --book " + (dir / "some").string() +
+                        " --script " + (dir / "script").string());
     EXPECT_EQ(o.code, 0) << o.err;
     // Article 2 is missing: the start reports it as a missing resource, as before.
     EXPECT_NE(o.out.find("Resource not found"), std::string::npos) << o.out;

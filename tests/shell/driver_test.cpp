@@ -1,6 +1,5 @@
 // The real program on the headless host, driven by scripts, as a newcomer or CI would run it.
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,60 +15,14 @@
 #include <thread>
 #include <vector>
 
+#include "support/program_run.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Result {
-    int code = -1;
-    std::string out;
-};
-
-class DriverTest : public ::testing::Test {
+class DriverTest : public ProgramTest {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("orvanel-driver-" + std::to_string(getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        registry = (dir / "registry.reg").string();
-    }
-    // A reader started in the background may still be writing its settings as it ends.
-    void TearDown() override {
-        std::error_code error;
-        for (int i = 0; i < 100 && (fs::remove_all(dir, error), error); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-
-    Result Run(const std::string& script, const std::string& extra = "") {
-        std::string scriptFile = (dir / "script.txt").string();
-        std::ofstream(scriptFile) << script;
-        std::string cmd = std::string(ORVANEL_BINARY) + " --headless --registry " + registry +
-                          " --script " + scriptFile + " " + extra + " 2>" +
-                          (dir / "stderr.txt").string();
-        Result r;
-        FILE* p = popen(cmd.c_str(), "r");
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-        int status = pclose(p);
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return r;
-    }
-    std::string Read(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-    std::string Registry() { return Read(registry); }
-    void StoreRegistry(const std::string& values) {
-        std::ofstream(registry) << "Windows Registry Editor Version 5.00\n\n"
-                                   "[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]\n"
-                                << values;
-    }
-    // Writes a registry file with these start-up switches and no settings.
     // The switches, and a stored font so that no first-run font dialog comes up.
     void StoreSwitches(const std::string& values) {
         std::ofstream(registry) << "Windows Registry Editor Version 5.00\n\n"
@@ -78,8 +31,6 @@ protected:
                                 << "\n[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]\n"
                                    "\"FontName\"=\"David CLM\"\n";
     }
-    fs::path dir;
-    std::string registry;
 };
 
 // A book container holding `list` as its expanded RecordList, stored with literal tokens only.
@@ -113,7 +64,7 @@ std::pair<int, int> PngSize(const std::string& png) {
 }
 
 TEST_F(DriverTest, QuitWritesTheSettingsOfAFirstRun) {
-    Result r = Run("quit\n");
+    Outcome r = Run("quit\n");
     EXPECT_EQ(r.code, 0);
     std::string reg = Registry();
     EXPECT_NE(reg.find("[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]"), std::string::npos);
@@ -129,7 +80,7 @@ TEST_F(DriverTest, QuitWritesTheSettingsOfAFirstRun) {
 
 TEST_F(DriverTest, AScriptThatEndsWithoutQuitEndsAsExitDoes) {
     StoreRegistry("\"Lesson\"=\"7\"\n\"Flags\"=\"12\"\n");
-    Result r = Run("state\n");
+    Outcome r = Run("state\n");
     EXPECT_EQ(r.code, 0);
     EXPECT_NE(r.out.find("\"lesson\":7,"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"flags\":12,"), std::string::npos) << r.out;
@@ -140,7 +91,7 @@ TEST_F(DriverTest, AScriptThatEndsWithoutQuitEndsAsExitDoes) {
 
 TEST_F(DriverTest, StateIsOneJsonLineWithEveryKey) {
     StoreRegistry("\"FontName\"=\"David CLM\"\n");  // no first-run font dialog
-    Result r = Run("state\nquit\n");
+    Outcome r = Run("state\nquit\n");
     EXPECT_EQ(
         r.out,
         "{\"lesson\":1,\"activePane\":\"top\",\"topFirstRow\":0,\"bottomFirstRow\":0,"
@@ -152,7 +103,7 @@ TEST_F(DriverTest, StateIsOneJsonLineWithEveryKey) {
 
 // Dialogs whose OK is the caption's "ok" button take `button OK` (any case) there, as a tap.
 TEST_F(DriverTest, ButtonOkTapsTheCaptionOkOfADialogWithoutAnOkControl) {
-    Result r = Run("state\nbutton OK\nstate\nkey Alt+F3\ntype \u05e9\nbutton ok\nstate\nquit\n");
+    Outcome r = Run("state\nbutton OK\nstate\nkey Alt+F3\ntype \u05e9\nbutton ok\nstate\nquit\n");
     EXPECT_EQ(r.code, 0) << r.out;
     std::istringstream lines(r.out);
     std::string font, closed, searched;
@@ -170,7 +121,7 @@ TEST_F(DriverTest, ButtonOkTapsTheCaptionOkOfADialogWithoutAnOkControl) {
 // F3 goes on; the string is in the registry for the next start.
 TEST_F(DriverTest, ASearchTypedOnTheDesktopKeyboardFindsTheWordAndIsKeptForTheNextStart) {
     StoreRegistry("\"FontName\"=\"David CLM\"\n");  // no first-run font dialog
-    Result r = Run("key Alt+F3\ntype הצל\nstate\nkey Enter\nstate\nkey F3\nstate\nquit\n");
+    Outcome r = Run("key Alt+F3\ntype הצל\nstate\nkey Enter\nstate\nkey F3\nstate\nquit\n");
     std::istringstream lines(r.out);
     std::string dialog, first, second;
     std::getline(lines, dialog);
@@ -193,21 +144,21 @@ TEST_F(DriverTest, ASearchTypedOnTheDesktopKeyboardFindsTheWordAndIsKeptForTheNe
 TEST_F(DriverTest, ShotWritesAPngOfTheScreenSize) {
     std::string png = (dir / "s.png").string();
     EXPECT_EQ(Run("shot " + png + "\nquit\n", "--screen 300x200").code, 0);
-    EXPECT_EQ(PngSize(Read(png)), std::make_pair(300, 200));
+    EXPECT_EQ(PngSize(ReadFile(png)), std::make_pair(300, 200));
     EXPECT_EQ(Run("shot " + png + "\nquit\n").code, 0);
-    EXPECT_EQ(PngSize(Read(png)), std::make_pair(240, 320));
+    EXPECT_EQ(PngSize(ReadFile(png)), std::make_pair(240, 320));
 }
 
 TEST_F(DriverTest, AnOutOfMemoryMessageBoxShowsItsTextAndTheProgramEnds) {
     StoreRegistry("\"FontName\"=\"David CLM\"\n\"Lesson\"=dword:00000003\n");
     std::string png = (dir / "box.png").string();
-    Result r = Run("state\nshot " + png + "\nbutton OK\nstate\n", "--fail-alloc 1");
+    Outcome r = Run("state\nshot " + png + "\nbutton OK\nstate\n", "--fail-alloc 1");
     EXPECT_EQ(r.code, 0);
     EXPECT_NE(r.out.find("\"messageBox\":{\"caption\":\"Error\",\"text\":\"There is not enough "
                          "memory, aborting\"}"),
               std::string::npos)
         << r.out;
-    EXPECT_EQ(PngSize(Read(png)), std::make_pair(240, 320));
+    EXPECT_EQ(PngSize(ReadFile(png)), std::make_pair(240, 320));
     // The stored values were not replaced by a half-read record.
     EXPECT_NE(Registry().find("\"FontName\"=\"David CLM\""), std::string::npos);
     EXPECT_NE(Registry().find("\"Lesson\"=dword:00000003"), std::string::npos);
@@ -216,7 +167,7 @@ TEST_F(DriverTest, AnOutOfMemoryMessageBoxShowsItsTextAndTheProgramEnds) {
 TEST_F(DriverTest, TheBookFolderReplacesTheBuiltInBook) {
     fs::path book = dir / "book";
     fs::copy(ORVANEL_BOOK_CONTAINERS, book);
-    Result r = Run("command 109\nstate\n", "--book " + book.string());
+    Outcome r = Run("command 109\nstate\n", "--book " + book.string());
     EXPECT_NE(r.out.find("\"lesson\":3,"), std::string::npos) << r.out;
     // Without article 5 in the folder, Next from 3 stays: the folder is what is read.
     fs::remove(book / "1005.bin");
@@ -229,9 +180,9 @@ TEST_F(DriverTest, TheBookFolderReplacesTheBuiltInBook) {
 }
 
 TEST_F(DriverTest, BadScriptsAreReportedAndFailTheRun) {
-    Result r = Run("frobnicate\nkey NoSuchKey\nbutton Nowhere\nquit\n");
+    Outcome r = Run("frobnicate\nkey NoSuchKey\nbutton Nowhere\nquit\n");
     EXPECT_EQ(r.code, 1);
-    std::string err = Read(dir / "stderr.txt");
+    std::string err = ReadFile(dir / "stderr.txt");
     EXPECT_NE(err.find("script.txt:1: unknown command \"frobnicate\""), std::string::npos) << err;
     EXPECT_NE(err.find("script.txt:2: unknown key \"NoSuchKey\""), std::string::npos) << err;
     EXPECT_NE(err.find("script.txt:3: no button \"Nowhere\""), std::string::npos) << err;
@@ -241,10 +192,10 @@ TEST_F(DriverTest, BadScriptsAreReportedAndFailTheRun) {
 // one the script earned (1 for its bad line, 0 without).
 TEST_F(DriverTest, LinesAfterTheReaderHasEndedAreNamedInOneWarning) {
     for (std::string bad : {"", "frobnicate\n"}) {
-        Result r = Run(bad + "state\nquit\n\n# a comment\n  key Down\ntap 10 10\n");
+        Outcome r = Run(bad + "state\nquit\n\n# a comment\n  key Down\ntap 10 10\n");
         EXPECT_EQ(r.code, bad.empty() ? 0 : 1);
         EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
-        std::string err = Read(dir / "stderr.txt"), warning = "the reader had ended";
+        std::string err = ReadFile(dir / "stderr.txt"), warning = "the reader had ended";
         std::string line = bad.empty() ? "5" : "6";
         EXPECT_NE(err.find("orvanel: " + (dir / "script.txt").string() + ":" + line + ": " +
                            warning + "; 2 script lines not run, from \"key Down\"\n"),
@@ -252,9 +203,9 @@ TEST_F(DriverTest, LinesAfterTheReaderHasEndedAreNamedInOneWarning) {
             << err;
         EXPECT_EQ(err.find(warning), err.rfind(warning)) << err;
     }
-    Result r = Run("state\nquit\n# nothing after it\n\n");
+    Outcome r = Run("state\nquit\n# nothing after it\n\n");
     EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(Read(dir / "stderr.txt").find("had ended"), std::string::npos);
+    EXPECT_EQ(ReadFile(dir / "stderr.txt").find("had ended"), std::string::npos);
 }
 
 TEST_F(DriverTest, GarbageAndLockedRegistryFilesStillStartAndNeverCrash) {
@@ -270,7 +221,7 @@ TEST_F(DriverTest, GarbageAndLockedRegistryFilesStillStartAndNeverCrash) {
     std::string before = Registry();
     int fd = open((registry + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
     ASSERT_EQ(flock(fd, LOCK_EX), 0);
-    Result r = Run("state\nquit\n");
+    Outcome r = Run("state\nquit\n");
     close(fd);
     EXPECT_EQ(r.code, 0);
     EXPECT_NE(r.out.find("\"lesson\":2,"), std::string::npos);
@@ -293,7 +244,7 @@ TEST_F(DriverTest, ASecondStartEndsAtOnceAndBringsTheRunningReaderToTheFront) {
     };
     say("focus off\nstate\n");
     // Wait until the first start has written its state line: it is then running its loop.
-    for (int i = 0; i < 400 && Read(out).find("lesson") == std::string::npos; ++i)
+    for (int i = 0; i < 400 && ReadFile(out).find("lesson") == std::string::npos; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     std::string programPath = Registry();
     std::string second = std::string(ORVANEL_BINARY) + " --registry " + registry + " >" +
@@ -305,7 +256,7 @@ TEST_F(DriverTest, ASecondStartEndsAtOnceAndBringsTheRunningReaderToTheFront) {
     say("state\nquit\n");
     close(w);
     auto states = [&] {
-        std::string text = Read(out);
+        std::string text = ReadFile(out);
         int n = 0;
         for (size_t at = text.find("inFront"); at != std::string::npos;
              at = text.find("inFront", at + 1))
@@ -314,7 +265,7 @@ TEST_F(DriverTest, ASecondStartEndsAtOnceAndBringsTheRunningReaderToTheFront) {
     };
     for (int i = 0; i < 400 && states() < 2; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_NE(Read(out).find("\"inFront\":true"), std::string::npos) << Read(out);
+    EXPECT_NE(ReadFile(out).find("\"inFront\":true"), std::string::npos) << ReadFile(out);
 }
 
 // Full screen with the command bar: the close button at the bar's right end ends the reader as
@@ -325,10 +276,10 @@ TEST_F(DriverTest, TheFullScreenCloseButtonEndsTheReaderWithItsSettingsWritten) 
         for (int x : {width - 26, width - 14, width - 2}) {
             StoreSwitches("\"FullScreen\"=dword:00000001\n");
             std::string screen = "--screen " + std::to_string(width) + "x320";
-            Result r = Run("command 109\ntap " + std::to_string(x) + " 12\nstate\n", screen);
+            Outcome r = Run("command 109\ntap " + std::to_string(x) + " 12\nstate\n", screen);
             EXPECT_EQ(r.code, 0) << width << " " << x;
             EXPECT_EQ(r.out, "") << width << " " << x;
-            EXPECT_NE(Read(dir / "stderr.txt")
+            EXPECT_NE(ReadFile(dir / "stderr.txt")
                           .find("script.txt:3: the reader had ended; 1 script line not run, "
                                 "from \"state\""),
                       std::string::npos)
@@ -340,13 +291,13 @@ TEST_F(DriverTest, TheFullScreenCloseButtonEndsTheReaderWithItsSettingsWritten) 
     }
     // Just left of the button the tap is the bar's, and the reader goes on.
     StoreSwitches("\"FullScreen\"=dword:00000001\n");
-    Result r = Run("tap 213 12\nstate\nquit\n");
+    Outcome r = Run("tap 213 12\nstate\nquit\n");
     EXPECT_NE(r.out.find("\"lesson\":1,"), std::string::npos) << r.out;
 }
 
 TEST_F(DriverTest, ALessonStoredAsTextWithALoneTrailingByteCountsWholeUnitsOnly) {
     StoreRegistry("\"Lesson\"=hex(1):33,00,32\n");
-    Result r = Run("state\n");
+    Outcome r = Run("state\n");
     EXPECT_NE(r.out.find("\"lesson\":3,"), std::string::npos) << r.out;
     EXPECT_NE(Registry().find("\"Lesson\"=dword:00000003\n"), std::string::npos);
 }
@@ -365,9 +316,9 @@ TEST_F(DriverTest, ArticlesTheLayoutRefusesAreTreatedAsMissing) {
         StoreRegistry("\"FontName\"=\"David CLM\"\n");  // no first-run font dialog
         // Next from 1 stays on 1, silently; the screen is what it was, and the top pane still
         // scrolls.
-        Result r = Run("shot " + a + "\ncommand 109\nstate\nshot " + b + "\nkey PageDown\nstate\n",
-                       "--book " + book.string());
-        EXPECT_EQ(r.code, 0) << r.out << Read(dir / "stderr.txt");
+        Outcome r = Run("shot " + a + "\ncommand 109\nstate\nshot " + b + "\nkey PageDown\nstate\n",
+                        "--book " + book.string());
+        EXPECT_EQ(r.code, 0) << r.out << ReadFile(dir / "stderr.txt");
         size_t second = r.out.find('\n');
         ASSERT_NE(second, std::string::npos) << r.out;
         std::string before = r.out.substr(0, second), after = r.out.substr(second + 1);
@@ -375,7 +326,7 @@ TEST_F(DriverTest, ArticlesTheLayoutRefusesAreTreatedAsMissing) {
                   std::string::npos)
             << before;
         EXPECT_NE(before.find("\"messageBox\":null"), std::string::npos) << before;
-        EXPECT_EQ(Read(a), Read(b)) << "the screen changed";
+        EXPECT_EQ(ReadFile(a), ReadFile(b)) << "the screen changed";
         EXPECT_NE(after.find("\"lesson\":1,"), std::string::npos) << after;
         EXPECT_EQ(after.find("\"topFirstRow\":0,"), std::string::npos) << after;
         EXPECT_NE(Registry().find("\"Lesson\"=dword:00000001\n"), std::string::npos);
@@ -383,7 +334,7 @@ TEST_F(DriverTest, ArticlesTheLayoutRefusesAreTreatedAsMissing) {
         // Stored as the current article, it is reported at start as a missing one is.
         StoreRegistry("\"Lesson\"=dword:00000003\n");
         r = Run("state\nbutton OK\nstate\n", "--book " + book.string());
-        EXPECT_EQ(r.code, 0) << Read(dir / "stderr.txt");
+        EXPECT_EQ(r.code, 0) << ReadFile(dir / "stderr.txt");
         EXPECT_NE(r.out.find("\"text\":\"Resource not found\""), std::string::npos) << r.out;
         fs::remove(registry);
     }
@@ -391,8 +342,8 @@ TEST_F(DriverTest, ArticlesTheLayoutRefusesAreTreatedAsMissing) {
     fs::copy(fs::path(ORVANEL_BOOK_CONTAINERS) / "1003.bin", book / "1003.bin",
              fs::copy_options::overwrite_existing);
     std::ofstream(book / "1004.bin", std::ios::binary) << Container(emptyFirst, 4);
-    Result r = Run("command 109\nstate\nbutton OK\nstate\n", "--book " + book.string());
-    EXPECT_EQ(r.code, 0) << Read(dir / "stderr.txt");
+    Outcome r = Run("command 109\nstate\nbutton OK\nstate\n", "--book " + book.string());
+    EXPECT_EQ(r.code, 0) << ReadFile(dir / "stderr.txt");
     EXPECT_NE(r.out.find("\"lesson\":3,"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"text\":\"Resource not found\""), std::string::npos) << r.out;
 }
@@ -403,7 +354,7 @@ namespace {
 
 // The first run's Choose Font dialog as the dialog command shows it, then no dialog.
 TEST_F(DriverTest, DialogDescribesTheOpenDialogsControls) {
-    Result r = Run("dialog\nkey Escape\ndialog\n");
+    Outcome r = Run("dialog\nkey Escape\ndialog\n");
     EXPECT_EQ(r.code, 0);
     std::string first = r.out.substr(0, r.out.find('\n'));
     EXPECT_EQ(first.rfind("{\"dialog\":\"Choose Font\",\"controls\":[{\"id\":1001,"
@@ -446,7 +397,7 @@ std::vector<std::string> Lines(const std::string& out) {
 
 TEST_F(DriverTest, ZoomKeysAndTheWheelShowInState) {
     StoreRegistry("\"FontName\"=\"David CLM\"\n");  // no first-run font dialog
-    Result r =
+    Outcome r =
         Run("key Ctrl+Plus\nstate\nkey Ctrl+=\nkey Ctrl+-\nstate\nwheel 100 100 3 Ctrl\n"
             "state\nkey Ctrl+0\nstate\nwheel 100 100 -2\nstate\n");
     ASSERT_EQ(r.code, 0);
@@ -463,7 +414,7 @@ TEST_F(DriverTest, ZoomKeysAndTheWheelShowInState) {
 TEST_F(DriverTest, NightModesFromTheCommandLineAndCtrlN) {
     StoreRegistry("\"FontName\"=\"David CLM\"\n");  // no first-run font dialog
     std::string png = (dir / "red.png").string();
-    Result r =
+    Outcome r =
         Run("state\nkey Ctrl+N\nstate\nkey Ctrl+N\nstate\nkey F11\nstate\nkey Escape\nstate\n",
             "--night=red");
     ASSERT_EQ(r.code, 0);
@@ -483,14 +434,14 @@ TEST_F(DriverTest, NightModesFromTheCommandLineAndCtrlN) {
     EXPECT_EQ(StateValue(Lines(r.out).at(0), "displayMode"), "\"night\"");
 
     EXPECT_EQ(Run("state\n", "--night=blue").code, 2);
-    EXPECT_NE(Read(dir / "stderr.txt").find("--night"), std::string::npos);
+    EXPECT_NE(ReadFile(dir / "stderr.txt").find("--night"), std::string::npos);
 }
 
 TEST_F(DriverTest, BadWheelCommandsAreReported) {
     StoreRegistry("\"FontName\"=\"David CLM\"\n");  // no first-run font dialog
-    Result r = Run("wheel 1 2\nwheel 1 2 3 Shift\nwheel a b c\nwheel 10 10 1 Ctrl\nstate\n");
+    Outcome r = Run("wheel 1 2\nwheel 1 2 3 Shift\nwheel a b c\nwheel 10 10 1 Ctrl\nstate\n");
     EXPECT_EQ(r.code, 1);
-    std::string err = Read(dir / "stderr.txt");
+    std::string err = ReadFile(dir / "stderr.txt");
     EXPECT_NE(err.find(":1: usage: wheel X Y NOTCHES [Ctrl]"), std::string::npos) << err;
     EXPECT_NE(err.find(":2: usage: wheel"), std::string::npos) << err;
     EXPECT_NE(err.find(":3: usage: wheel"), std::string::npos) << err;

@@ -1,16 +1,11 @@
 // The driver's outline command and the checked menu items in state, with the built-in book and
 // with a book whose index the test writes and compiles with the book tool.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/program_run.h"
 
 namespace fs = std::filesystem;
 
@@ -57,38 +52,20 @@ const Line* Find(const std::vector<Line>& lines, int key) {
     return nullptr;
 }
 
-class OutlineDriverTest : public ::testing::Test {
+class OutlineDriverTest : public ProgramTest {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("orvanel-outline-" + std::to_string(getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        registry = (dir / "registry.reg").string();
+        ProgramTest::SetUp();
         // A stored font: no first-run font dialog comes before the table of contents.
-        std::ofstream(registry) << "Windows Registry Editor Version 5.00\n\n"
-                                   "[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]\n"
-                                   "\"FontName\"=\"David CLM\"\n";
+        StoreRegistry("\"FontName\"=\"David CLM\"\n");
     }
-    void TearDown() override { fs::remove_all(dir); }
-
     // Standard output, one string per line. Standard error stays out of it: a sanitizer build
     // writes its own summary there.
     std::vector<std::string> Run(const std::string& script, const std::string& extra = "") {
-        std::string scriptFile = (dir / "script.txt").string();
-        std::ofstream(scriptFile) << script;
-        std::string cmd = std::string(ORVANEL_BINARY) + " --headless --registry " + registry +
-                          " --script " + scriptFile + " " + extra + " 2>" +
-                          (dir / "stderr.txt").string();
-        std::string out;
-        FILE* p = popen(cmd.c_str(), "r");
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        code = pclose(p);
+        Outcome o = ProgramTest::Run(script, extra);
+        code = o.code;
         std::vector<std::string> lines;
-        std::istringstream in(out);
+        std::istringstream in(o.out);
         for (std::string l; std::getline(in, l);) lines.push_back(l);
         return lines;
     }
@@ -106,8 +83,6 @@ protected:
         EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
         return "--book " + book.string();
     }
-    fs::path dir;
-    std::string registry;
     int code = -1;
 };
 

@@ -2,12 +2,9 @@
 // A fresh reader for each test: its own registry file, a headless screen, and a cleared
 // AppState, as a new process would have.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <sstream>
 #include <string>
 
 #include "platform/heap.h"
@@ -18,16 +15,13 @@
 #include "shell/reader_main.h"
 #include "shell/settings.h"
 #include "support/headless.h"
+#include "support/program_run.h"
 
 class ShellTest : public ::testing::Test {
 protected:
     explicit ShellTest(Fonts fonts = Fonts::Synthetic) : screen(240, 320, fonts) {}
     void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("orvanel-shell-" + std::to_string(getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+        dir = TestFolder("orvanel-shell");
         file = (dir / "registry.reg").string();
         SetRegistryFile(file);
         ResetAppState();
@@ -46,12 +40,7 @@ protected:
         std::ofstream(file, std::ios::binary) << text;
         SetRegistryFile(file);
     }
-    std::string Stored() {
-        std::ifstream in(file, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string Stored() { return ReadFile(file); }
     // The first run (no "FontName" stored) opens the Choose Font dialog before anything else;
     // tests about other things cancel it as a user would. True when there was one to cancel.
     bool CancelFirstRunFontDialog() {
