@@ -18,11 +18,7 @@ protected:
 };
 
 bool Checked() {
-    MENUITEMINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_STATE;
-    EXPECT_TRUE(GetMenuItemInfo(GoMenu(), kCommandBookmark, FALSE, &info));
-    return (info.fState & MFS_CHECKED) != 0;
+    return MenuChecked(GoMenu(), kCommandBookmark);
 }
 
 TEST_F(BookmarkCommandTest, TheCheckMarkFollowsTheArticleAndTheListSurvivesARestart) {

@@ -15,30 +15,10 @@
 #include "support/reader_run.h"
 #include "text/convert.h"
 #include "text/layout.h"
+#include "text/text_fixture.h"
 #include "text/text_pane.h"
 
 namespace {
-
-struct Rec {
-    uint8_t style;
-    uint8_t parameter;
-    std::string bytes;
-};
-
-// A RecordList in heap memory, as a pane takes it over.
-uint8_t* MakeArticle(const std::vector<Rec>& records) {
-    std::string out;
-    for (const Rec& r : records) {
-        out.push_back(char(r.style));
-        out.push_back(char(r.parameter));
-        out += r.bytes;
-        out.push_back(0);
-    }
-    out.append(3, '\0');
-    auto* list = static_cast<uint8_t*>(HeapAllocBlock(out.size()));
-    std::memcpy(list, out.data(), out.size());
-    return list;
-}
 
 std::string Rtf(const std::u16string& text) {
     std::string out(RtfEncode(text.c_str(), nullptr), '\0');
@@ -138,7 +118,7 @@ protected:
 };
 
 TEST_F(PlainTextTest, TheBufferSizeFollowsTheFormula) {
-    uint8_t* list = MakeArticle({{0x30, 0, "ab"}, {0x07, 3, ""}, {0xB0, 2, "cd"}, {0x07, 170, ""}});
+    uint8_t* list = MakeList({{0x30, 0, "ab"}, {0x07, 3, ""}, {0xB0, 2, "cd"}, {0x07, 170, ""}});
     // L = 5 + 3 + 5 + 3 = 16, N = 1 + 1 + 2 + 1 = 5, D = 3 + 20, I = 0 + 2.
     EXPECT_EQ(PlainTextBufferSize(list), size_t(2 * (16 + 8 + 10 + 23 + 2 + 1)));
     HeapFreeBlock(list);
@@ -150,7 +130,7 @@ TEST_F(PlainTextTest, TheBufferSizeFollowsTheFormula) {
 
 TEST_F(PlainTextTest, TheWorkedExampleOfThreeParagraphs) {
     App.Font.FontAsciiBase = 224;  // single-byte: alef is 0xE0
-    uint8_t* list = MakeArticle({{0x30, 0, "ab"}, {0x07, 3, ""}, {0xB0, 2, "cd"}});
+    uint8_t* list = MakeList({{0x30, 0, "ab"}, {0x07, 3, ""}, {0xB0, 2, "cd"}});
     size_t size = PlainTextBufferSize(list);
     std::vector<char16_t> out(size / 2, 0xAAAA);
     ASSERT_EQ(BuildPlainText(list, out.data(), size), kPlainTextDone);
@@ -161,7 +141,7 @@ TEST_F(PlainTextTest, TheWorkedExampleOfThreeParagraphs) {
 // Nine pair bytes (two units each) fill the buffer to its last unit; ten do not fit.
 TEST_F(PlainTextTest, PairBytesCanOverrunTheFormulaAndAreRefusedWithoutWritingPastIt) {
     for (int t : {9, 10}) {
-        uint8_t* list = MakeArticle({{0x30, 0, std::string(size_t(t), '\x10')}});
+        uint8_t* list = MakeList({{0x30, 0, std::string(size_t(t), '\x10')}});
         size_t size = PlainTextBufferSize(list);
         EXPECT_EQ(size, size_t(2 * ((t + 3) + (t + 3) / 2 + 2 + 1)));
         std::vector<char16_t> out(size / 2 + 8, 0xAAAA);
@@ -177,8 +157,16 @@ TEST_F(PlainTextTest, PairBytesCanOverrunTheFormulaAndAreRefusedWithoutWritingPa
 
 class ExportTest : public ReaderRunTest {
 protected:
+    void SetUp() override { ReaderRunTest::SetUp(); }
+    // What another program put on the desktop's clipboard: text, or RTF.
+    void Foreign(const std::string& data, bool rtf = false) {
+        SystemClipboard foreign;
+        (rtf ? foreign.hasRtf : foreign.hasText) = true;
+        (rtf ? foreign.rtf : foreign.text) = data;
+        screen.host().SetForeignClipboard(foreign);
+    }
     // Shows the crafted article in the top pane.
-    void ShowCrafted() { LayoutText(App.TopPane, MakeArticle(CraftedArticle()), true); }
+    void ShowCrafted() { LayoutText(App.TopPane, MakeList(CraftedArticle()), true); }
     std::string ClipboardRtf() {
         OpenClipboard(nullptr);
         auto* p =
@@ -197,7 +185,6 @@ protected:
 };
 
 TEST_F(ExportTest, CopyPutsTheActiveArticleAsOneRtfDocumentInReadingOrder) {
-    StoreFont();
     std::string rtf;
     SystemClipboard desktop;
     uint32_t flags = 0;
@@ -223,7 +210,6 @@ TEST_F(ExportTest, CopyPutsTheActiveArticleAsOneRtfDocumentInReadingOrder) {
 }
 
 TEST_F(ExportTest, AppendAfterAppendIsStillOneDocumentWithOneClosingBrace) {
-    StoreFont();
     std::string rtf;
     Run({[&] {
              ShowCrafted();
@@ -231,7 +217,7 @@ TEST_F(ExportTest, AppendAfterAppendIsStillOneDocumentWithOneClosingBrace) {
          },
          [&] {
              // A second article, in the bottom pane made active by its scroll bar.
-             LayoutText(App.BottomPane, MakeArticle({{0x30, 0, "x"}}), true);
+             LayoutText(App.BottomPane, MakeList({{0x30, 0, "x"}}), true);
              App.ActivePane = App.BottomPane;
              Command(40009);
          },
@@ -245,15 +231,11 @@ TEST_F(ExportTest, AppendAfterAppendIsStillOneDocumentWithOneClosingBrace) {
 }
 
 TEST_F(ExportTest, AppendInRtfModeOverPlainTextStartsANewDocument) {
-    StoreFont();
     std::string rtf;
     std::u16string text;
     Run({[&] {
-             LayoutText(App.TopPane, MakeArticle({{0x30, 0, "x"}}), true);
-             SystemClipboard foreign;
-             foreign.hasText = true;
-             foreign.text = "from another program";
-             screen.host().SetForeignClipboard(foreign);
+             LayoutText(App.TopPane, MakeList({{0x30, 0, "x"}}), true);
+             Foreign("from another program");
              Command(40009);
          },
          [&] {
@@ -265,14 +247,10 @@ TEST_F(ExportTest, AppendInRtfModeOverPlainTextStartsANewDocument) {
 }
 
 TEST_F(ExportTest, AppendContinuesAnotherProgramsRtfAfterItsLastBrace) {
-    StoreFont();
     std::string rtf;
     Run({[&] {
-             LayoutText(App.TopPane, MakeArticle({{0x30, 0, "x"}}), true);
-             SystemClipboard foreign;
-             foreign.hasRtf = true;
-             foreign.rtf = "{\\rtf1 old}} \r\n\t";
-             screen.host().SetForeignClipboard(foreign);
+             LayoutText(App.TopPane, MakeList({{0x30, 0, "x"}}), true);
+             Foreign("{\\rtf1 old}} \r\n\t", true);
              Command(40009);
          },
          [&] { rtf = ClipboardRtf(); }});
@@ -289,10 +267,7 @@ TEST_F(ExportTest, TextModeCopiesAndAppendsUnicodeTextInStoredOrder) {
          },
          [&] {
              copied = ClipboardText();
-             SystemClipboard foreign;
-             foreign.hasText = true;
-             foreign.text = "old\nline";
-             screen.host().SetForeignClipboard(foreign);
+             Foreign("old\nline");
              Command(40009);
          },
          [&] {
@@ -309,14 +284,10 @@ TEST_F(ExportTest, TextModeCopiesAndAppendsUnicodeTextInStoredOrder) {
 }
 
 TEST_F(ExportTest, AnArticleTooLongForItsBufferIsRefusedAndTheClipboardKept) {
-    StoreFont();
     std::u16string text;
     Run({[&] {
-             SystemClipboard foreign;
-             foreign.hasText = true;
-             foreign.text = "kept";
-             screen.host().SetForeignClipboard(foreign);
-             LayoutText(App.TopPane, MakeArticle({{0x30, 0, std::string(10, '\x10')}}), true);
+             Foreign("kept");
+             LayoutText(App.TopPane, MakeList({{0x30, 0, std::string(10, '\x10')}}), true);
              Command(40007);
          },
          [&] { text = ClipboardText(); }});
@@ -327,18 +298,14 @@ TEST_F(ExportTest, AnArticleTooLongForItsBufferIsRefusedAndTheClipboardKept) {
 }
 
 TEST_F(ExportTest, RunningOutOfClipboardMemoryKeepsWhatTheClipboardHeld) {
-    StoreFont();
     std::u16string text;
     Run({[&] {
-             LayoutText(App.TopPane, MakeArticle({{0x30, 0, "x"}}), true);
+             LayoutText(App.TopPane, MakeList({{0x30, 0, "x"}}), true);
              SendMessage(App.MainWindow, WM_COMMAND, 40007, 0);  // sizes the conversion cache
              unsigned before = HeapAllocationCount();
              SendMessage(App.MainWindow, WM_COMMAND, 40007, 0);
              unsigned lastOfCopy = HeapAllocationCount() - before;  // the clipboard block
-             SystemClipboard foreign;
-             foreign.hasText = true;
-             foreign.text = "kept";
-             screen.host().SetForeignClipboard(foreign);
+             Foreign("kept");
              SetHeapFailure(lastOfCopy);
              SendMessage(App.MainWindow, WM_COMMAND, 40007, 0);
              SetHeapFailure(0);

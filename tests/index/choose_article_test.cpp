@@ -99,10 +99,10 @@ std::vector<uint8_t> CraftedIndex() {
 
 TEST_F(ChooseArticleTest, CommandCtrlDOkAndCancelLeaveTheArticleATapGoesToIt) {
     Run({
-        [&] { PostMessage(App.MainWindow, WM_COMMAND, 109, 0); },  // to the pair 3, 4
+        [&] { Command(109); },  // to the pair 3, 4
         [&] {
             EXPECT_EQ(App.Lesson, 3);
-            PostMessage(App.MainWindow, WM_COMMAND, kCommandChooseArticle, 0);
+            Command(kCommandChooseArticle);
         },
         [&] {
             EXPECT_EQ(DialogCaption(), u"Choose Section");
@@ -121,7 +121,7 @@ TEST_F(ChooseArticleTest, CommandCtrlDOkAndCancelLeaveTheArticleATapGoesToIt) {
         [&] {
             EXPECT_EQ(Dialog(), nullptr);
             EXPECT_EQ(App.Lesson, 3);
-            PostMessage(App.MainWindow, WM_COMMAND, 107, 0);
+            Command(107);
         },
         [&] { TapLine(LineOf(0x4001)); },
         [&] {
@@ -138,7 +138,7 @@ TEST_F(ChooseArticleTest, CraftedIndexGroupsOpenAndCloseAndTheTableGrows) {
     Store(std::string(kFont) + "\"Lesson\"=dword:00000003\n");
     int rows = 0;
     Run({
-        [&] { PostMessage(App.MainWindow, WM_COMMAND, kCommandChooseArticle, 0); },
+        [&] { Command(kCommandChooseArticle); },
         [&] {
             const IndexView* v = View();
             ASSERT_NE(v, nullptr);
@@ -197,7 +197,7 @@ TEST_F(ChooseArticleTest, CraftedIndexGroupsOpenAndCloseAndTheTableGrows) {
 TEST_F(ChooseArticleTest, ScrollBarCodesAndPageKeysMoveTheView) {
     UseIndex(CraftedIndex());
     Run({
-        [&] { PostMessage(App.MainWindow, WM_COMMAND, kCommandChooseArticle, 0); },
+        [&] { Command(kCommandChooseArticle); },
         [&] {
             const IndexView* v = View();
             ASSERT_NE(v, nullptr);
@@ -251,7 +251,7 @@ TEST_F(ChooseArticleTest, ScrollBarCodesAndPageKeysMoveTheView) {
 // to the top when everything fits.
 TEST_F(ChooseArticleTest, ResizingKeepsTheOutline) {
     Run({
-        [&] { PostMessage(App.MainWindow, WM_COMMAND, kCommandChooseArticle, 0); },
+        [&] { Command(kCommandChooseArticle); },
         [&] {
             ASSERT_NE(View(), nullptr);
             EXPECT_EQ(View()->maxFirstRow, 0);
@@ -317,7 +317,7 @@ TEST_F(ChooseArticleTest, TheDialogHidesTheTaskbarWhenActivated) {
 // record's first line, the marker its key and open bit call for, 4 px right of the text.
 TEST_F(ChooseArticleTest, TheDialogAsAPersonSeesIt) {
     Run({
-        [&] { PostMessage(App.MainWindow, WM_COMMAND, kCommandChooseArticle, 0); },
+        [&] { Command(kCommandChooseArticle); },
         [&] {
             const IndexView* v = View();
             ASSERT_NE(v, nullptr);
@@ -377,7 +377,7 @@ TEST_F(ChooseArticleTest, RunningOutOfMemoryOnTheDialogsPathLeaksNothing) {
             [&, n] {
                 used = HeapAllocationCount();
                 SetHeapFailure(n);
-                PostMessage(App.MainWindow, WM_COMMAND, kCommandChooseArticle, 0);
+                Command(kCommandChooseArticle);
             },
             [&] {
                 SetHeapFailure(0);

@@ -113,11 +113,7 @@ TEST_F(SearchTest, WithoutABottomSectionEvenArticlesAreSkipped) {
 }
 
 bool BookmarkChecked() {
-    MENUITEMINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_STATE;
-    EXPECT_TRUE(GetMenuItemInfo(GoMenu(), kCommandBookmark, FALSE, &info));
-    return (info.fState & MFS_CHECKED) != 0;
+    return MenuChecked(GoMenu(), kCommandBookmark);
 }
 
 // A hit in another pair makes its article current, and the Bookmark item's tick follows it.

@@ -230,11 +230,7 @@ TEST_F(ReaderTest, EveryBottomSizeAndTheRadioCheck) {
         for (int id : {414, 413, 423, 434, 412}) {
             CommandNow(id);
             EXPECT_EQ(App.BottomSection, id - 400);
-            MENUITEMINFO info{};
-            info.cbSize = sizeof info;
-            info.fMask = MIIM_STATE;
-            GetMenuItemInfo(BottomMenu(), UINT(id), FALSE, &info);
-            EXPECT_TRUE(info.fState & MFS_CHECKED) << id;
+            EXPECT_TRUE(MenuChecked(BottomMenu(), UINT(id))) << id;
             EXPECT_NEAR(Top()->height + Bottom()->height, fullHeight, 2) << id;
         }
         CommandNow(401);
@@ -252,15 +248,10 @@ TEST_F(ReaderTest, ReverseTwiceRestoresFlagsAndCheckMark) {
         uint32_t flags = App.Flags;
         CommandNow(122);
         EXPECT_EQ(App.Flags, flags | kReverseFlag);
-        MENUITEMINFO info{};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_STATE;
-        GetMenuItemInfo(GoMenu(), 122, FALSE, &info);
-        EXPECT_TRUE(info.fState & MFS_CHECKED);
+        EXPECT_TRUE(MenuChecked(GoMenu(), 122));
         CommandNow(122);
         EXPECT_EQ(App.Flags, flags);
-        GetMenuItemInfo(GoMenu(), 122, FALSE, &info);
-        EXPECT_FALSE(info.fState & MFS_CHECKED);
+        EXPECT_FALSE(MenuChecked(GoMenu(), 122));
     }});
 }
 

@@ -1,46 +1,27 @@
 // Start-up: the switches, the start article, the main window, the single-instance rule, full
 // screen, and the order of shutdown, on the headless host.
-#include "shell/reader_main.h"
-
 #include "platform/dialog_template.h"
 #include "platform/resources.h"
 #include "platform/shell_services.h"
 #include "resources/program_resources.h"
 #include "shell/app_state.h"
-#include "support/shell_fixture.h"
+#include "shell/reader_main.h"
+#include "support/reader_run.h"
 
 namespace {
 
-class StartupTest : public ShellTest {
+class StartupTest : public ReaderRunTest {
 protected:
-    void SetUp() override {
-        ShellTest::SetUp();
-        RegisterProgramResources();
-        CreateShellWindows();
-    }
-    // Runs the reader until it shows its window, then lets `act` drive it; Exit afterwards.
-    int Run(const char16_t* commandLine = u"", std::function<void()> act = nullptr) {
-        bool acted = false;
-        screen.onIdle = [&] {
-            if (CancelFirstRunFontDialog()) return true;
-            if (!acted && act) {
-                acted = true;
-                act();
-                return true;
-            }
-            if (IsWindow(App.MainWindow)) {
-                PostMessage(App.MainWindow, WM_COMMAND, kCommandExit, 0);
-                return true;
-            }
-            return false;
-        };
-        return ReaderMain(ProgramInstance(), nullptr, commandLine, SW_SHOW);
+    // Runs the reader with this command line; `act` drives it once its window is up.
+    void Start(const char16_t* line = u"", std::function<void()> act = nullptr) {
+        commandLine = line;
+        Run(act ? std::vector<std::function<void()>>{act} : std::vector<std::function<void()>>{});
     }
 };
 
 TEST_F(StartupTest, FirstRunCreatesTheWindowAndWritesTheDefaultsAtExit) {
     HWND seen = nullptr;
-    EXPECT_EQ(Run(u"", [&] { seen = FindWindow(u"Orvanel", u"Orvanel"); }), 0);
+    Start(u"", [&] { seen = FindWindow(u"Orvanel", u"Orvanel"); });
     ASSERT_NE(seen, nullptr);
     EXPECT_FALSE(IsWindow(seen));
     EXPECT_EQ(App.Lesson, 1);
@@ -55,7 +36,7 @@ TEST_F(StartupTest, FirstRunCreatesTheWindowAndWritesTheDefaultsAtExit) {
 }
 
 TEST_F(StartupTest, TheMainWindowFillsTheScreenWithAWhiteClientAndItsClass) {
-    Run(u"", [&] {
+    Start(u"", [&] {
         HWND w = FindWindow(u"Orvanel", u"Orvanel");
         RECT r;
         GetWindowRect(w, &r);
@@ -69,25 +50,26 @@ TEST_F(StartupTest, TheMainWindowFillsTheScreenWithAWhiteClientAndItsClass) {
 
 TEST_F(StartupTest, TheTodaySwitchIsRecordedOnlyForTheWholeCommandLine) {
     Store("\"Lesson\"=dword:00000005\n");
-    Run(u"/today");
+    Start(u"/today");
     EXPECT_EQ(App.TodayRequested, 1);
     EXPECT_EQ(App.Lesson, 5);  // the start article does not change
-    Run(u"/today tomorrow");
+    Start(u"/today tomorrow");
     EXPECT_EQ(App.TodayRequested, 0);
-    Run(u"/TODAY");
+    Start(u"/TODAY");
     EXPECT_EQ(App.TodayRequested, 0);
-    Run(u"");
+    Start(u"");
     EXPECT_EQ(App.TodayRequested, 0);
 }
 
 TEST_F(StartupTest, SwitchesAreReadAsNumbersAndFullScreenHidesTheTaskbarWhileRunning) {
-    Store("", "\"FullScreen\"=\"1\"\n\"IgnoreActivate\"=dword:00000001\n"
-              "\"AllowSipInHebrewSearch\"=dword:00000000\n\"SurroundingGutter\"=\"4\"\n");
+    Store("",
+          "\"FullScreen\"=\"1\"\n\"IgnoreActivate\"=dword:00000001\n"
+          "\"AllowSipInHebrewSearch\"=dword:00000000\n\"SurroundingGutter\"=\"4\"\n");
     HWND taskbar = FindWindow(u"HHTaskBar", u"");
     ASSERT_NE(taskbar, nullptr);
     ASSERT_TRUE(IsWindowVisible(taskbar));
     bool hiddenWhileRunning = false;
-    Run(u"", [&] {
+    Start(u"", [&] {
         hiddenWhileRunning = !IsWindowVisible(taskbar);
         RECT r;
         GetWindowRect(App.MainWindow, &r);
@@ -107,7 +89,7 @@ TEST_F(StartupTest, SwitchesAreReadAsNumbersAndFullScreenHidesTheTaskbarWhileRun
 
     // A taskbar hidden at start stays hidden.
     ShowWindow(taskbar, SW_HIDE);
-    Run();
+    Start();
     EXPECT_FALSE(IsWindowVisible(taskbar));
 }
 
@@ -125,9 +107,9 @@ protected:
         wc.lpfnWndProc = RunningProc;
         wc.lpszClassName = u"Orvanel";
         RegisterClass(&wc);
-        running = CreateWindowEx(0, u"Orvanel", u"Orvanel", WS_VISIBLE, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                 nullptr, nullptr);
+        running =
+            CreateWindowEx(0, u"Orvanel", u"Orvanel", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
         screen.Settle();
     }
     static inline std::vector<WORD> commands;
@@ -149,8 +131,8 @@ TEST_F(RunningReaderTest, BehindAnotherProgramItIsBroughtToTheFront) {
 }
 
 TEST_F(RunningReaderTest, WithOneOfItsDialogsInFrontNothingHappens) {
-    static const DialogTemplate dialog{WS_POPUP | WS_CAPTION, 0, 0, 0, 100, 60, u"Choose Section",
-                                       nullptr, 0, nullptr, 0};
+    static const DialogTemplate dialog{WS_POPUP | WS_CAPTION, 0,       0, 0,       100, 60,
+                                       u"Choose Section",     nullptr, 0, nullptr, 0};
     bool checked = false;
     screen.onIdle = [&] {
         if (checked) return false;
@@ -162,8 +144,8 @@ TEST_F(RunningReaderTest, WithOneOfItsDialogsInFrontNothingHappens) {
         EndDialog(front, 0);
         return true;
     };
-    DialogBoxIndirectParam(nullptr, &dialog, running,
-                           [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return FALSE; }, 0);
+    DialogBoxIndirectParam(
+        nullptr, &dialog, running, [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return FALSE; }, 0);
     EXPECT_TRUE(checked);
     EXPECT_TRUE(commands.empty());
 }

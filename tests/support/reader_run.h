@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/clipboard.h"
+#include "platform/menu.h"
 #include "platform/resources.h"
 #include "platform/screen_query.h"
 #include "platform/shell_services.h"
@@ -18,6 +19,15 @@
 #include "shell/reader_main.h"
 #include "store/book_resources.h"
 #include "support/shell_fixture.h"
+
+// Whether the item with this command id in the menu carries its check mark.
+inline bool MenuChecked(HMENU menu, UINT id) {
+    MENUITEMINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STATE;
+    EXPECT_TRUE(GetMenuItemInfo(menu, id, FALSE, &info)) << id;
+    return (info.fState & MFS_CHECKED) != 0;
+}
 
 class ReaderRunTest : public ShellTest {
 protected:
@@ -58,7 +68,7 @@ protected:
             }
             return false;
         };
-        ASSERT_EQ(ReaderMain(ProgramInstance(), nullptr, u"", SW_SHOW), 0);
+        ASSERT_EQ(ReaderMain(ProgramInstance(), nullptr, commandLine.c_str(), SW_SHOW), 0);
         if (everyStep) {
             EXPECT_EQ(next, steps.size()) << "steps left over";
         }
@@ -93,6 +103,7 @@ protected:
         return DescribeActiveModal(&modal) ? modal.caption : u"";
     }
 
+    std::u16string commandLine;  // what Run passes to ReaderMain
     bool driveFirstRunDialog = false;
     std::function<bool()> nestedIdle;
 };

@@ -1,7 +1,6 @@
 #pragma once
 // A text pane on the canvas, and record lists built from (StyleFlags, indent byte, stored bytes)
 // triples.
-#include <initializer_list>
 #include <string>
 
 #include "support/canvas_fixture.h"
@@ -15,7 +14,7 @@ struct Rec {
 };
 
 // A RecordList in heap memory (the pane frees it), ending with a zero StyleFlags byte.
-inline uint8_t* MakeList(std::initializer_list<Rec> records) {
+inline uint8_t* MakeList(const std::vector<Rec>& records) {
     std::vector<uint8_t> out;
     for (const Rec& r : records) {
         out.push_back(r.style);
