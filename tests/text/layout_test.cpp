@@ -14,8 +14,7 @@ constexpr uint8_t kLtr = 0x81;  // paragraph end, left aligned, left to right
 
 TEST_F(LayoutTest, RightToLeftRecordIsBrokenFromTheEndOfItsStoredText) {
     // Reading order "abc defg hij", stored in display order.
-    MakePane(0, 0, 60, 200);
-    ASSERT_EQ(LayoutText(pane, MakeList({{kRtl, 0, "jih gfed cba"}}), true), kLayoutDone);
+    ASSERT_TRUE(LayOut(0, 0, 60, 200, {{kRtl, 0, "jih gfed cba"}}));
     ASSERT_EQ(pane->lineCount, 2);
     // "abc defg" is 60 pixels and fills the line; its stored bytes are 4..11 of the text.
     EXPECT_LINE(pane->lines[0], 2 + 4, 8, 0, 0, 60, 16, 0x31);
@@ -26,8 +25,7 @@ TEST_F(LayoutTest, RightToLeftRecordIsBrokenFromTheEndOfItsStoredText) {
 }
 
 TEST_F(LayoutTest, BreaksAtTheLastSpaceThatFits) {
-    MakePane(0, 0, 50, 200);
-    ASSERT_EQ(LayoutText(pane, MakeList({{kRtl, 0, "jih gfed cba"}}), true), kLayoutDone);
+    ASSERT_TRUE(LayOut(0, 0, 50, 200, {{kRtl, 0, "jih gfed cba"}}));
     ASSERT_EQ(pane->lineCount, 3);
     // "abc de" fits (44) but "f" follows: back to the space, "abc" (24).
     EXPECT_LINE(pane->lines[0], 2 + 9, 3, 26, 0, 24, 16, 0x31);
@@ -36,9 +34,7 @@ TEST_F(LayoutTest, BreaksAtTheLastSpaceThatFits) {
 }
 
 TEST_F(LayoutTest, HyphenStaysOnItsLineAndLongWordsAreCut) {
-    MakePane(10, 0, 40, 200);
-    ASSERT_EQ(LayoutText(pane, MakeList({{kLtr, 0, "ab-cdef gh"}, {0x01, 0, "abcdefgh"}}), true),
-              kLayoutDone);
+    ASSERT_TRUE(LayOut(10, 0, 40, 200, {{kLtr, 0, "ab-cdef gh"}, {0x01, 0, "abcdefgh"}}));
     ASSERT_EQ(pane->lineCount, 5);
     EXPECT_LINE(pane->lines[0], 2, 3, 10, 0, 24, 16, 0x01);   // "ab-"
     EXPECT_LINE(pane->lines[1], 5, 4, 10, 0, 32, 16, 0x01);   // "cdef", the space goes
@@ -52,9 +48,7 @@ TEST_F(LayoutTest, HyphenStaysOnItsLineAndLongWordsAreCut) {
 TEST_F(LayoutTest, LabelColumnAndContinuationParagraph) {
     // Reading "ab cd ef gh" with label factor 1 and indent 5: the label column is 16 * 2 / 2.
     // Then a continuation (indent byte 0x47, text starting with a space): indent + 2, no label.
-    MakePane(0, 0, 60, 200);
-    ASSERT_EQ(LayoutText(pane, MakeList({{kRtl, 0x45, "hg fe dc ba"}, {kRtl, 0x47, " ji"}}), true),
-              kLayoutDone);
+    ASSERT_TRUE(LayOut(0, 0, 60, 200, {{kRtl, 0x45, "hg fe dc ba"}, {kRtl, 0x47, " ji"}}));
     ASSERT_EQ(pane->lineCount, 3);
     // "cd ef" (36) in 60 - 5 - 16 = 39; its stored stretch is "fe dc" at 3..7.
     EXPECT_LINE(pane->lines[0], 2 + 3, 5, 60 - 21 - 36, 16, 36, 16, 0x31);
@@ -66,8 +60,7 @@ TEST_F(LayoutTest, LabelColumnAndContinuationParagraph) {
 }
 
 TEST_F(LayoutTest, LeftToRightLabelStartsTheLineAtItsWord) {
-    MakePane(0, 0, 100, 200);
-    ASSERT_EQ(LayoutText(pane, MakeList({{0x01, 0x83, "1. ab cd"}}), true), kLayoutDone);
+    ASSERT_TRUE(LayOut(0, 0, 100, 200, {{0x01, 0x83, "1. ab cd"}}));
     // k = 2: label 16 * 3 / 2 = 24; indent 3. The line text "ab cd" (36) starts at 3 + 24.
     ASSERT_EQ(pane->lineCount, 1);
     EXPECT_LINE(pane->lines[0], 2, 5, 27, 24, 36, 16, 0x01);
@@ -131,9 +124,7 @@ TEST_F(LayoutTest, EmptyRecordsAndBadLists) {
 }
 
 TEST_F(LayoutTest, LabelOfARecordWithoutLinesDoesNotLeakIntoTheNext) {
-    MakePane(0, 0, 100, 200);
-    ASSERT_EQ(LayoutText(pane, MakeList({{0x81, 0x40, "   "}, {0x01, 0, "ab"}}), true),
-              kLayoutDone);
+    ASSERT_TRUE(LayOut(0, 0, 100, 200, {{0x81, 0x40, " "}, {0x01, 0, "ab"}}));
     ASSERT_EQ(pane->lineCount, 1);
     EXPECT_EQ(pane->lines[0].labelWidth, 0);
     EXPECT_EQ(pane->lines[0].x, 0);
@@ -141,13 +132,10 @@ TEST_F(LayoutTest, LabelOfARecordWithoutLinesDoesNotLeakIntoTheNext) {
 
 TEST_F(LayoutTest, PaneNarrowerThanACharacterStillMakesProgress) {
     // Width 5: no letter fits. Each line takes one letter with the vowel point after it.
-    MakePane(0, 0, 5, 200);
-    ASSERT_EQ(LayoutText(pane,
-                         MakeList({{0x11, 0,
-                                    "b\x16"
-                                    "a"}}),
-                         true),
-              kLayoutDone);
+    ASSERT_TRUE(LayOut(0, 0, 5, 200,
+                       {{0x11, 0,
+                         "b\x16"
+                         "a"}}));
     // Reversed copy "a", point, "b": the first line is "a" with its point (stored 1..2).
     ASSERT_EQ(pane->lineCount, 2);
     EXPECT_EQ(pane->lines[0].offset, 2 + 1);
@@ -196,9 +184,7 @@ TEST_F(LayoutTest, OutOfMemoryKeepsTheLinesMadeSoFarTerminated) {
 TEST_F(LayoutTest, MaxFirstRowLeavesNoPartlyVisibleLine) {
     // Rows: a, gap, b, gap, c. Pane 40 high: from the bottom c (16) and the gap and b do not
     // both fit (16 + 16 + 16 > 40), a gap half in view is not counted.
-    MakePane(0, 0, 100, 40);
-    ASSERT_EQ(LayoutText(pane, MakeList({{0x81, 0, "a"}, {0x81, 0, "b"}, {0x81, 0, "c"}}), true),
-              kLayoutDone);
+    ASSERT_TRUE(LayOut(0, 0, 100, 40, {{0x81, 0, "a"}, {0x81, 0, "b"}, {0x81, 0, "c"}}));
     EXPECT_EQ(pane->rowCount, 5);
     // c (left 24), b (left 8) then its gap (-8): f = 3 - 1 = 2.
     EXPECT_EQ(pane->maxFirstRow, 3);

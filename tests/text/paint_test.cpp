@@ -14,9 +14,7 @@ constexpr uint32_t kWhite = 0xFFFFFF, kBlack = 0x000000, kYellow = 0xFFFF00, kBl
 class PaintTest : public TextFixture {};
 
 TEST_F(PaintTest, RowsPaintedStopsAtTheFirstLineThatDoesNotFit) {
-    MakePane(10, 20, 100, 40);
-    ASSERT_EQ(LayoutText(pane, MakeList({{0x81, 0, "a"}, {0x81, 0, "b"}, {0x81, 0, "c"}}), true),
-              kLayoutDone);
+    ASSERT_TRUE(LayOut(10, 20, 100, 40, {{0x81, 0, "a"}, {0x81, 0, "b"}, {0x81, 0, "c"}}));
     EXPECT_EQ(PaintPane(pane, true), 0);
     // "a" and its gap (32 of 40); "b" would be cut.
     EXPECT_EQ(pane->rowsPainted, 2);
@@ -40,8 +38,7 @@ TEST_F(PaintTest, RowsPaintedStopsAtTheFirstLineThatDoesNotFit) {
 }
 
 TEST_F(PaintTest, SeparatorIsAOnePixelRuleAcrossTheMiddleOfItsRow) {
-    MakePane(10, 20, 100, 100);
-    ASSERT_EQ(LayoutText(pane, MakeList({{0x81, 0, "a"}, {0x27, 50, ""}}), true), kLayoutDone);
+    ASSERT_TRUE(LayOut(10, 20, 100, 100, {{0x81, 0, "a"}, {0x27, 50, ""}}));
     PaintPane(pane, true);
     // Row of the rule at y 52 (after "a" and its gap); middle 60; right aligned: x 60 to 109.
     EXPECT_EQ(Px(60, 60), kBlack);
@@ -56,8 +53,7 @@ TEST_F(PaintTest, SeparatorIsAOnePixelRuleAcrossTheMiddleOfItsRow) {
 TEST_F(PaintTest, HighlightCoversMarkStartUpToMarkEnd) {
     // One right-to-left line "abc defg hij", right aligned from x 112 to 200 at y 10. Stored
     // "jih gfed cba": stored byte k starts at 112 + the widths before it.
-    MakePane(0, 10, 200, 100);
-    ASSERT_EQ(LayoutText(pane, MakeList({{0xB1, 0, "jih gfed cba"}}), true), kLayoutDone);
+    ASSERT_TRUE(LayOut(0, 10, 200, 100, {{0xB1, 0, "jih gfed cba"}}));
     ASSERT_EQ(pane->lines[0].x, 112);
     pane->markStart = 2 + 4;  // "g" (x 140)
     pane->markEnd = 2 + 8;    // up to the space after "d" (x 172), exclusive
@@ -77,8 +73,7 @@ TEST_F(PaintTest, HighlightCoversMarkStartUpToMarkEnd) {
 
 TEST_F(PaintTest, HighlightFromAnEarlierLineStartsAtTheLineStart) {
     // Width 50 gives "abc" / "defg" / "hij" (stored 9..11, 4..7, 0..2; x 26, 18, 26).
-    MakePane(0, 0, 50, 200);
-    ASSERT_EQ(LayoutText(pane, MakeList({{0x31, 0, "jih gfed cba"}}), true), kLayoutDone);
+    ASSERT_TRUE(LayOut(0, 0, 50, 200, {{0x31, 0, "jih gfed cba"}}));
     ASSERT_EQ(pane->lineCount, 3);
     pane->markStart = 2 + 1;  // from "i", which is on the third line
     pane->markEnd = 2 + 6;    // to "e" exclusive: "g", "f" on the second line
@@ -127,10 +122,7 @@ TEST_F(PaintTest, VowelPointsSitOnTheirLetterAndHolamAtItsLeftEdge) {
 }
 
 TEST_F(PaintTest, RelayoutAndRepaintAllocateNothingOnceWarm) {
-    MakePane(0, 0, 60, 200);
-    ASSERT_EQ(
-        LayoutText(pane, MakeList({{0xB1, 0x45, "hg fe dc ba"}, {0x81, 0, "ab-cd ef"}}), true),
-        kLayoutDone);
+    ASSERT_TRUE(LayOut(0, 0, 60, 200, {{0xB1, 0x45, "hg fe dc ba"}, {0x81, 0, "ab-cd ef"}}));
     PaintPane(pane, true);
     unsigned before = HeapAllocationCount();
     for (int i = 0; i < 3; ++i) {
@@ -141,9 +133,7 @@ TEST_F(PaintTest, RelayoutAndRepaintAllocateNothingOnceWarm) {
 }
 
 TEST_F(PaintTest, HitBannerBoxFrameAndText) {
-    MakePane(0, 0, 240, 200);
-    ASSERT_EQ(LayoutText(pane, MakeList({{0xDC, 0, "abc"}, {0xD1, 0, "de"}, {0x81, 0, "x"}}), true),
-              kLayoutDone);
+    ASSERT_TRUE(LayOut(0, 0, 240, 200, {{0xDC, 0, "abc"}, {0xD1, 0, "de"}, {0x81, 0, "x"}}));
     PaintPane(pane, true);
     DrawHitBanner(pane);
     // Smaller font: 12 high, letters 6. Box 18 + 24 + 8 = 50 wide from 95; rows 164 to 197.
@@ -164,8 +154,7 @@ TEST_F(PaintTest, HitBannerBoxFrameAndText) {
 }
 
 TEST_F(PaintTest, BannerWithOnlyASubtitleHasOneRow) {
-    MakePane(0, 0, 240, 200);
-    ASSERT_EQ(LayoutText(pane, MakeList({{0xD1, 0, "de"}, {0x81, 0, "x"}}), true), kLayoutDone);
+    ASSERT_TRUE(LayOut(0, 0, 240, 200, {{0xD1, 0, "de"}, {0x81, 0, "x"}}));
     PaintPane(pane, true);
     DrawHitBanner(pane);
     // Box 12 + 24 + 8 = 44 wide from 98; top 200 - 12 - 12 = 176.

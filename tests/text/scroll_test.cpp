@@ -10,16 +10,13 @@ class ScrollTest : public TextFixture {
 protected:
     void SetUp() override {
         TextFixture::SetUp();
-        MakePane(0, 0, 100, 40);
-        ASSERT_EQ(LayoutText(pane,
-                             MakeList({{0x81, 0, "a"},
-                                       {0x81, 0, "b"},
-                                       {0x81, 0, "c"},
-                                       {0x81, 0, "d"},
-                                       {0x81, 0, "e"},
-                                       {0x81, 0, "f"}}),
-                             true),
-                  kLayoutDone);
+        ASSERT_TRUE(LayOut(0, 0, 100, 40,
+                           {{0x81, 0, "a"},
+                            {0x81, 0, "b"},
+                            {0x81, 0, "c"},
+                            {0x81, 0, "d"},
+                            {0x81, 0, "e"},
+                            {0x81, 0, "f"}}));
         ASSERT_EQ(pane->rowCount, 11);
         ASSERT_EQ(pane->maxFirstRow, 9);
     }

@@ -44,6 +44,12 @@ protected:
         return pane;
     }
 
+    // A new pane at (left, top) with these records laid out; false when the layout fails.
+    bool LayOut(int left, int top, int width, int height, const std::vector<Rec>& records) {
+        return LayoutText(MakePane(left, top, width, height), MakeList(records), true) ==
+               kLayoutDone;
+    }
+
     TextPane* pane = nullptr;
 };
 // Compares one line entry field by field, so that a failure names the field.
