@@ -63,19 +63,16 @@ std::pair<int, int> PngSize(const std::string& png) {
     return {int(be(16)), int(be(20))};
 }
 
+// Which values a first run writes is the start-up tests' business; here, that the program
+// writes them to its registry file under the settings key.
 TEST_F(DriverTest, QuitWritesTheSettingsOfAFirstRun) {
     Outcome r = Run("quit\n");
     EXPECT_EQ(r.code, 0);
     std::string reg = Registry();
+    EXPECT_EQ(reg.rfind("Windows Registry Editor Version 5.00", 0), 0u) << reg;
     EXPECT_NE(reg.find("[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]"), std::string::npos);
     EXPECT_NE(reg.find("\"Program Path\"=\""), std::string::npos);
     EXPECT_NE(reg.find("\"Flags\"=dword:d1140040\n"), std::string::npos);
-    EXPECT_NE(reg.find("\"BottomSection\"=dword:0000000c\n"), std::string::npos);
-    EXPECT_NE(reg.find("\"Lesson\"=dword:00000001\n"), std::string::npos);
-    EXPECT_NE(reg.find("\"FontAsciiBase\"=dword:000005d0\n"), std::string::npos);
-    EXPECT_EQ(reg.find("FontName"), std::string::npos);
-    EXPECT_EQ(reg.find("FontSize"), std::string::npos);
-    EXPECT_EQ(reg.find("SearchString"), std::string::npos);
 }
 
 TEST_F(DriverTest, AScriptThatEndsWithoutQuitEndsAsExitDoes) {
