@@ -31,76 +31,46 @@ Bytes Contents(const Block& block, size_t length) {
     return Bytes(block.get(), block.get() + length);
 }
 
-TEST(UnCompress, WorkedStreamsExpandAsGivenAndEndInZero) {
+// Well-formed streams: each expands to exactly its bytes, ends in 0 and shows no message. The
+// output end may cut a token: that is a success, and bytes after a complete output are ignored.
+TEST(UnCompress, WellFormedStreamsExpandAsWorkedByHand) {
     HeadlessScreen screen;
-    struct Case {
+    // Distance 2047 (T = 0xBF, U = 0xF8): the farthest reference, count 3.
+    Bytes farStream = {0x03, 0x81, 0x82, 0x83}, far = {0x81, 0x82, 0x83};
+    farStream.insert(farStream.end(), 2044, 0x30);
+    far.insert(far.end(), 2044, 0x30);
+    farStream.insert(farStream.end(), {0xBF, 0xF8});
+    far.insert(far.end(), {0x81, 0x82, 0x83});
+    const struct Case {
+        const char* what;
         Bytes stream;
         Bytes expected;
     } cases[] = {
-        {{0x61, 0x62, 0x63, 0x80, 0x18}, {0x61, 0x62, 0x63, 0x61, 0x62, 0x63}},
-        {{0x61, 0xE2, 0x63}, {0x61, 0x20, 0x62, 0x63}},
-        {{0x02, 0x05, 0x90, 0x61}, {0x05, 0x90, 0x61}},
+        {"reference", {0x61, 0x62, 0x63, 0x80, 0x18}, {0x61, 0x62, 0x63, 0x61, 0x62, 0x63}},
+        {"space token", {0x61, 0xE2, 0x63}, {0x61, 0x20, 0x62, 0x63}},
+        {"literal run", {0x02, 0x05, 0x90, 0x61}, {0x05, 0x90, 0x61}},
+        // 0x00 is a zero byte, 0x09 and 0x7F stand for themselves, 0xC0 is a space and 0x40.
+        {"single-byte tokens",
+         {0x00, 0x09, 0x7F, 0xC0, 0xFF},
+         {0x00, 0x09, 0x7F, 0x20, 0x40, 0x20, 0x7F}},
+        {"distance 1, count 10 (U = 0x0F)", {0x61, 0x80, 0x0F}, Bytes(11, 0x61)},
+        {"distance 2, count 3: an overlapping pair",
+         {0x61, 0x62, 0x80, 0x10},
+         {0x61, 0x62, 0x61, 0x62, 0x61}},
+        {"distance 2047", farStream, far},
+        {"count 10 cut at 4", {0x61, 0x80, 0x0F}, Bytes(4, 0x61)},
+        // The space of a 0xC0-0xFF token on the last position ends the buffer.
+        {"space token cut", {0x61, 0xE2}, {0x61, 0x20}},
+        {"literal run cut: only the bytes it copies", {0x08, 0x01, 0x02}, {0x01, 0x02}},
+        {"a broken token after the end", {0x61, 0x62, 0x80, 0x00, 0x05}, {0x61, 0x62}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         Block out = Expand(c.stream, static_cast<unsigned>(c.expected.size()));
         ASSERT_NE(out, nullptr);
         EXPECT_EQ(Contents(out, c.expected.size()), c.expected);
         EXPECT_EQ(out.get()[c.expected.size()], 0);
     }
-    EXPECT_TRUE(screen.messageBoxes.empty());
-}
-
-TEST(UnCompress, SingleByteTokensAndZero) {
-    HeadlessScreen screen;
-    // 0x00 is a zero byte, 0x09 and 0x7F stand for themselves, 0xC0 is a space and 0x40.
-    Block out = Expand({0x00, 0x09, 0x7F, 0xC0, 0xFF}, 7);
-    ASSERT_NE(out, nullptr);
-    EXPECT_EQ(Contents(out, 7), (Bytes{0x00, 0x09, 0x7F, 0x20, 0x40, 0x20, 0x7F}));
-}
-
-TEST(UnCompress, BackReferenceCountsAndOverlap) {
-    HeadlessScreen screen;
-    // Distance 1, count 10 (U = 0x0F): ten copies of the previous byte.
-    Block ten = Expand({0x61, 0x80, 0x0F}, 11);
-    ASSERT_NE(ten, nullptr);
-    EXPECT_EQ(Contents(ten, 11), Bytes(11, 0x61));
-    // Distance 2, count 3 (U = 0x10): the shortest reference repeats an overlapping pair.
-    Block three = Expand({0x61, 0x62, 0x80, 0x10}, 5);
-    ASSERT_NE(three, nullptr);
-    EXPECT_EQ(Contents(three, 5), (Bytes{0x61, 0x62, 0x61, 0x62, 0x61}));
-    // Distance 2047 (T = 0xBF, U = 0xF8): the farthest reference, count 3.
-    Bytes stream = {0x03, 0x81, 0x82, 0x83};
-    Bytes expected = {0x81, 0x82, 0x83};
-    for (int i = 0; i < 2044; ++i) {
-        stream.push_back(0x30);
-        expected.push_back(0x30);
-    }
-    stream.insert(stream.end(), {0xBF, 0xF8});
-    expected.insert(expected.end(), {0x81, 0x82, 0x83});
-    Block far = Expand(stream, static_cast<unsigned>(expected.size()));
-    ASSERT_NE(far, nullptr);
-    EXPECT_EQ(Contents(far, expected.size()), expected);
-}
-
-TEST(UnCompress, OutputEndCutsTokensAndSpareBytesAreIgnored) {
-    HeadlessScreen screen;
-    // A back-reference of count 10 cut at ExpandedLength 4 is a success.
-    Block cut = Expand({0x61, 0x80, 0x0F}, 4);
-    ASSERT_NE(cut, nullptr);
-    EXPECT_EQ(Contents(cut, 4), Bytes(4, 0x61));
-    EXPECT_EQ(cut.get()[4], 0);
-    // The space of a 0xC0-0xFF token on the last position ends the buffer; its byte is dropped.
-    Block space = Expand({0x61, 0xE2}, 2);
-    ASSERT_NE(space, nullptr);
-    EXPECT_EQ(Contents(space, 2), (Bytes{0x61, 0x20}));
-    // A literal run stopped by the output end needs only the bytes it copies.
-    Block run = Expand({0x08, 0x01, 0x02}, 2);
-    ASSERT_NE(run, nullptr);
-    EXPECT_EQ(Contents(run, 2), (Bytes{0x01, 0x02}));
-    // Bytes after a complete output, even a broken token, are ignored.
-    Block spare = Expand({0x61, 0x62, 0x80, 0x00, 0x05}, 2);
-    ASSERT_NE(spare, nullptr);
-    EXPECT_EQ(Contents(spare, 2), (Bytes{0x61, 0x62}));
     EXPECT_TRUE(screen.messageBoxes.empty());
 }
 
