@@ -153,19 +153,19 @@ ScriptDriver::ScriptDriver(HeadlessHost& host, int fd, std::string name)
     : host_(host), fd_(fd), name_(std::move(name)) {}
 
 // Reads one line, serving other starts of the program while it waits for the script.
-bool ScriptDriver::ReadLine(std::string& line) {
+ScriptDriver::Read ScriptDriver::ReadLine(std::string& line) {
     for (;;) {
         size_t nl = buffer_.find('\n');
         if (nl != std::string::npos) {
             line = buffer_.substr(0, nl);
             buffer_.erase(0, nl + 1);
-            return true;
+            return Read::Line;
         }
         if (eof_) {
-            if (buffer_.empty()) return false;
+            if (buffer_.empty()) return Read::End;
             line.swap(buffer_);
             buffer_.clear();
-            return true;
+            return Read::Line;
         }
         pollfd fds[2] = {{fd_, POLLIN, 0}, {SingleInstanceFd(), POLLIN, 0}};
         int n = poll(fds, fds[1].fd >= 0 ? 2 : 1, -1);
@@ -173,10 +173,7 @@ bool ScriptDriver::ReadLine(std::string& line) {
         if (fds[1].fd >= 0 && (fds[1].revents & POLLIN)) {
             ServeOtherStarts();
             MSG m;
-            if (PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE)) {
-                line.clear();
-                return true;  // a request gave the program work; the caller returns to it
-            }
+            if (PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE)) return Read::Work;
         }
         if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
             char chunk[4096];
@@ -192,10 +189,12 @@ bool ScriptDriver::ReadLine(std::string& line) {
 bool ScriptDriver::Step() {
     std::string line;
     while (!finished_) {
-        if (!ReadLine(line)) {
+        Read read = ReadLine(line);
+        if (read == Read::End) {
             finished_ = true;
             break;
         }
+        if (read == Read::Work) return true;  // another start gave the program work
         ++lineNumber_;
         if (line.empty()) {
             MSG m;

@@ -47,7 +47,10 @@ public:
     void ReportUnrun();
 
 private:
-    bool ReadLine(std::string& line);
+    // A script line; work that another start of the program gave it while the script was
+    // awaited; or the script's end.
+    enum class Read { Line, Work, End };
+    Read ReadLine(std::string& line);
     static std::string CommandText(const std::string& raw);
     // True when the command gave the program input or messages to work on.
     bool Run(const std::string& line);
