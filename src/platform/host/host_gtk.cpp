@@ -125,10 +125,13 @@ void Draw(GtkHost::Impl* impl, const cairo_region_t* region) {
     cairo_t* cr = gdk_drawing_context_get_cairo_context(frame);
     // What the screen does not cover (the rest of a scaled window) is white, or what the
     // screen's colours make of white.
-    uint32_t back = TransformScreenPixel(0xFFFFFF, CurrentScreenColours());
-    cairo_set_source_rgb(cr, (back >> 16) / 255.0, ((back >> 8) & 0xFF) / 255.0,
-                         (back & 0xFF) / 255.0);
-    cairo_paint(cr);
+    if (gdk_window_get_width(impl->window) > impl->width * impl->scale ||
+        gdk_window_get_height(impl->window) > impl->height * impl->scale) {
+        uint32_t back = TransformScreenPixel(0xFFFFFF, CurrentScreenColours());
+        cairo_set_source_rgb(cr, (back >> 16) / 255.0, ((back >> 8) & 0xFF) / 255.0,
+                             (back & 0xFF) / 255.0);
+        cairo_paint(cr);
+    }
     cairo_surface_t* screen = ComposeScreen();
     cairo_scale(cr, impl->scale, impl->scale);
     cairo_set_source_surface(cr, screen, 0, 0);
