@@ -62,9 +62,9 @@ bool LoadBook() {
 
 void SetCounters(benchmark::State& state) {
     state.counters["book bytes"] = double(g_bookBytes);
-    state.counters["us/miss"] =
-        benchmark::Counter(double(state.iterations()) * 1e-6,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    // Seconds per miss: an inverted rate prints as a time with its own prefix ("34.5us").
+    state.counters["time/miss"] = benchmark::Counter(
+        double(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_FindNextWholeBookMiss(benchmark::State& state) {
@@ -112,10 +112,10 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            auto it = run.counters.find("us/miss");
+            auto it = run.counters.find("time/miss");
             const bool single = run.run_type == Run::RT_Iteration || run.aggregate_name == "median";
             if (it != run.counters.end() && single)
-                micros_[run.run_name.function_name] = it->second.value;
+                micros_[run.run_name.function_name] = it->second.value * 1e6;
         }
     }
     void PrintRatio() const {

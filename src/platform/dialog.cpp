@@ -1,6 +1,7 @@
 // Modal dialogs from templates and the dialog manager's keyboard handling.
 #include <algorithm>
 
+#include "platform/controls.h"
 #include "platform/dialog.h"
 #include "platform/dialog_template.h"
 #include "platform/gdi_internal.h"
@@ -58,6 +59,14 @@ void RegisterDialogClass() {
     RegisterClass(&wc);
 }
 
+// Gives a control the focus as the dialog manager does: an edit field's whole text is selected,
+// so that what is typed first replaces it.
+void FocusControl(HWND control) {
+    SetFocus(control);
+    if (GetFocus() == control && (SendMessage(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL))
+        SendMessage(control, EM_SETSEL, 0, -1);
+}
+
 HWND FirstTabStop(HWND dialog) {
     for (Window* ch : dialog->children)
         if ((ch->style & WS_TABSTOP) && (ch->style & WS_VISIBLE) && !(ch->style & WS_DISABLED))
@@ -74,7 +83,16 @@ void MoveTabFocus(HWND dialog, bool backwards) {
     auto it = std::find(stops.begin(), stops.end(), GetFocus());
     size_t i = it == stops.end() ? 0 : size_t(it - stops.begin());
     i = backwards ? (i + stops.size() - 1) % stops.size() : (i + 1) % stops.size();
-    SetFocus(stops[i]);
+    FocusControl(stops[i]);
+}
+
+// Dialog units to pixels, rounded to the nearest pixel: a template's controls are placed so, and
+// MapDialogRect answers the same.
+int DialogUnitsToPixelsX(int v, int baseX) {
+    return (v * baseX + 2) / 4;
+}
+int DialogUnitsToPixelsY(int v, int baseY) {
+    return (v * baseY + 4) / 8;
 }
 
 // The horizontal base unit of the font in the DC, as Win32 measures it: half the average width
@@ -119,8 +137,8 @@ HWND CreateDialogWindow(const DialogTemplate* t, HWND owner, DLGPROC proc, LPARA
         baseY = std::max(1, int(tm.tmHeight));
         DeleteDC(dc);
     }
-    auto px = [&](int v) { return (v * baseX + 2) / 4; };
-    auto py = [&](int v) { return (v * baseY + 4) / 8; };
+    auto px = [&](int v) { return DialogUnitsToPixelsX(v, baseX); };
+    auto py = [&](int v) { return DialogUnitsToPixelsY(v, baseY); };
     DWORD style = (t->style & ~(WS_VISIBLE | WS_CHILD)) | WS_POPUP;
     int cw = px(t->cx), ch = py(t->cy);
     int width = cw + ((style & WS_CAPTION) == WS_CAPTION ? 2 : 0);
@@ -152,7 +170,7 @@ HWND CreateDialogWindow(const DialogTemplate* t, HWND owner, DLGPROC proc, LPARA
     dlg->dialogProc = proc;
     HWND focus = FirstTabStop(dlg);
     if (SendMessage(dlg, WM_INITDIALOG, WPARAM(focus), param) && IsWindow(dlg) && focus)
-        SetFocus(focus);
+        FocusControl(focus);
     return dlg;
 }
 
@@ -261,9 +279,9 @@ BOOL MapDialogRect(HWND dlg, RECT* r) {
     GetTextMetrics(dc, &tm);
     int bx = HorizontalBaseUnit(dc), by = std::max(1, int(tm.tmHeight));
     ReleaseDC(dlg, dc);
-    r->left = (r->left * bx + 2) / 4;
-    r->right = (r->right * bx + 2) / 4;
-    r->top = (r->top * by + 4) / 8;
-    r->bottom = (r->bottom * by + 4) / 8;
+    r->left = DialogUnitsToPixelsX(r->left, bx);
+    r->right = DialogUnitsToPixelsX(r->right, bx);
+    r->top = DialogUnitsToPixelsY(r->top, by);
+    r->bottom = DialogUnitsToPixelsY(r->bottom, by);
     return TRUE;
 }

@@ -9,6 +9,7 @@
 #include "shell/navigation.h"
 #include "shell/panes.h"
 #include "store/record_list.h"
+#include "store/records.h"
 #include "text/layout.h"
 #include "text/paint.h"
 #include "text/scroll.h"
@@ -49,14 +50,53 @@ TextPane* ShowArticleOfHit(HWND owner, int startArticle, int article, uint8_t* l
     return pane;
 }
 
+// The hit shown last, and the view it was shown in: Search Again from that view goes on below it
+// even when no line of it fits in the pane.
+struct ShownHit {
+    const TextPane* pane = nullptr;
+    const uint8_t* text = nullptr;
+    uint16_t markStart = 0, markEnd = 0, firstRow = 0;
+};
+ShownHit LastHit;
+
+bool IsLastHitView(const TextPane* pane) {
+    return pane == LastHit.pane && pane->text == LastHit.text &&
+           pane->markStart == LastHit.markStart && pane->markEnd == LastHit.markEnd &&
+           pane->firstRow == LastHit.firstRow;
+}
+
+// Where the search goes on after a hit whose lowest byte is `markStart`: the byte below it, or,
+// when the hit begins its paragraph's stored text, the next record (searched from its end). One
+// byte lower would lie before the paragraph's text, which stands for the paragraph's own end,
+// and the same paragraph would be searched again.
+uint16_t ResumeBelow(const uint8_t* text, uint16_t markStart) {
+    if (text) {
+        for (const uint8_t* record = text; !IsArticleListEnd(record);
+             record = NextArticleRecord(record)) {
+            const uint8_t* first = ArticleRecordText(record);
+            if (text + markStart < first) break;
+            if (text + markStart == first)
+                return uint16_t(first - text + ArticleRecordTextLength(record) + 1);
+        }
+    }
+    return uint16_t(markStart - 1);
+}
+
 void ShowHit(TextPane* pane, uint16_t offset, uint16_t length) {
-    ScrollToOffset(pane, offset);
+    // One highlight on the screen: the one of the hit before goes, in either pane.
+    for (TextPane* p : {App.TopPane, App.BottomPane}) {
+        if (p) p->markStart = p->markEnd = 0;
+    }
+    // A hit in a label lies outside every line's range: its paragraph's first line goes to the
+    // top instead.
+    if (!ScrollToOffset(pane, offset)) ScrollToParagraph(pane, offset);
     RepaintPanes(App.MainWindow, kPaintAll);
     pane->markStart = uint16_t(offset - length + 1);
     pane->markEnd = uint16_t(offset + 1);
     RepaintPanes(App.MainWindow, kRepaintAllKeepTop);
     UpdateBookmarkCheck(1);
     DrawHitBanner(pane);
+    LastHit = {pane, pane->text, pane->markStart, pane->markEnd, pane->firstRow};
 }
 
 }  // namespace
@@ -107,39 +147,39 @@ BookHit SearchBook(const uint8_t* pattern, const uint8_t* paneText, uint16_t sta
 
 uint16_t SearchStartOffset(const TextPane* pane) {
     if (!pane || !pane->lines) return 0xFFFF;
-    // The line at firstRow. A firstRow on the paragraph gap after a line counts as the line
-    // below the gap, the first one shown (a 16-bit count would wrap past the end of the table).
-    const LineEntry* e = pane->lines;
-    int32_t rows = pane->firstRow;
-    while (e->style != 0 && rows > 0) {
-        rows -= (e->style & kParagraphEnd) ? 2 : 1;
-        ++e;
-    }
-    const uint16_t s = e->offset, n = e->count;
     const uint16_t markStart = pane->markStart, markEnd = pane->markEnd;
-    if ((markEnd < s || markEnd > s + n) && pane->firstRow < pane->maxFirstRow)
-        return uint16_t(s + n - 1);
-    const uint16_t belowMark = uint16_t(markStart - 1);
-    if (markStart == s && e->style != 0) {
-        // Past the next line. That never lies at or above the highlighted bytes (which would
-        // find the same hit again, or the line of a left-to-right paragraph above it), and the
-        // end of the table (an entry of zeros) is no line to continue from.
-        const LineEntry& next = e[1];
-        const uint16_t past = uint16_t(next.offset + next.count);
-        if (next.style == 0 || past >= markStart) return belowMark;
-        return past;
+    const bool marked = markStart != 0 || markEnd != 0;
+    // While the hit is in view (or the view is the one it was shown in), the search goes on
+    // below it, so that a round of Search Again shows every occurrence once.
+    if (marked && (IsLastHitView(pane) || ShownBand(pane, markStart, markEnd, nullptr, nullptr)))
+        return ResumeBelow(pane->text, markStart);
+    if (pane->firstRow < pane->maxFirstRow) {
+        // Scrolled away from the hit: from the end of the first visible line. A firstRow on the
+        // paragraph gap after a line counts as the line below the gap, the first one shown (a
+        // 16-bit count would wrap past the end of the table).
+        const LineEntry* e = pane->lines;
+        int32_t rows = pane->firstRow;
+        while (e->style != 0 && rows > 0) {
+            rows -= (e->style & kParagraphEnd) ? 2 : 1;
+            ++e;
+        }
+        return uint16_t(e->offset + e->count - 1);
     }
-    return belowMark;
+    // At the end of the view: below the hit, or past every article when there is none.
+    return marked ? ResumeBelow(pane->text, markStart) : uint16_t(0xFFFF);
 }
 
 bool FindNext(HWND owner) {
     if (!App.SearchString[0]) return false;
+    const bool noBottomSection = App.BottomSection < 10;
     TextPane* pane = App.ActivePane ? App.ActivePane : App.TopPane;
+    // A bottom pane that is not shown is neither searched from nor searched into view: the
+    // search goes on from the top pane.
+    if (noBottomSection && pane == App.BottomPane) pane = App.TopPane;
     const bool bottom = pane && pane == App.BottomPane;
     const int startArticle = App.Lesson + (bottom ? 1 : 0);
     const uint8_t* paneText = pane ? pane->text : nullptr;
     const uint16_t startOffset = paneText ? SearchStartOffset(pane) : 0;
-    const bool noBottomSection = App.BottomSection < 10;
     BookHit hit =
         SearchBook(App.SearchString, paneText, startOffset, startArticle, noBottomSection);
     switch (hit.place) {

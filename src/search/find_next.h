@@ -31,9 +31,10 @@ struct BookHit {
 BookHit SearchBook(const uint8_t* pattern, const uint8_t* paneText, uint16_t startOffset,
                    int startArticle, bool skipEvenArticles);
 
-// Where Search Again starts in the pane's article: just below the highlighted hit, or at the end
-// of the first visible line when the view has been scrolled away from the hit. 65535 (past
-// every article) when there is no highlight and the view is at its end.
+// Where Search Again starts in the pane's article: just below the highlighted hit while it is in
+// view (the next record when the hit begins its paragraph's text), or at the end of the first
+// visible line when the view has been scrolled away from it. 65535 (past every article) when
+// there is no highlight and the view is at its end.
 uint16_t SearchStartOffset(const TextPane* pane);
 
 // Searches for SearchString and shows the next hit: its article becomes current, its line is

@@ -3,10 +3,16 @@
 #include "search/search_dialog.h"
 #include "search/search_field.h"
 
-int KeyAtPoint(int baseX, int baseY, int x, int y) {
-    // The bitmap's origin, truncated toward zero as the dialog places it.
-    const int dx = x - kKeyboardX * baseX / 4;
-    const int dy = y - kKeyboardY * baseY / 8;
+POINT KeyboardOrigin(HWND dialog) {
+    // The same rounding that placed the bitmap, so that the keys are where they are drawn.
+    RECT r{kKeyboardX, kKeyboardY, kKeyboardX, kKeyboardY};
+    if (!MapDialogRect(dialog, &r)) return POINT{0, 0};
+    return POINT{r.left, r.top};
+}
+
+int KeyAtPoint(POINT origin, int x, int y) {
+    const int dx = x - origin.x;
+    const int dy = y - origin.y;
     if (dy < 0 || dx < 0 || dy >= kKeyboardHeight || dx >= kKeyboardWidth) return -1;
     const int row = dy / kKeyHeight, column = dx / kKeyWidth;
     // The nine keys of a row end one pixel before the bitmap does; that last pixel column is no
@@ -17,7 +23,7 @@ int KeyAtPoint(int baseX, int baseY, int x, int y) {
 }
 
 int KeyboardHitTest(HWND dialog, int x, int y) {
-    const int key = KeyAtPoint(SearchDialog.baseX, SearchDialog.baseY, x, y);
+    const int key = KeyAtPoint(KeyboardOrigin(dialog), x, y);
     if (key < 0) return 1;
     InsertKeyLetter(dialog, key);
     return 0;

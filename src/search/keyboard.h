@@ -11,9 +11,12 @@ constexpr int kKeyHeight = 25;
 constexpr int kKeyboardX = 7;
 constexpr int kKeyboardY = 71;
 
-// The key position (0 the space bar, 1-27 the letters) under client pixel x, y of a dialog with
-// these base units, or -1 when no key is there.
-int KeyAtPoint(int baseX, int baseY, int x, int y);
+// Where the keyboard's top-left pixel stands in the dialog's client area: where the dialog
+// placed the bitmap.
+POINT KeyboardOrigin(HWND dialog);
+// The key position (0 the space bar, 1-27 the letters) under client pixel x, y of a dialog whose
+// keyboard stands at `origin`, or -1 when no key is there.
+int KeyAtPoint(POINT origin, int x, int y);
 
 // On a pen-down in the Search dialog: 0 when a key was hit (its letter is inserted), 1 otherwise.
 int KeyboardHitTest(HWND dialog, int x, int y);

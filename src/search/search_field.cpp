@@ -95,7 +95,11 @@ LRESULT FieldProc(HWND field, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         if (IsDigit(c)) {
-            InsertDigit(field, c);
+            // A selection (the stored word when the dialog opens) is replaced like any text.
+            if (HasSelection(field))
+                InsertInFront(field, c);
+            else
+                InsertDigit(field, c);
             return 0;
         }
         if (c >= 0x20 && c != 0x7F) {

@@ -57,6 +57,15 @@ void DrawHitBanner(TextPane* pane) {
     box.right = box.left + boxWidth;
     box.bottom = pane->top + pane->height - 2;
     box.top = pane->top + pane->height - rows * H - 12;
+    // A hit on the article's last lines cannot be scrolled to the top: the box goes to the top
+    // of the pane instead of covering it.
+    int32_t markTop = 0, markBottom = 0;
+    if (ShownBand(pane, pane->markStart, pane->markEnd, &markTop, &markBottom) &&
+        markBottom > box.top && markTop < box.bottom) {
+        const int32_t boxHeight = box.bottom - box.top;
+        box.top = pane->top + 2;
+        box.bottom = box.top + boxHeight;
+    }
     DrawFrame(surface, &box, RGB(255, 0, 0), 2);
     DrawFrame(surface, &box, RGB(255, 255, 255), 1);
     DrawFrame(surface, &box, RGB(0, 0, 255), 2);

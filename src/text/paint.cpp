@@ -19,22 +19,28 @@ struct VisibleStart {
     int32_t avail;
 };
 
-// Brings firstRow back into range, then walks the rows up to it. When firstRow is the gap after
-// a line, painting starts that gap's height below the pane top.
-VisibleStart FindFirstVisible(TextPane* pane) {
-    if (pane->firstRow > pane->rowCount) pane->firstRow = pane->maxFirstRow;
+// Walks the rows up to firstRow (maxFirstRow when firstRow is beyond rowCount). When firstRow is
+// the gap after a line, painting starts that gap's height below the pane top.
+VisibleStart FirstVisible(const TextPane* pane) {
+    const uint32_t first = pane->firstRow > pane->rowCount ? pane->maxFirstRow : pane->firstRow;
     const LineEntry* line = pane->lines;
     uint32_t row = 0;
-    while (row < pane->firstRow && line->style != 0) {
+    while (row < first && line->style != 0) {
         row += (line->style & kParagraphEnd) ? 2 : 1;
         ++line;
     }
     VisibleStart start{line, pane->top, pane->height};
-    if (row > pane->firstRow) {
+    if (row > first) {
         start.y += line[-1].height;
         start.avail -= line[-1].height;
     }
     return start;
+}
+
+// Brings firstRow back into range, then finds where painting starts.
+VisibleStart FindFirstVisible(TextPane* pane) {
+    if (pane->firstRow > pane->rowCount) pane->firstRow = pane->maxFirstRow;
+    return FirstVisible(pane);
 }
 
 // The font key painting starts with: separators and the terminator have no font of their own.
@@ -124,6 +130,24 @@ int LeftToRightLabel(const TextPane* pane, const LineEntry& line, const uint8_t*
     while (*p == ' ') ++p;
     *lineText = p;
     return n;
+}
+
+bool ShownBand(const TextPane* pane, uint16_t from, uint16_t to, int32_t* top, int32_t* bottom) {
+    if (!pane || !pane->text || !pane->lines || from >= to) return false;
+    VisibleStart start = FirstVisible(pane);
+    bool shown = false;
+    int32_t y = start.y, avail = start.avail;
+    for (const LineEntry* e = start.line; e->style != 0 && avail >= e->height; ++e) {
+        int32_t lineFrom = 0, lineTo = 0;
+        if (!IsSeparatorStyle(e->style)) ShownRange(pane, *e, &lineFrom, &lineTo);
+        if (lineFrom < to && from < lineTo) {
+            if (!shown && top) *top = y;
+            if (bottom) *bottom = y + e->height;
+            shown = true;
+        }
+        Advance(*e, &y, &avail, nullptr);
+    }
+    return shown;
 }
 
 int PaintPane(TextPane* pane, bool erase) {

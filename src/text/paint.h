@@ -40,8 +40,13 @@ void DrawFrame(HDC surface, RECT* rect, COLORREF colour, int passes);
 int PaintPane(TextPane* pane, bool erase);
 // Redraws the bytes from markStart up to markEnd (exclusive) in blue on yellow. -1 as PaintPane.
 int PaintMarks(TextPane* pane);
-// Shows the article's title and subtitle in a framed yellow box at the bottom of the pane.
+// Shows the article's title and subtitle in a framed yellow box at the bottom of the pane, or at
+// its top when the highlighted bytes are drawn where the box would stand at the bottom.
 void DrawHitBanner(TextPane* pane);
+// Whether any of the bytes [from, to) is drawn on a line that fits in the pane now, labels
+// included; the band of those lines is then [*top, *bottom) in surface pixels (either may be
+// none).
+bool ShownBand(const TextPane* pane, uint16_t from, uint16_t to, int32_t* top, int32_t* bottom);
 
 // Where the label of a labelled right-to-left line lies: after the line's stretch and the
 // spaces that follow it, up to the end of the record's text. Returns its length.

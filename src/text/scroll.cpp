@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "store/records.h"
 #include "text/paint.h"
 #include "text/style_font.h"
 
@@ -30,6 +31,28 @@ int ScrollToOffset(TextPane* pane, uint16_t offset) {
             return 1;
         }
         row += (e->style & kParagraphEnd) ? 2 : 1;
+    }
+    return 0;
+}
+
+int ScrollToParagraph(TextPane* pane, uint16_t offset) {
+    if (!pane || !pane->lines || !pane->text) return 0;
+    for (const uint8_t* record = pane->text; !IsArticleListEnd(record);
+         record = NextArticleRecord(record)) {
+        const uint32_t first = uint32_t(ArticleRecordText(record) - pane->text);
+        const uint32_t zero = first + uint32_t(ArticleRecordTextLength(record));
+        if (offset < first || offset > zero) continue;
+        // The paragraph's first line in the table is its first line on the screen, whichever
+        // end of the stored text it was cut from.
+        uint32_t row = 0;
+        for (const LineEntry* e = pane->lines; e->style != 0; ++e) {
+            if (e->offset >= first && e->offset <= zero) {
+                pane->firstRow = uint16_t(std::min<uint32_t>(row, pane->maxFirstRow));
+                return 1;
+            }
+            row += (e->style & kParagraphEnd) ? 2 : 1;
+        }
+        return 0;
     }
     return 0;
 }

@@ -16,3 +16,7 @@ int ScrollPane(TextPane* pane, int delta, bool repaint, bool limit);
 // Scrolls to the first line whose bytes [offset, offset + count] (end inclusive) hold `offset`,
 // no further than maxFirstRow, and returns 1; returns 0 and changes nothing when no line does.
 int ScrollToOffset(TextPane* pane, uint16_t offset);
+// Scrolls to the first line of the paragraph whose text (label included) holds `offset`, no
+// further than maxFirstRow, and returns 1; returns 0 and changes nothing when no paragraph does
+// or it has no line. The bytes of a label lie outside every line's range.
+int ScrollToParagraph(TextPane* pane, uint16_t offset);

@@ -109,17 +109,22 @@ TEST(MatcherTest, AnArticleIsSearchedFromTheStartDownThenParagraphByParagraph) {
     EXPECT_EQ(Search(0, "ay"), "0/0");
 }
 
+// [B1 00 "ab" 00] [B1 00 "cde" 00] [B1 00 "f" 00] [00]: texts at 2-3, 7-9 and 13, zeros at 4,
+// 10 and 14, the end record at 15. One line a paragraph, each followed by its gap row; the pane
+// is tall enough for one line and its gap.
 class StartOffsetTest : public ::testing::Test {
 protected:
-    // Rows: line 0 (row 0), line 1 (row 1, a gap at row 2), line 2 (row 3).
     void SetUp() override {
-        lines[0] = {20, 10, 0, 0, 0, 10, 0x31};
-        lines[1] = {9, 10, 0, 0, 0, 10, 0xB1};
-        lines[2] = {40, 5, 0, 0, 0, 10, 0x31};
+        lines[0] = {2, 2, 0, 0, 0, 10, 0xB1};
+        lines[1] = {7, 3, 0, 0, 0, 10, 0xB1};
+        lines[2] = {13, 1, 0, 0, 0, 10, 0xB1};
         lines[3] = {};
         std::memset(&pane, 0, sizeof pane);
+        pane.text = const_cast<uint8_t*>(kText);
         pane.lines = lines;
-        pane.maxFirstRow = 3;
+        pane.rowCount = 6;
+        pane.maxFirstRow = 4;
+        pane.height = 25;
     }
     uint16_t Start(uint16_t firstRow, uint16_t markStart, uint16_t markEnd) {
         pane.firstRow = firstRow;
@@ -127,26 +132,31 @@ protected:
         pane.markEnd = markEnd;
         return SearchStartOffset(&pane);
     }
+    static constexpr uint8_t kText[] = {0xB1, 0,   'a', 'b',  0, 0xB1, 0, 'c',
+                                        'd',  'e', 0,   0xB1, 0, 'f',  0, 0};
     LineEntry lines[4];
     TextPane pane;
 };
 
-TEST_F(StartOffsetTest, FollowsTheHighlightOrTheFirstVisibleLine) {
-    EXPECT_EQ(Start(0, 0, 0), 29);     // no highlight: the end of the first visible line
-    EXPECT_EQ(Start(0, 9, 12), 29);    // scrolled away from the highlight
-    EXPECT_EQ(Start(0, 25, 28), 24);   // one byte below the highlight
-    EXPECT_EQ(Start(0, 20, 23), 19);   // the highlight starts the line: past the next line
-    EXPECT_EQ(Start(3, 0, 0), 65535);  // no highlight at the end of the view: past everything
-    EXPECT_EQ(Start(3, 9, 12), 8);     // at the end of the view the highlight still counts
+TEST_F(StartOffsetTest, AHitInViewIsFollowedByTheBytesBelowIt) {
+    EXPECT_EQ(Start(0, 3, 4), 2);   // one byte below the highlight
+    EXPECT_EQ(Start(2, 8, 10), 7);  // the same on a line further down
+    // A hit that begins its paragraph's text: the walk goes on with the next paragraph, from
+    // its end, never back into the paragraph just searched.
+    EXPECT_EQ(Start(0, 2, 4), 5);
+    uint16_t length = 0;
+    EXPECT_EQ(SearchArticleText(kText, 5, reinterpret_cast<const uint8_t*>("a"), &length), 0);
+    EXPECT_EQ(SearchArticleText(kText, 5, reinterpret_cast<const uint8_t*>("e"), &length), 9);
+    EXPECT_EQ(Start(4, 13, 14), 15);  // the last paragraph: nothing is left in the article
+    EXPECT_EQ(SearchArticleText(kText, 15, reinterpret_cast<const uint8_t*>("f"), &length), 0);
 }
 
-TEST_F(StartOffsetTest, NeverGoesBackOverTheHitOrOffTheTable) {
-    // The next line lies above the highlighted bytes (45 >= 9): just below them instead.
-    EXPECT_EQ(Start(1, 9, 12), 8);
-    // The highlight starts the last line: there is no next line to go past.
-    EXPECT_EQ(Start(3, 40, 42), 39);
-    // firstRow on the gap after line 1 stands for line 2, the first line shown.
-    EXPECT_EQ(Start(2, 0, 0), 44);
+TEST_F(StartOffsetTest, AViewScrolledAwayFromTheHitStartsAtItsFirstLine) {
+    EXPECT_EQ(Start(0, 0, 0), 3);      // no highlight: the end of the first visible line
+    EXPECT_EQ(Start(0, 8, 9), 3);      // the highlight is not on a line in view
+    EXPECT_EQ(Start(1, 0, 0), 9);      // firstRow on the gap stands for the line below it
+    EXPECT_EQ(Start(4, 0, 0), 65535);  // no highlight at the end of the view: past everything
+    EXPECT_EQ(Start(4, 7, 8), 11);     // at the end of the view the highlight still counts
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "platform/shell_services.h"
 #include "resources/program_resources.h"
 #include "search/keyboard.h"
+#include "search/matcher.h"
 #include "search/search_dialog.h"
 #include "search/search_field.h"
 #include "shell/app_state.h"
@@ -246,7 +247,8 @@ POINT KeyCentre(HWND dialog, int position) {
         x = column * kKeyWidth + 8;
         y = row * kKeyHeight + 12;
     }
-    POINT p{kKeyboardX * SearchDialog.baseX / 4 + x, kKeyboardY * SearchDialog.baseY / 8 + y};
+    const POINT origin = KeyboardOrigin(dialog);
+    POINT p{origin.x + x, origin.y + y};
     ClientToScreen(dialog, &p);
     return p;
 }
@@ -284,7 +286,54 @@ TEST_F(SearchTest, TheKeyboardLiesUnderItsKeys) {
                          dark += screen.host().Pixel(p.x + dx, p.y + dy) == 0;
                  EXPECT_GT(dark, 3) << "key " << key;
              }
-             EXPECT_EQ(KeyAtPoint(SearchDialog.baseX, SearchDialog.baseY, 0, 0), -1);
+             EXPECT_EQ(KeyAtPoint(KeyboardOrigin(dialog), 0, 0), -1);
+             // The tap areas start where the bitmap was placed (the dialog rounds dialog units
+             // to the nearest pixel; truncating put every key a pixel to the left).
+             const POINT origin = KeyboardOrigin(dialog);
+             int bitmaps = 0;
+             for (const ControlInfo& c : DescribeControls(dialog)) {
+                 if (c.className != u"STATIC" || c.rect.right - c.rect.left != kKeyboardWidth)
+                     continue;
+                 ++bitmaps;
+                 EXPECT_EQ(c.rect.left, origin.x);
+                 EXPECT_EQ(c.rect.top, origin.y);
+             }
+             EXPECT_EQ(bitmaps, 1);
+         }});
+}
+
+TEST_F(SearchTest, TheDialogOpensWithTheStoredWordSelectedAndTypingReplacesIt) {
+    // A stored word of the longest length: the first letter typed replaces it all.
+    std::string stored;
+    for (int i = 0; i < kSearchStringLimit; ++i) stored += "7a,";
+    Store("\"SearchString\"=hex:" + stored + "00\n");
+    Run({[&] { screen.host().Key(VK_F3, false, true); },  // Alt+F3
+         [&] {
+             HWND dialog = Dialog();
+             ASSERT_NE(dialog, nullptr);
+             EXPECT_EQ(Field().size(), size_t(kSearchStringLimit));
+             DWORD start = 9, end = 9;
+             SendMessage(GetDlgItem(dialog, kSearchFieldId), EM_GETSEL, WPARAM(&start),
+                         LPARAM(&end));
+             EXPECT_EQ(start, 0u);
+             EXPECT_EQ(end, DWORD(kSearchStringLimit));
+             screen.host().Type(u"1אב");
+         },
+         [&] {
+             EXPECT_EQ(Field(), u"\u05D1\u05D01");
+             Press(VK_ESCAPE);
+         },
+         [&] { screen.host().Key(VK_F3, false, true); },
+         [&] {
+             // A key of the on-screen keyboard replaces the selection as well.
+             HWND dialog = Dialog();
+             ASSERT_NE(dialog, nullptr);
+             POINT p = KeyCentre(dialog, 27);
+             screen.host().Tap(p.x, p.y);
+         },
+         [&] {
+             EXPECT_EQ(Field(), u"\u05EA");
+             Press(VK_ESCAPE);
          }});
 }
 
