@@ -237,7 +237,8 @@ TEST_P(SingleInstanceTest, AnotherUsersPeerGetsNoAnswer) {
     int code = AsAnotherUser([&] {
         int fd = socket(AF_UNIX, SOCK_STREAM, 0);
         if (connect(fd, reinterpret_cast<const sockaddr*>(&s.address), s.length) != 0) return 0;
-        if (send(fd, "CONTENTS\n", 9, MSG_NOSIGNAL) != 9) return 3;
+        // The reader may already have closed it: the request then does not even go out.
+        send(fd, "CONTENTS\n", 9, MSG_NOSIGNAL);
         char c;
         return read(fd, &c, 1) > 0 ? 2 : 1;  // 1: closed (or reset) without an answer
     });
@@ -247,11 +248,12 @@ TEST_P(SingleInstanceTest, AnotherUsersPeerGetsNoAnswer) {
     EXPECT_EQ(Request("FIND\n"), "1\n");
 }
 
+class AbstractNameTest : public SingleInstanceTest {};
+
 // Another user's process that took the abstract name first neither keeps the reader from
 // starting nor is taken for a running reader by a second start.
-TEST_P(SingleInstanceTest, ANameHeldByAnotherUserDoesNotStopTheReader) {
+TEST_P(AbstractNameTest, ANameHeldByAnotherUserDoesNotStopTheReader) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to run a process as another user";
-    if (GetParam() == Place::RuntimeDirectory) GTEST_SKIP() << "no name to take there";
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
     InstanceSocket s = InstanceSocketFor(profile);
@@ -287,11 +289,15 @@ TEST_P(SingleInstanceTest, ANameHeldByAnotherUserDoesNotStopTheReader) {
     waitpid(pid, nullptr, 0);
 }
 
+std::string PlaceName(const ::testing::TestParamInfo<Place>& info) {
+    return info.param == Place::RuntimeDirectory ? "RuntimeDirectory" : "AbstractName";
+}
+
 INSTANTIATE_TEST_SUITE_P(Places, SingleInstanceTest,
                          ::testing::Values(Place::RuntimeDirectory, Place::AbstractName),
-                         [](const ::testing::TestParamInfo<Place>& info) {
-                             return info.param == Place::RuntimeDirectory ? "RuntimeDirectory"
-                                                                          : "AbstractName";
-                         });
+                         PlaceName);
+// Only the abstract name can be taken by someone else first.
+INSTANTIATE_TEST_SUITE_P(Places, AbstractNameTest, ::testing::Values(Place::AbstractName),
+                         PlaceName);
 
 }  // namespace
