@@ -3,6 +3,7 @@
 #include "index/font_dialog.h"
 #include "platform/heap.h"
 #include "platform/shell_services.h"
+#include "platform/single_instance.h"
 #include "shell/app_state.h"
 #include "shell/display_mode.h"
 #include "shell/main_window.h"
@@ -11,6 +12,9 @@
 #include "text/style_font.h"
 
 namespace {
+
+// A second start can ask a running reader for this one command and no other.
+static_assert(kCommandChooseArticle == kOtherStartCommand);
 
 bool IsTodayCommand(const char16_t* commandLine) {
     // The whole command line must be the switch, in this letter case.

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The desktop window under Xvfb with a window manager: F11 makes it full screen and Escape
-# leaves it, the red display mode reaches every pixel the window shows, the zoom keys and Ctrl with
-# the wheel reach the reader, and the window opens again at the size and maximised state it was
-# closed with, cut to the screen.
+# leaves it, a second start opens the table of contents, the red display mode reaches every pixel
+# the window shows, the zoom keys and Ctrl with the wheel reach the reader, and the window opens
+# again at the size and maximised state it was closed with, cut to the screen.
 set -euo pipefail
 orvanel=$1
 close_window=$2
@@ -51,6 +51,15 @@ if [ "${4:-}" = "--on-display" ]; then
     xdotool key F11; settle
     xdotool key F11; settle
     [ "$(size)" = "240x320" ] || fail "a second F11 left $(size)"
+
+    # A second start with the reader in front opens its table of contents (a navy caption where
+    # the command bar was); Escape closes it.
+    "$orvanel" --registry "$work/r.reg" || fail "the second start ended with $?"
+    settle
+    import -window "$win" "$work/toc.png"
+    caption=$(convert "$work/toc.png" -crop 1x1+100+8 -format '%[fx:r<0.1 && b>0.4]' info:)
+    [ "$caption" = 1 ] || fail "a second start did not open the table of contents"
+    xdotool key Escape; settle
 
     # Red mode: no green or blue in anything the window shows, and bright text.
     xdotool key ctrl+n ctrl+n; settle
