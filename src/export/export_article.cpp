@@ -19,13 +19,9 @@ void ExportArticle(TextPane* pane, ClipboardMode mode) {
     auto* text = static_cast<char16_t*>(CheckedAlloc(size));
     if (!text) return;
     bool rtf = App.Font.FontAsciiBase > kRtfAsciiBase;
-    // The book stores its text in display order. A right-to-left RTF document wants reading
-    // order, so its text is converted with the opposite of the panes' Reverse setting, and only
-    // while it is built.
-    uint32_t savedFlags = App.Flags;
-    if (rtf) App.Flags ^= kReverseFlag;
+    // The text goes out in reading order in every mapping, whatever the Reverse option does to
+    // the panes (BuildPlainText).
     int built = BuildPlainText(pane->text, text, size);
-    App.Flags = savedFlags;
     if (built == kPlainTextTooLong)
         MessageBox(App.MainWindow, u"(obuf > (start + size))", nullptr, MB_OK);
     else if (built == kPlainTextDone && rtf)

@@ -1,7 +1,8 @@
 #include "export/plain_text.h"
 
 #include "store/records.h"
-#include "text/convert.h"
+#include "text/reading_order.h"
+#include "text/style_font.h"
 
 namespace {
 
@@ -48,12 +49,15 @@ int BuildPlainText(const uint8_t* article, char16_t* out, size_t bufferSize) {
             put(u'-', dashes);
         } else {
             int32_t bytes = int32_t(ArticleRecordTextLength(r));
-            int32_t adjust = 0;
-            const char16_t* units =
-                ConvertBookText(ArticleRecordText(r), bytes, SharedConvertCache(), &adjust);
+            // The book stores a right-to-left record in display order: turned round, except
+            // for its numbers, which it keeps as they read.
+            StoredDirection direction = (style & kRightToLeft) ? StoredDirection::RightToLeft
+                                                               : StoredDirection::LeftToRight;
+            int32_t count = 0;
+            const char16_t* units = ConvertReadingOrder(ArticleRecordText(r), bytes, direction,
+                                                        SharedConvertCache(), &count);
             if (!units) return kPlainTextNoMemory;
-            size_t n = 0;
-            while (units[n]) ++n;
+            size_t n = size_t(count);
             size_t indent = parameter & kIndentMask;
             if (!fits(n + indent)) return kPlainTextTooLong;
             for (size_t i = 0; i < n; ++i) out[used++] = units[i];

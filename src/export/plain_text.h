@@ -1,6 +1,6 @@
 #pragma once
 // The article of a pane as plain UTF-16 text: one line per paragraph, rules as dashes, indents as
-// trailing spaces, CR LF line ends.
+// trailing spaces, CR LF line ends, the text in reading order.
 #include <cstddef>
 #include <cstdint>
 

@@ -34,22 +34,12 @@ std::vector<Rec> CraftedArticle() {
             {0x07, 0, ""},      {0x30, 0, "5a"}, {0x30, 0, "b  a"}};
 }
 
-// Its text in reading order (the export reverses the stored display order, mirroring braces).
-const std::u16string kCraftedReadingOrder =
-    u"\u05D2, \u05D1\u05D0\r\n"
-    u"---\r\n"
-    u"5\\{\uFB2C  \r\n\r\n"
-    u"--------------------\r\n"
-    u"\r\n"
-    u"\u05D05\r\n"
-    u"\u05D0  \u05D1\r\n";
-
 // The body worked by hand: one mark per run of line ends and one more at the end; spaces get one
 // more only after an escape, and a digit after an escape a delimiter space.
 const std::string kCraftedBody =
     "\\u1490, \\u1489\\u1488\\par\\par\r\n"
     "---\\par\\par\r\n"
-    "5\\\\\\{\\u1513\\u1468\\u1473   \\par\\par\r\n"
+    "5\\\\\\}\\u1513\\u1468\\u1473   \\par\\par\r\n"
     "--------------------\\par\\par\r\n"
     "\\u1488 5\\par\\par\r\n"
     "\\u1488   \\u1489\\par\\par\r\n"
@@ -134,7 +124,40 @@ TEST_F(PlainTextTest, TheWorkedExampleOfThreeParagraphs) {
     size_t size = PlainTextBufferSize(list);
     std::vector<char16_t> out(size / 2, 0xAAAA);
     ASSERT_EQ(BuildPlainText(list, out.data(), size), kPlainTextDone);
-    EXPECT_EQ(std::u16string(out.data()), u"\u00E0\u00E1\r\n---\r\n\u00E2\u00E3  \r\n\r\n");
+    // Right-to-left records, stored in display order: read, they turn round.
+    EXPECT_EQ(std::u16string(out.data()), u"\u00E1\u00E0\r\n---\r\n\u00E3\u00E2  \r\n\r\n");
+    HeapFreeBlock(list);
+}
+
+// The book stores a right-to-left record in display order with its numbers as they read, and a
+// left-to-right record in reading order; either way a letter's points come before it.
+TEST_F(PlainTextTest, RecordsComeOutInReadingOrderWithNumbersAndPointsInPlace) {
+    uint8_t* list = MakeList({{0x30, 0, "(b) 58 - 21/3 a"},  // "א 21/3 - 58 (ב)"
+                              {0x30, 0,
+                               "\x15\x10\x16\x15"
+                               "E"},  // hiriq on two letters
+                              {0x21, 0,
+                               "12:08 ab\x16"
+                               "c"}});  // left to right
+    const std::u16string unicode =
+        u"\u05D0 21/3 - 58 (\u05D1)\r\n"
+        u"\uFB31\u05B8\u05B4\u05DA\u05B8\u05B4\r\n"
+        u"12:08 \u05D0\u05D1\u05D2\u05B8\r\n";
+    const std::u16string singleByte =
+        u"\u00E0 21/3 - 58 (\u00E1)\r\n"
+        u"\u00E1\u00EA\r\n"
+        u"12:08 \u00E0\u00E1\u00E2\r\n";
+    for (int32_t base : {1488, 224, 97}) {
+        for (uint32_t flags : {0u, 0x800u}) {  // the Reverse option changes nothing here
+            App.Font.FontAsciiBase = base;
+            App.Flags = flags;
+            size_t size = PlainTextBufferSize(list);
+            std::vector<char16_t> out(size / 2);
+            ASSERT_EQ(BuildPlainText(list, out.data(), size), kPlainTextDone);
+            EXPECT_EQ(std::u16string(out.data()), base == 1488 ? unicode : singleByte)
+                << base << " " << flags;
+        }
+    }
     HeapFreeBlock(list);
 }
 
@@ -204,7 +227,7 @@ TEST_F(ExportTest, CopyPutsTheActiveArticleAsOneRtfDocumentInReadingOrder) {
     // The desktop's text flavour is the document's text: each mark is two paragraphs.
     EXPECT_TRUE(desktop.hasText);
     EXPECT_EQ(desktop.text,
-              Utf16ToUtf8(u"\u05D2, \u05D1\u05D0\n\n---\n\n5\\{\u05E9\u05BC\u05C1  \n\n"
+              Utf16ToUtf8(u"\u05D2, \u05D1\u05D0\n\n---\n\n5\\}\u05E9\u05BC\u05C1  \n\n"
                           u"--------------------\n\n\u05D05\n\n\u05D0  \u05D1\n\n"
                           u"\n\n"));
 }
@@ -257,7 +280,7 @@ TEST_F(ExportTest, AppendContinuesAnotherProgramsRtfAfterItsLastBrace) {
     EXPECT_EQ(rtf, "{\\rtf1 old}" + kSeparator + "\\u1511\\par\\par\r\n\\par\\par\r\n}\r\n");
 }
 
-TEST_F(ExportTest, TextModeCopiesAndAppendsUnicodeTextInStoredOrder) {
+TEST_F(ExportTest, TextModeCopiesAndAppendsUnicodeTextInReadingOrder) {
     StoreFont("\"FontAsciiBase\"=dword:000000e0\n");
     std::u16string copied, appended;
     bool rtfAfter = true;
@@ -274,10 +297,11 @@ TEST_F(ExportTest, TextModeCopiesAndAppendsUnicodeTextInStoredOrder) {
              appended = ClipboardText();
              rtfAfter = ClipboardRtf() != "(none)";
          }});
-    // Single-byte letters (alef 0xE0), the presentation form as shin 0xF9, and no reversal.
+    // Single-byte letters (alef 0xE0), the presentation form as shin 0xF9, in reading order as
+    // in RTF mode.
     const std::u16string article =
-        u"\u00E0\u00E1 ,\u00E2\r\n---\r\n\u00F9}\\5  \r\n\r\n--------------------\r\n\r\n"
-        u"5\u00E0\r\n\u00E1  \u00E0\r\n";
+        u"\u00E2, \u00E1\u00E0\r\n---\r\n5\\}\u00F9  \r\n\r\n--------------------\r\n\r\n"
+        u"\u00E05\r\n\u00E0  \u00E1\r\n";
     EXPECT_EQ(copied, article);
     EXPECT_EQ(appended, u"old\r\nline" + article);
     EXPECT_FALSE(rtfAfter);
