@@ -49,7 +49,9 @@ const std::string kHeader =
     "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fcharset177\\cpg1255 David;}}{\\colortbl\\red0\\green0"
     "\\blue0;\\red255\\green255\\blue255;\\red255\\green0\\blue0;}\\rtldoc\\pard\\rtlpar\\qr"
     "\\lang1033\\f0\\fs20\\uc0\r\n";
-const std::string kSeparator = "\\qc\\cf2\\fs72\\b*  *  *  *  *\\b0\\par\\par\\qr\\fs20\\cf0\r\n";
+const std::string kSeparator =
+    "\\pard\\plain\\uc0\\rtlpar\\qc\\lang1033\\f0\\cf2\\fs72\\b*  *  *  *  *\\b0\\par\\par"
+    "\\pard\\rtlpar\\qr\\fs20\\cf0\r\n";
 
 TEST(RtfEncode, WritesEscapesMarksAndSpacesAsAReaderShowsThem) {
     EXPECT_EQ(Rtf(u"a, b.  c"), "a, b.  c\\par\\par\r\n");  // no extra space after plain text
