@@ -11,6 +11,7 @@
 #include "export/rtf_encode.h"
 #include "platform/clipboard.h"
 #include "platform/heap.h"
+#include "platform/host/host.h"
 #include "platform/unicode.h"
 #include "support/reader_run.h"
 #include "text/convert.h"
@@ -253,6 +254,19 @@ TEST_F(ExportTest, AppendAfterAppendIsStillOneDocumentWithOneClosingBrace) {
          [&] { rtf = ClipboardRtf(); }});
     std::string x = "\\u1511\\par\\par\r\n\\par\\par\r\n";  // "x" is qof, U+05E7
     EXPECT_EQ(rtf, kHeader + kCraftedBody + kSeparator + x + kSeparator + kCraftedBody + "}\r\n");
+}
+
+// A key that waits in the queue while the program is busy (Append waiting for another program)
+// is read with the modifiers it was pressed with, though Ctrl was let go before it was handled.
+TEST_F(ExportTest, CtrlCStillCopiesWhenCtrlWasReleasedBeforeTheKeyWasHandled) {
+    std::string rtf;
+    Run({[&] {
+             LayoutText(App.TopPane, MakeList({{0x30, 0, "x"}}), true);
+             InjectKey('C', true, true);
+             InjectKey('C', false, false);
+         },
+         [&] { rtf = ClipboardRtf(); }});
+    EXPECT_EQ(rtf, kHeader + "\\u1511\\par\\par\r\n\\par\\par\r\n}\r\n");
 }
 
 TEST_F(ExportTest, AppendInRtfModeOverPlainTextStartsANewDocument) {

@@ -2,7 +2,7 @@
 # The reader under Xvfb while the clipboard's owner does not answer (an xclip stopped with
 # SIGSTOP): Copy takes the clipboard at once, since it asks the owner nothing; Append asks, gives
 # up after about two seconds and starts a new document; meanwhile the window still draws itself
-# when uncovered, and a key pressed during the wait takes effect afterwards.
+# when uncovered, and keys pressed during the wait (Next, Ctrl+E) take effect afterwards.
 set -euo pipefail
 orvanel=$1
 close_window=$2
@@ -94,6 +94,24 @@ if [ "${4:-}" = "--on-display" ]; then
     timeout 5 xclip -o -selection clipboard -t text/rtf > "$work/got.rtf"
     rtf=$(head -c 12 "$work/got.rtf")
     [ "$rtf" = '{\rtf1\ansi\' ] || fail "Append with no answer did not start a new document: $rtf"
+
+    xdotool windowfocus --sync "$win"  # mapped again, the window has not the focus back
+
+    # Ctrl+E pressed again during a wait (Ctrl is let go long before the reader handles it):
+    # once the first Append gives up, the second appends to the document the first one made.
+    owner=$(stalled_owner)
+    start=$(now)
+    xdotool key ctrl+e
+    sleep 0.4
+    xdotool key ctrl+e
+    took=$(wait_for_new_owner "$owner" "$start")
+    release_owner
+    for _ in $(seq 100); do
+        timeout 5 xclip -o -selection clipboard -t text/rtf > "$work/twice.rtf"
+        [ "$(grep -c 'fs72' "$work/twice.rtf")" = 1 ] && break
+        sleep 0.05
+    done
+    [ "$(grep -c 'fs72' "$work/twice.rtf")" = 1 ] || fail "Ctrl+E pressed during the wait was lost"
     kill -0 "$pid" || fail "the reader ended"
     "$close_window" "$win"
     for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <clocale>
 #include <iterator>
+#include <memory>
 #include <vector>
 #include <cstdio>
 #include <cstdlib>
@@ -285,17 +286,18 @@ void OnClipboardGet(GtkClipboard*, GtkSelectionData* data, guint info, gpointer 
 constexpr gint64 kClipboardPatience = 2 * G_USEC_PER_SEC;
 
 // One request to the clipboard's owner. Its reply comes through the main loop; a request given
-// up before that frees itself when the reply (or GTK's own time-out) comes at last.
+// up before that waits in gAbandoned until the reply (or GTK's own time-out) comes at last.
 struct ClipboardRequest {
     bool answered = false;
     bool abandoned = false;
     GtkSelectionData* data = nullptr;  // a copy of a reply that holds data
 };
+std::vector<std::unique_ptr<ClipboardRequest>> gAbandoned;
 
 void OnClipboardReceived(GtkClipboard*, GtkSelectionData* data, gpointer p) {
     auto* request = static_cast<ClipboardRequest*>(p);
     if (request->abandoned) {
-        delete request;
+        std::erase_if(gAbandoned, [request](const auto& r) { return r.get() == request; });
         return;
     }
     request->answered = true;
@@ -318,6 +320,7 @@ GtkSelectionData* RequestTarget(GtkClipboard* cb, GdkAtom target, gint64 deadlin
         gint64 left = deadline - g_get_monotonic_time();
         if (left <= 0) {
             request->abandoned = true;
+            gAbandoned.emplace_back(request);
             return nullptr;
         }
         bool fired = false;
