@@ -66,6 +66,9 @@ TEST(RtfEncode, WritesEscapesMarksAndSpacesAsAReaderShowsThem) {
     EXPECT_EQ(Rtf(u"\uFB4B"), "\\u1493\\u1465\\par\\par\r\n");
     EXPECT_EQ(Rtf(u"\uFB2E\uFB1D"), "\\u64302\\u64285\\par\\par\r\n");  // not in the table
     EXPECT_EQ(Rtf(u""), "\\par\\par\r\n");
+    // Lines marked left to right are left-to-right paragraphs; the next unmarked one turns back.
+    EXPECT_EQ(Rtf(u"\u200E21/3\r\n\u200E 5\r\n\u05D0\u200E"),
+              "\\ltrpar 21/3\\par\\par\r\n 5\\par\\par\r\n\\rtlpar \\u1488\\u8206\\par\\par\r\n");
 }
 
 TEST(RtfEncode, TheMeasuredSizeHoldsTheBodyAndItsZero) {
@@ -75,7 +78,8 @@ TEST(RtfEncode, TheMeasuredSizeHoldsTheBodyAndItsZero) {
                                u"\uFB2C\uFB2C 9",
                                u"{{{}}}\\\\",
                                u"\r\n\r\n",
-                               u"\u0001\u0100\u1000\uFFFF 7"};
+                               u"\u0001\u0100\u1000\uFFFF 7",
+                               u"\u200E1\r\n\u200E2\r\n3\r\n\u200E"};
     for (const char16_t* t : texts) {
         std::string out(RtfEncode(t, nullptr), '\x7F');
         size_t n = RtfEncode(t, out.data());
