@@ -11,13 +11,20 @@ const char kRtfHeader[] =
     "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fcharset177\\cpg1255 David;}}{\\colortbl\\red0\\green0"
     "\\blue0;\\red255\\green255\\blue255;\\red255\\green0\\blue0;}\\rtldoc\\pard\\rtlpar\\qr"
     "\\lang1033\\f0\\fs20\\uc0\r\n";
-const char kRtfSeparator[] = "\\qc\\cf2\\fs72\\b*  *  *  *  *\\b0\\par\\par\\qr\\fs20\\cf0\r\n";
+// The document before it may be another program's, written with any state: \uc1 (a fallback
+// character after each \u escape, which would swallow the appended text's characters),
+// left-to-right paragraphs, other fonts, sizes and colours. So the separator sets again all that
+// the body relies on, as the header does: \pard and \plain drop the paragraph and character
+// formatting, \uc0 and \rtlpar come back, and the body starts right aligned, 10 points, black.
+const char kRtfSeparator[] =
+    "\\pard\\plain\\uc0\\rtlpar\\qc\\lang1033\\f0\\cf2\\fs72\\b*  *  *  *  *\\b0\\par\\par"
+    "\\pard\\rtlpar\\qr\\fs20\\cf0\r\n";
 
 namespace {
 
 constexpr size_t kHeaderLength = sizeof kRtfHeader - 1;
 constexpr size_t kSeparatorLength = sizeof kRtfSeparator - 1;
-static_assert(kHeaderLength == 180 && kSeparatorLength == 52);
+static_assert(kHeaderLength == 180);
 constexpr char kDocumentEnd[] = "}\r\n";
 constexpr size_t kDocumentEndLength = sizeof kDocumentEnd - 1;
 
@@ -86,7 +93,9 @@ void PutRtfOnClipboard(const char16_t* text, ClipboardMode mode) {
         return;
     }
     size_t bodyLength = RtfEncode(text, body);
-    size_t blockSize = old ? bodyLength + oldLength + 58 : bodyLength + 186;
+    // Room for the header or the separator, the document end, its zero and 2 bytes to spare.
+    size_t blockSize =
+        bodyLength + (old ? oldLength + kSeparatorLength : kHeaderLength) + kDocumentEndLength + 3;
     auto* block = static_cast<char*>(LocalAlloc(LMEM_MOVEABLE, blockSize));
     if (block) {
         char* p = block;

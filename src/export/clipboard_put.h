@@ -8,7 +8,8 @@ enum class ClipboardMode { Replace, Append };
 // The document's start (180 characters with its CR LF): one Hebrew font, black, white and red,
 // a right-to-left right-aligned paragraph at 10 points, and no fallback after \u escapes.
 extern const char kRtfHeader[];
-// Between two appended articles (52 characters with its CR LF): a centred red row of stars.
+// Between two appended articles: a centred red row of stars, after which the state the body
+// relies on is set again, whatever the document before it had set.
 extern const char kRtfSeparator[];
 
 // The name of the registered RTF clipboard format.

@@ -15,17 +15,16 @@ constexpr int32_t kRtfAsciiBase = 256;
 
 void ExportArticle(TextPane* pane, ClipboardMode mode) {
     if (!pane || !pane->text) return;
-    size_t size = PlainTextBufferSize(pane->text);
+    bool rtf = App.Font.FontAsciiBase > kRtfAsciiBase;
+    // The RTF document makes left-to-right paragraphs of the left-to-right records (table rows
+    // of numbers), as the pane shows them; plain text has no paragraph direction to give.
+    DirectionMarks marks = rtf ? DirectionMarks::LeftToRightLines : DirectionMarks::None;
+    size_t size = PlainTextBufferSize(pane->text, marks);
     auto* text = static_cast<char16_t*>(CheckedAlloc(size));
     if (!text) return;
-    bool rtf = App.Font.FontAsciiBase > kRtfAsciiBase;
-    // The book stores its text in display order. A right-to-left RTF document wants reading
-    // order, so its text is converted with the opposite of the panes' Reverse setting, and only
-    // while it is built.
-    uint32_t savedFlags = App.Flags;
-    if (rtf) App.Flags ^= kReverseFlag;
-    int built = BuildPlainText(pane->text, text, size);
-    App.Flags = savedFlags;
+    // The text goes out in reading order in every mapping, whatever the Reverse option does to
+    // the panes (BuildPlainText).
+    int built = BuildPlainText(pane->text, text, size, marks);
     if (built == kPlainTextTooLong)
         MessageBox(App.MainWindow, u"(obuf > (start + size))", nullptr, MB_OK);
     else if (built == kPlainTextDone && rtf)

@@ -1,7 +1,8 @@
 #include "export/plain_text.h"
 
 #include "store/records.h"
-#include "text/convert.h"
+#include "text/reading_order.h"
+#include "text/style_font.h"
 
 namespace {
 
@@ -16,8 +17,8 @@ int RuleDashCount(uint8_t parameter) {
 }
 
 // The sums are kept in size_t, so no article can wrap them.
-size_t PlainTextBufferSize(const uint8_t* article) {
-    size_t length = 0, records = 0, dashes = 0, indents = 0;
+size_t PlainTextBufferSize(const uint8_t* article, DirectionMarks marks) {
+    size_t length = 0, records = 0, dashes = 0, indents = 0, leftToRight = 0;
     const uint8_t* r = article;
     for (; !IsArticleListEnd(r); r = NextArticleRecord(r)) {
         uint8_t style = ArticleRecordStyle(r);
@@ -26,12 +27,14 @@ size_t PlainTextBufferSize(const uint8_t* article) {
             dashes += size_t(RuleDashCount(ArticleRecordIndent(r)));
         else
             indents += ArticleRecordIndent(r) & kIndentMask;
+        if (!IsSeparatorStyle(style) && !(style & kRightToLeft)) ++leftToRight;
     }
     length = size_t(r - article);
-    return 2 * (length + length / 2 + 2 * records + dashes + indents + 1);
+    if (marks == DirectionMarks::None) leftToRight = 0;
+    return 2 * (length + length / 2 + 2 * records + dashes + indents + leftToRight + 1);
 }
 
-int BuildPlainText(const uint8_t* article, char16_t* out, size_t bufferSize) {
+int BuildPlainText(const uint8_t* article, char16_t* out, size_t bufferSize, DirectionMarks marks) {
     const size_t capacity = bufferSize / 2;
     size_t used = 0;
     // Room for n more units and the terminating 0 that must still follow them.
@@ -48,14 +51,22 @@ int BuildPlainText(const uint8_t* article, char16_t* out, size_t bufferSize) {
             put(u'-', dashes);
         } else {
             int32_t bytes = int32_t(ArticleRecordTextLength(r));
-            int32_t adjust = 0;
-            const char16_t* units =
-                ConvertBookText(ArticleRecordText(r), bytes, SharedConvertCache(), &adjust);
+            // The book stores a right-to-left record in display order: turned round, except
+            // for its numbers, which it keeps as they read.
+            StoredDirection direction = (style & kRightToLeft) ? StoredDirection::RightToLeft
+                                                               : StoredDirection::LeftToRight;
+            int32_t count = 0;
+            const char16_t* units = ConvertReadingOrder(ArticleRecordText(r), bytes, direction,
+                                                        SharedConvertCache(), &count);
             if (!units) return kPlainTextNoMemory;
-            size_t n = 0;
-            while (units[n]) ++n;
+            size_t n = size_t(count);
             size_t indent = parameter & kIndentMask;
-            if (!fits(n + indent)) return kPlainTextTooLong;
+            size_t mark = marks == DirectionMarks::LeftToRightLines &&
+                                  direction == StoredDirection::LeftToRight
+                              ? 1
+                              : 0;
+            if (!fits(mark + n + indent)) return kPlainTextTooLong;
+            put(kLeftToRightLine, mark);
             for (size_t i = 0; i < n; ++i) out[used++] = units[i];
             put(u' ', indent);
         }

@@ -29,6 +29,8 @@ constexpr Decomposition kDecompositions[] = {
 
 // Lookups start above the last Hebrew letter (U+05EA, 1514).
 constexpr char16_t kFirstLookup = 1515;
+// At the start of a line: the line is a left-to-right paragraph.
+constexpr char16_t kLeftToRightMark = 0x200E;
 constexpr char kParagraphMark[] = "\\par\\par\r\n";
 constexpr size_t kParagraphMarkLength = sizeof kParagraphMark - 1;
 
@@ -68,12 +70,31 @@ const char16_t* HebrewDecomposition(char16_t c) {
 // digit gets a space in front; anywhere else spaces and digits are written as they are, and a
 // reader shows exactly the text's characters. The size counts each run of k spaces as k + 1 and
 // each digit as 2, which covers both cases.
+//
+// A line that starts with U+200E is a left-to-right paragraph: "\ltrpar " stands for the mark,
+// and "\rtlpar " starts the next line that has no mark. The size counts both for each mark.
 size_t RtfEncode(const char16_t* text, char* out) {
     size_t size = 13;  // the closing paragraph mark (10), its 0 and slack
     Writer w{out};
     bool afterEscape = false;
+    bool lineStart = true, leftToRight = false;
     for (size_t i = 0; text[i];) {
         char16_t c = text[i];
+        if (lineStart) {
+            lineStart = false;
+            bool marked = c == kLeftToRightMark;
+            if (marked != leftToRight) {
+                const char* word = marked ? "\\ltrpar " : "\\rtlpar ";
+                w.Put(word, 8);
+                leftToRight = marked;
+                afterEscape = false;
+            }
+            if (marked) {
+                size += 16;
+                ++i;
+                continue;
+            }
+        }
         if (c == u' ') {
             size_t k = 0;
             while (text[i] == u' ') ++i, ++k;
@@ -87,6 +108,7 @@ size_t RtfEncode(const char16_t* text, char* out) {
             size += 12;
             w.Put(kParagraphMark, kParagraphMarkLength);
             afterEscape = false;
+            lineStart = true;
             continue;
         }
         ++i;

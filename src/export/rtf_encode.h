@@ -1,7 +1,8 @@
 #pragma once
 // The body of an RTF document for plain UTF-16 text: ASCII as itself, everything else as \u
 // escapes (the document's header sets \uc0, so no fallback characters follow them), and each run
-// of line ends as a paragraph mark.
+// of line ends as a paragraph mark. A line that starts with U+200E (LEFT-TO-RIGHT MARK) becomes a
+// left-to-right paragraph; the mark itself is not written.
 #include <cstddef>
 #include <cstdint>
 

@@ -21,6 +21,11 @@ struct Clipboard {
     bool open = false;
     HWND owner = nullptr;
     bool changed = false;  // set, emptied while open: published when closed
+    // While open: the forms (kClipboardText, kClipboardRtf) not yet read from another program
+    // that owns the system clipboard, and whether one does. A form is read only when asked for,
+    // so opening to replace the contents never waits on another program.
+    unsigned unread = 0;
+    bool foreign = false;
     std::map<UINT, void*> blocks;
     std::vector<std::u16string> names;  // registered formats, from kFirstRegistered
     ~Clipboard() {
@@ -100,22 +105,42 @@ void Publish() {
             out.text = Utf16ToUtf8(RtfToText(out.rtf));
         }
     }
+    if (out.hasText) out.hasLatin1 = ToLatin1(Utf8ToUtf16(out.text), &out.latin1);
     host->PublishClipboard(out);
 }
 
-// What another program put on the system clipboard replaces the contents.
-void FetchFromHost() {
+// Whether the bytes are an RTF document (and not, say, plain text handed out under an RTF name).
+bool IsRtfDocument(const std::string& bytes) {
+    size_t i = 0;
+    while (i < bytes.size() &&
+           (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
+        ++i;
+    return bytes.compare(i, 5, "{\\rtf") == 0;
+}
+
+// The clipboard form a format is exchanged in with other programs, or 0.
+unsigned FormOf(UINT format) {
+    if (format == CF_UNICODETEXT) return kClipboardText;
+    if (format == RegisterClipboardFormat(kRtfName)) return kClipboardRtf;
+    return 0;
+}
+
+// When another program owns the system clipboard, what it holds in the form replaces the
+// program's own contents, which are no longer the clipboard's.
+void FetchFromHost(unsigned form) {
+    Clipboard& c = clip();
     Host* host = CurrentHost();
     SystemClipboard in;
-    if (!host || !host->FetchClipboard(&in)) return;
-    FreeBlocks();
-    if (in.hasText) {
+    if (!host || !host->FetchClipboard(form, &in)) return;
+    if (!c.foreign) FreeBlocks();
+    c.foreign = true;
+    if ((form & kClipboardText) && in.hasText) {
         std::u16string text = FromSystemText(in.text);
-        if (void* b = BlockOf(text.data(), text.size() * 2)) clip().blocks[CF_UNICODETEXT] = b;
+        if (void* b = BlockOf(text.data(), text.size() * 2)) c.blocks[CF_UNICODETEXT] = b;
     }
-    if (in.hasRtf) {
+    if ((form & kClipboardRtf) && in.hasRtf && IsRtfDocument(in.rtf)) {
         if (void* b = BlockOf(in.rtf.data(), in.rtf.size()))
-            clip().blocks[RegisterClipboardFormat(kRtfName)] = b;
+            c.blocks[RegisterClipboardFormat(kRtfName)] = b;
     }
 }
 
@@ -149,7 +174,8 @@ BOOL OpenClipboard(HWND owner) {
         c.open = true;
         c.owner = owner;
         c.changed = false;
-        FetchFromHost();
+        c.unread = kClipboardText | kClipboardRtf;
+        c.foreign = false;
     }
     return TRUE;
 }
@@ -168,6 +194,7 @@ BOOL EmptyClipboard() {
     if (!clip().open) return FALSE;
     FreeBlocks();
     clip().changed = true;
+    clip().unread = 0;  // nothing of another program's is wanted any more
     return TRUE;
 }
 
@@ -178,11 +205,17 @@ void* SetClipboardData(UINT format, void* block) {
         LocalFree(it->second);
     blocks[format] = block;
     clip().changed = true;
+    clip().unread = 0;  // what the program sets is the clipboard's now
     return block;
 }
 
 void* GetClipboardData(UINT format) {
-    if (!clip().open) return nullptr;
+    Clipboard& c = clip();
+    if (!c.open) return nullptr;
+    if (unsigned form = FormOf(format); form & c.unread) {
+        c.unread &= ~form;
+        FetchFromHost(form);
+    }
     auto it = clip().blocks.find(format);
     return it == clip().blocks.end() ? nullptr : it->second;
 }

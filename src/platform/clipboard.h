@@ -2,7 +2,8 @@
 // The clipboard: open, empty, set, get and close, with registered formats. Blocks handed over
 // with SetClipboardData come from LocalAlloc and belong to the clipboard afterwards. The host
 // mirrors the contents to the system clipboard (CF_UNICODETEXT as text, "Rich Text Format" as
-// RTF) and brings back what other programs put there.
+// RTF) and brings back what other programs put there: only when GetClipboardData asks for text
+// or RTF, never on open, so that replacing the contents never waits on another program.
 #include "platform/win32_types.h"
 
 constexpr UINT CF_TEXT = 1;
@@ -23,7 +24,11 @@ BOOL EmptyClipboard();
 // the clipboard is not open (the caller then keeps the block).
 void* SetClipboardData(UINT format, void* block);
 // The block of the format, or nullptr; needs the clipboard open. The block stays the clipboard's.
+// When another program owns the system clipboard, the first request for text or RTF after
+// opening reads that form from it (briefly: an owner that does not answer gives nothing); RTF
+// that is not an RTF document is not taken.
 void* GetClipboardData(UINT format);
+// Whether the program's own contents hold the format (another program's are not asked for).
 BOOL IsClipboardFormatAvailable(UINT format);
 
 // Forgets the contents and the registered names (tests).

@@ -7,6 +7,8 @@
 #include "platform/window_internal.h"
 
 void RecordKeyState(unsigned vk, bool down);
+void PostKeyMessage(HWND w, UINT msg, WPARAM vk, LPARAM lp, bool ctrl, bool alt, bool shift,
+                    bool down);
 
 namespace {
 
@@ -110,16 +112,20 @@ void InjectWheel(int x, int y, int delta, WORD keys) {
     PostMessage(target, WM_MOUSEWHEEL, MAKEWPARAM(keys, delta), MAKELPARAM(x, y));
 }
 
+// The key's message carries the modifiers as they were; GetKeyState follows them when the
+// message is taken from the queue.
 void InjectKey(unsigned vk, bool down, bool ctrl, bool alt, bool shift) {
-    RecordKeyState(VK_CONTROL, ctrl);
-    RecordKeyState(VK_MENU, alt);
-    RecordKeyState(VK_SHIFT, shift);
-    RecordKeyState(vk, down);
     Window* target = GetFocus();
     if (!target || !IsWindow(target)) target = wm::ActiveWindow();
-    if (!target) return;
+    if (!target) {
+        RecordKeyState(VK_CONTROL, ctrl);
+        RecordKeyState(VK_MENU, alt);
+        RecordKeyState(VK_SHIFT, shift);
+        RecordKeyState(vk, down);
+        return;
+    }
     UINT msg = alt ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
-    PostMessage(target, msg, vk, down ? 1 : LPARAM(0xC0000001));
+    PostKeyMessage(target, msg, vk, down ? 1 : LPARAM(0xC0000001), ctrl, alt, shift, down);
 }
 
 void InjectText(const std::u16string& text) {

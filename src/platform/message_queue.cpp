@@ -11,8 +11,17 @@
 
 namespace {
 
+// A posted message, and for a key from the host the keyboard's state when it was pressed or
+// released: GetKeyState answers with that state once the message is taken from the queue, so a
+// key that waited in the queue (the program was busy) is read with the modifiers it came with.
+struct Posted {
+    MSG m;
+    bool hasKeys = false;
+    bool ctrl = false, alt = false, shift = false, down = false;
+};
+
 struct Queue {
-    std::deque<MSG> posted;
+    std::deque<Posted> posted;
     bool quitPosted = false;
     int quitCode = 0;
     bool keyDown[256] = {};
@@ -48,8 +57,14 @@ LRESULT SendMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 
 BOOL PostMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     if (w && !IsWindow(w)) return FALSE;
-    queue().posted.push_back(MSG{w, msg, wp, lp, 0, {}});
+    queue().posted.push_back({MSG{w, msg, wp, lp, 0, {}}});
     return TRUE;
+}
+
+void PostKeyMessage(HWND w, UINT msg, WPARAM vk, LPARAM lp, bool ctrl, bool alt, bool shift,
+                    bool down) {
+    if (w && !IsWindow(w)) return;
+    queue().posted.push_back({MSG{w, msg, vk, lp, 0, {}}, true, ctrl, alt, shift, down});
 }
 
 void PostQuitMessage(int code) {
@@ -60,15 +75,23 @@ void PostQuitMessage(int code) {
 BOOL PeekMessage(MSG* m, HWND filter, UINT, UINT, UINT remove) {
     Queue& q = queue();
     for (auto it = q.posted.begin(); it != q.posted.end(); ++it) {
-        if (it->hwnd && !IsWindow(it->hwnd)) {
+        if (it->m.hwnd && !IsWindow(it->m.hwnd)) {
             it = q.posted.erase(it);
             if (it == q.posted.end()) break;
             --it;
             continue;
         }
-        if (!Matches(*it, filter)) continue;
-        *m = *it;
-        if (remove) q.posted.erase(it);
+        if (!Matches(it->m, filter)) continue;
+        *m = it->m;
+        if (remove) {
+            if (it->hasKeys) {
+                RecordKeyState(VK_CONTROL, it->ctrl);
+                RecordKeyState(VK_MENU, it->alt);
+                RecordKeyState(VK_SHIFT, it->shift);
+                RecordKeyState(unsigned(it->m.wParam), it->down);
+            }
+            q.posted.erase(it);
+        }
         return TRUE;
     }
     if (q.quitPosted) {

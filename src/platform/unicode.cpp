@@ -110,3 +110,15 @@ std::u16string LowerAscii(std::u16string_view s) {
     for (auto& c : out) c = LowerUnit(c);
     return out;
 }
+
+bool ToLatin1(std::u16string_view s, std::string* out) {
+    out->clear();
+    for (char16_t c : s) {
+        if (c > 0xFF) {
+            out->clear();
+            return false;
+        }
+        out->push_back(char(c));
+    }
+    return true;
+}

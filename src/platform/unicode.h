@@ -10,3 +10,6 @@ size_t WideLength(const char16_t* s);
 // Case-insensitive comparison of ASCII letters, as registry and class names compare.
 bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b);
 std::u16string LowerAscii(std::u16string_view s);
+// The text as Latin-1 bytes (ISO 8859-1, one byte a character) when every character has one;
+// false, with `out` cleared, when any does not.
+bool ToLatin1(std::u16string_view s, std::string* out);

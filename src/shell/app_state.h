@@ -63,7 +63,8 @@ struct SwitchGroup {
 
 // Group 4: reading comfort on the desktop, set by LoadSettings at every start.
 struct ComfortGroup {
-    int32_t StartFontSize;       // Font.FontSize as stored at start: where Ctrl+0 goes back to
+    int32_t StartFontSize;       // Font.FontSize as stored at start or last chosen in Choose
+                                 // Font: where Ctrl+0 goes back to
     int32_t DisplayMode;         // 0 off, 1 night, 2 red
     int32_t StoredDisplayMode;   // as read from "DisplayMode"
     int32_t DisplayModeChanged;  // set once the user switched modes during this run

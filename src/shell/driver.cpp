@@ -6,6 +6,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -377,6 +379,27 @@ bool ScriptDriver::Run(const std::string& raw) {
         if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())
             Fail("could not write \"" + file + "\"");
         if (f) std::fclose(f);
+        return false;
+    }
+    if (cmd == "foreign") {
+        std::istringstream args(rest);
+        std::string form, file;
+        args >> form >> file;
+        bool rtf = form == "rtf";
+        if ((form != "text" && !rtf) || file.empty()) {
+            Fail("usage: foreign text|rtf FILE");
+            return false;
+        }
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            Fail("could not read \"" + file + "\"");
+            return false;
+        }
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        SystemClipboard other;
+        (rtf ? other.hasRtf : other.hasText) = true;
+        (rtf ? other.rtf : other.text) = bytes;
+        host_.SetForeignClipboard(other);
         return false;
     }
     if (cmd == "shot") {

@@ -12,6 +12,8 @@
 //                     tool button with that tooltip
 //   clipboard text|rtf FILE   writes what the program put on the system clipboard, as UTF-8
 //                     text or RTF, into FILE
+//   foreign text|rtf FILE   another program puts FILE on the system clipboard, as UTF-8 text
+//                     or as RTF
 //   shot FILE.png     the screen as a PNG
 //   state             one JSON line on standard output: lesson, activePane, topFirstRow,
 //                     bottomFirstRow, bottomSection, flags, bookmarks, searchString (hex),

@@ -217,6 +217,7 @@ int HandleCommand(HWND window, int command) {
         case kCommandFont:
             // The panes take the new font only when the user chose OK.
             if (RunFontDialog(window, &App.Font) == IDOK) {
+                App.StartFontSize = App.Font.FontSize;  // where Ctrl+0 goes back to from now on
                 SetPaneFont(App.TopPane, &App.Font);
                 SetPaneFont(App.BottomPane, &App.Font);
             }

@@ -87,6 +87,7 @@ HWND StartInstance(int show) {
     // whatever the dialog returned.
     if (!App.Font.FaceName[0]) {
         RunFontDialog(window, &App.Font);
+        App.StartFontSize = App.Font.FontSize;
         SetPaneFont(App.TopPane, &App.Font);
         SetPaneFont(App.BottomPane, &App.Font);
     }

@@ -86,24 +86,27 @@ void ReleaseConvertCache(ConvertCache* cache) {
     cache->capacity = 0;
 }
 
+char16_t* ConvertOutputBuffer(ConvertCache* cache, int32_t maxBytes) {
+    if (maxBytes < 0) maxBytes = 0;
+    if (cache && cache->buffer && cache->capacity >= maxBytes) return cache->buffer;
+    // A pair byte yields two units, so 2 units a byte is always enough.
+    auto* out =
+        static_cast<char16_t*>(HeapAllocBlock(2 * (size_t(maxBytes) + 1) * sizeof(char16_t)));
+    if (out && cache) {
+        HeapFreeBlock(cache->buffer);
+        cache->buffer = out;
+        cache->capacity = maxBytes;
+    }
+    return out;
+}
+
 char16_t* ConvertBookRun(const uint8_t* text, int32_t maxBytes, ConvertCache* cache,
                          int32_t* adjustOut, int32_t* unitsOut, RunOrder order) {
     if (adjustOut) *adjustOut = 0;
     if (unitsOut) *unitsOut = 0;
     if (maxBytes < 0) maxBytes = 0;
-    char16_t* out = nullptr;
-    if (cache && cache->buffer && cache->capacity >= maxBytes) {
-        out = cache->buffer;
-    } else {
-        // A pair byte yields two units, so 2 units a byte is always enough.
-        out = static_cast<char16_t*>(HeapAllocBlock(2 * (size_t(maxBytes) + 1) * sizeof(char16_t)));
-        if (!out) return nullptr;
-        if (cache) {
-            HeapFreeBlock(cache->buffer);
-            cache->buffer = out;
-            cache->capacity = maxBytes;
-        }
-    }
+    char16_t* out = ConvertOutputBuffer(cache, maxBytes);
+    if (!out) return nullptr;
 
     const int32_t base = CurrentAsciiBase();
     int32_t adjust = 0;

@@ -53,6 +53,11 @@ void ReleaseConvertCache(ConvertCache* cache);
 char16_t* ConvertBookText(const uint8_t* text, int32_t maxBytes, ConvertCache* cache,
                           int32_t* adjustOut);
 
+// Room for the conversion of maxBytes bytes and its NUL: the cache's buffer when it is large
+// enough, else a new one (recorded in the cache, or the caller's without one); nullptr when no
+// memory can be had.
+char16_t* ConvertOutputBuffer(ConvertCache* cache, int32_t maxBytes);
+
 // Whether runs are reversed: in stored order or reversed when the option asks for it.
 enum class RunOrder { Stored, Display };
 

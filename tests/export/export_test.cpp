@@ -11,6 +11,7 @@
 #include "export/rtf_encode.h"
 #include "platform/clipboard.h"
 #include "platform/heap.h"
+#include "platform/host/host.h"
 #include "platform/unicode.h"
 #include "support/reader_run.h"
 #include "text/convert.h"
@@ -34,22 +35,12 @@ std::vector<Rec> CraftedArticle() {
             {0x07, 0, ""},      {0x30, 0, "5a"}, {0x30, 0, "b  a"}};
 }
 
-// Its text in reading order (the export reverses the stored display order, mirroring braces).
-const std::u16string kCraftedReadingOrder =
-    u"\u05D2, \u05D1\u05D0\r\n"
-    u"---\r\n"
-    u"5\\{\uFB2C  \r\n\r\n"
-    u"--------------------\r\n"
-    u"\r\n"
-    u"\u05D05\r\n"
-    u"\u05D0  \u05D1\r\n";
-
 // The body worked by hand: one mark per run of line ends and one more at the end; spaces get one
 // more only after an escape, and a digit after an escape a delimiter space.
 const std::string kCraftedBody =
     "\\u1490, \\u1489\\u1488\\par\\par\r\n"
     "---\\par\\par\r\n"
-    "5\\\\\\{\\u1513\\u1468\\u1473   \\par\\par\r\n"
+    "5\\\\\\}\\u1513\\u1468\\u1473   \\par\\par\r\n"
     "--------------------\\par\\par\r\n"
     "\\u1488 5\\par\\par\r\n"
     "\\u1488   \\u1489\\par\\par\r\n"
@@ -59,7 +50,9 @@ const std::string kHeader =
     "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fcharset177\\cpg1255 David;}}{\\colortbl\\red0\\green0"
     "\\blue0;\\red255\\green255\\blue255;\\red255\\green0\\blue0;}\\rtldoc\\pard\\rtlpar\\qr"
     "\\lang1033\\f0\\fs20\\uc0\r\n";
-const std::string kSeparator = "\\qc\\cf2\\fs72\\b*  *  *  *  *\\b0\\par\\par\\qr\\fs20\\cf0\r\n";
+const std::string kSeparator =
+    "\\pard\\plain\\uc0\\rtlpar\\qc\\lang1033\\f0\\cf2\\fs72\\b*  *  *  *  *\\b0\\par\\par"
+    "\\pard\\rtlpar\\qr\\fs20\\cf0\r\n";
 
 TEST(RtfEncode, WritesEscapesMarksAndSpacesAsAReaderShowsThem) {
     EXPECT_EQ(Rtf(u"a, b.  c"), "a, b.  c\\par\\par\r\n");  // no extra space after plain text
@@ -73,6 +66,9 @@ TEST(RtfEncode, WritesEscapesMarksAndSpacesAsAReaderShowsThem) {
     EXPECT_EQ(Rtf(u"\uFB4B"), "\\u1493\\u1465\\par\\par\r\n");
     EXPECT_EQ(Rtf(u"\uFB2E\uFB1D"), "\\u64302\\u64285\\par\\par\r\n");  // not in the table
     EXPECT_EQ(Rtf(u""), "\\par\\par\r\n");
+    // Lines marked left to right are left-to-right paragraphs; the next unmarked one turns back.
+    EXPECT_EQ(Rtf(u"\u200E21/3\r\n\u200E 5\r\n\u05D0\u200E"),
+              "\\ltrpar 21/3\\par\\par\r\n 5\\par\\par\r\n\\rtlpar \\u1488\\u8206\\par\\par\r\n");
 }
 
 TEST(RtfEncode, TheMeasuredSizeHoldsTheBodyAndItsZero) {
@@ -82,7 +78,8 @@ TEST(RtfEncode, TheMeasuredSizeHoldsTheBodyAndItsZero) {
                                u"\uFB2C\uFB2C 9",
                                u"{{{}}}\\\\",
                                u"\r\n\r\n",
-                               u"\u0001\u0100\u1000\uFFFF 7"};
+                               u"\u0001\u0100\u1000\uFFFF 7",
+                               u"\u200E1\r\n\u200E2\r\n3\r\n\u200E"};
     for (const char16_t* t : texts) {
         std::string out(RtfEncode(t, nullptr), '\x7F');
         size_t n = RtfEncode(t, out.data());
@@ -134,7 +131,40 @@ TEST_F(PlainTextTest, TheWorkedExampleOfThreeParagraphs) {
     size_t size = PlainTextBufferSize(list);
     std::vector<char16_t> out(size / 2, 0xAAAA);
     ASSERT_EQ(BuildPlainText(list, out.data(), size), kPlainTextDone);
-    EXPECT_EQ(std::u16string(out.data()), u"\u00E0\u00E1\r\n---\r\n\u00E2\u00E3  \r\n\r\n");
+    // Right-to-left records, stored in display order: read, they turn round.
+    EXPECT_EQ(std::u16string(out.data()), u"\u00E1\u00E0\r\n---\r\n\u00E3\u00E2  \r\n\r\n");
+    HeapFreeBlock(list);
+}
+
+// The book stores a right-to-left record in display order with its numbers as they read, and a
+// left-to-right record in reading order; either way a letter's points come before it.
+TEST_F(PlainTextTest, RecordsComeOutInReadingOrderWithNumbersAndPointsInPlace) {
+    uint8_t* list = MakeList({{0x30, 0, "(b) 58 - 21/3 a"},  // "א 21/3 - 58 (ב)"
+                              {0x30, 0,
+                               "\x15\x10\x16\x15"
+                               "E"},  // hiriq on two letters
+                              {0x21, 0,
+                               "12:08 ab\x16"
+                               "c"}});  // left to right
+    const std::u16string unicode =
+        u"\u05D0 21/3 - 58 (\u05D1)\r\n"
+        u"\uFB31\u05B8\u05B4\u05DA\u05B8\u05B4\r\n"
+        u"12:08 \u05D0\u05D1\u05D2\u05B8\r\n";
+    const std::u16string singleByte =
+        u"\u00E0 21/3 - 58 (\u00E1)\r\n"
+        u"\u00E1\u00EA\r\n"
+        u"12:08 \u00E0\u00E1\u00E2\r\n";
+    for (int32_t base : {1488, 224, 97}) {
+        for (uint32_t flags : {0u, 0x800u}) {  // the Reverse option changes nothing here
+            App.Font.FontAsciiBase = base;
+            App.Flags = flags;
+            size_t size = PlainTextBufferSize(list);
+            std::vector<char16_t> out(size / 2);
+            ASSERT_EQ(BuildPlainText(list, out.data(), size), kPlainTextDone);
+            EXPECT_EQ(std::u16string(out.data()), base == 1488 ? unicode : singleByte)
+                << base << " " << flags;
+        }
+    }
     HeapFreeBlock(list);
 }
 
@@ -204,7 +234,7 @@ TEST_F(ExportTest, CopyPutsTheActiveArticleAsOneRtfDocumentInReadingOrder) {
     // The desktop's text flavour is the document's text: each mark is two paragraphs.
     EXPECT_TRUE(desktop.hasText);
     EXPECT_EQ(desktop.text,
-              Utf16ToUtf8(u"\u05D2, \u05D1\u05D0\n\n---\n\n5\\{\u05E9\u05BC\u05C1  \n\n"
+              Utf16ToUtf8(u"\u05D2, \u05D1\u05D0\n\n---\n\n5\\}\u05E9\u05BC\u05C1  \n\n"
                           u"--------------------\n\n\u05D05\n\n\u05D0  \u05D1\n\n"
                           u"\n\n"));
 }
@@ -228,6 +258,19 @@ TEST_F(ExportTest, AppendAfterAppendIsStillOneDocumentWithOneClosingBrace) {
          [&] { rtf = ClipboardRtf(); }});
     std::string x = "\\u1511\\par\\par\r\n\\par\\par\r\n";  // "x" is qof, U+05E7
     EXPECT_EQ(rtf, kHeader + kCraftedBody + kSeparator + x + kSeparator + kCraftedBody + "}\r\n");
+}
+
+// A key that waits in the queue while the program is busy (Append waiting for another program)
+// is read with the modifiers it was pressed with, though Ctrl was let go before it was handled.
+TEST_F(ExportTest, CtrlCStillCopiesWhenCtrlWasReleasedBeforeTheKeyWasHandled) {
+    std::string rtf;
+    Run({[&] {
+             LayoutText(App.TopPane, MakeList({{0x30, 0, "x"}}), true);
+             InjectKey('C', true, true);
+             InjectKey('C', false, false);
+         },
+         [&] { rtf = ClipboardRtf(); }});
+    EXPECT_EQ(rtf, kHeader + "\\u1511\\par\\par\r\n\\par\\par\r\n}\r\n");
 }
 
 TEST_F(ExportTest, AppendInRtfModeOverPlainTextStartsANewDocument) {
@@ -257,7 +300,7 @@ TEST_F(ExportTest, AppendContinuesAnotherProgramsRtfAfterItsLastBrace) {
     EXPECT_EQ(rtf, "{\\rtf1 old}" + kSeparator + "\\u1511\\par\\par\r\n\\par\\par\r\n}\r\n");
 }
 
-TEST_F(ExportTest, TextModeCopiesAndAppendsUnicodeTextInStoredOrder) {
+TEST_F(ExportTest, TextModeCopiesAndAppendsUnicodeTextInReadingOrder) {
     StoreFont("\"FontAsciiBase\"=dword:000000e0\n");
     std::u16string copied, appended;
     bool rtfAfter = true;
@@ -274,10 +317,11 @@ TEST_F(ExportTest, TextModeCopiesAndAppendsUnicodeTextInStoredOrder) {
              appended = ClipboardText();
              rtfAfter = ClipboardRtf() != "(none)";
          }});
-    // Single-byte letters (alef 0xE0), the presentation form as shin 0xF9, and no reversal.
+    // Single-byte letters (alef 0xE0), the presentation form as shin 0xF9, in reading order as
+    // in RTF mode.
     const std::u16string article =
-        u"\u00E0\u00E1 ,\u00E2\r\n---\r\n\u00F9}\\5  \r\n\r\n--------------------\r\n\r\n"
-        u"5\u00E0\r\n\u00E1  \u00E0\r\n";
+        u"\u00E2, \u00E1\u00E0\r\n---\r\n5\\}\u00F9  \r\n\r\n--------------------\r\n\r\n"
+        u"\u00E05\r\n\u00E0  \u00E1\r\n";
     EXPECT_EQ(copied, article);
     EXPECT_EQ(appended, u"old\r\nline" + article);
     EXPECT_FALSE(rtfAfter);

@@ -79,8 +79,28 @@ if [ "${3:-}" = "--on-display" ]; then
     xclip -o -selection clipboard -t UTF8_STRING > "$work/appended.txt"
     { printf 'from xclip \xd7\x90\nsecond line\n'; cat "$work/want224.txt"; } > "$work/want-appended.txt"
     cmp "$work/want-appended.txt" "$work/appended.txt" || fail "Append: $(head -c 200 "$work/appended.txt")"
+    # The single-byte text has a Latin-1 form: STRING carries it, byte for byte.
+    xdotool key ctrl+c
+    wait_for STRING .
+    xclip -o -selection clipboard -t STRING > "$work/string.txt"
+    iconv -f UTF-8 -t LATIN1 "$work/want224.txt" | cmp - "$work/string.txt" || fail "STRING is not the Latin-1 text"
     stop "$win"
-    echo "ok: Copy as text/rtf and text, Append after xclip's text"
+
+    # RTF mode over xclip's plain text (xclip hands it out under any name it is asked for):
+    # Append starts a new document, since the owner offers no RTF.
+    registry "$work/r3.reg" 1488
+    win=$(start "$work/r3.reg")
+    sleep 0.3
+    printf 'foreign text only' | xclip -i -selection clipboard &
+    wait_for UTF8_STRING 'foreign text only'
+    xdotool windowfocus --sync "$win"
+    xdotool key ctrl+e
+    wait_for text/rtf 'rtf1'
+    xclip -o -selection clipboard -t text/rtf > "$work/appended.rtf"
+    cmp "$work/want.rtf" "$work/appended.rtf" || fail "Append over plain text: $(head -c 80 "$work/appended.rtf")"
+    grep -qx STRING <(xclip -o -selection clipboard -t TARGETS) && fail "STRING offered for Hebrew text"
+    stop "$win"
+    echo "ok: Copy as text/rtf and text, Append after xclip's text, STRING as Latin-1, Append in RTF mode over plain text"
     exit 0
 fi
 

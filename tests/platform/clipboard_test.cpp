@@ -102,4 +102,61 @@ TEST_F(ClipboardTest, AnotherProgramsContentsAreReadBack) {
     CloseClipboard();
 }
 
+// Replacing the contents asks the other program nothing (it may not answer); reading asks
+// only for the form wanted, once per opening.
+TEST_F(ClipboardTest, AnotherProgramIsAskedOnlyForWhatIsReadAndNeverToReplace) {
+    UINT rtf = RegisterClipboardFormat(u"Rich Text Format");
+    SystemClipboard other;
+    other.hasText = other.hasRtf = true;
+    other.text = "old";
+    other.rtf = "{\\rtf1 old}";
+    screen.host().SetForeignClipboard(other);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_UNICODETEXT, TextBlock(u"new"));
+    CloseClipboard();
+    EXPECT_EQ(screen.host().clipboardReads(), 0);
+    EXPECT_EQ(screen.host().systemClipboard().text, "new");
+
+    screen.host().SetForeignClipboard(other);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_EQ(screen.host().clipboardReads(), 0) << "opening reads nothing";
+    ASSERT_NE(GetClipboardData(rtf), nullptr);
+    GetClipboardData(rtf);
+    EXPECT_EQ(screen.host().clipboardReads(), 1);
+    auto* text = static_cast<const char16_t*>(GetClipboardData(CF_UNICODETEXT));
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(std::u16string(text), u"old");
+    EXPECT_EQ(screen.host().clipboardReads(), 2);
+    CloseClipboard();
+}
+
+TEST_F(ClipboardTest, RtfIsTakenOnlyWhenItIsAnRtfDocument) {
+    UINT rtf = RegisterClipboardFormat(u"Rich Text Format");
+    for (const char* bytes : {"foreign text only", "\r\n {\\rtf1 x}", "{\\rtf"}) {
+        SystemClipboard other;
+        other.hasRtf = true;
+        other.rtf = bytes;
+        screen.host().SetForeignClipboard(other);
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EXPECT_EQ(GetClipboardData(rtf) != nullptr, bytes[0] != 'f') << bytes;
+        CloseClipboard();
+    }
+}
+
+// STRING is Latin-1: the text is offered so only when every character has a Latin-1 byte.
+TEST_F(ClipboardTest, TheLatin1FormIsPublishedOnlyForTextThatHasOne) {
+    for (const std::u16string& text :
+         {std::u16string(u"caf\u00E9 \u00E0\u00FF"), std::u16string(u"caf\u00E9 \u05D0")}) {
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        SetClipboardData(CF_UNICODETEXT, TextBlock(text));
+        CloseClipboard();
+        const SystemClipboard& sys = screen.host().systemClipboard();
+        bool latin = text.back() != u'\u05D0';
+        EXPECT_EQ(sys.hasLatin1, latin);
+        EXPECT_EQ(sys.latin1, latin ? std::string("caf\xE9 \xE0\xFF") : std::string());
+    }
+}
+
 }  // namespace

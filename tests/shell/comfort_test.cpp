@@ -2,6 +2,8 @@
 // the night and red display modes as the composed screen shows them, and F11 full screen.
 #include <functional>
 
+#include "index/font_dialog.h"
+#include "platform/controls.h"
 #include "platform/host/host.h"
 #include "platform/resources.h"
 #include "platform/screen_colours.h"
@@ -144,6 +146,37 @@ TEST_F(ComfortTest, ZoomedSizeIsSavedAndCtrlZeroGoesBackToTheStoredOne) {
         EXPECT_EQ(App.Font.FontSize, 52);
     }});
     EXPECT_TRUE(Has("\"FontSize\"=dword:00000034"));
+}
+
+TEST_F(ComfortTest, CtrlZeroGoesBackToTheSizeLastChosenInChooseFont) {
+    StoreFont();  // 16
+    HWND dialog = nullptr;
+    Run({[&] {
+             Key(VK_ADD, true);
+             EXPECT_EQ(App.Font.FontSize, 18);
+             Command(40006);  // Font
+         },
+         [&] {
+             dialog = GetActiveWindow();
+             ASSERT_EQ(DialogCaption(), u"Choose Font");
+             // A tap on the seventh size, 20, as the user picks it.
+             HWND list = GetDlgItem(dialog, kSizeListId);
+             RECT r;
+             GetWindowRect(list, &r);
+             int h = int(SendMessage(list, LB_GETITEMHEIGHT, 0, 0));
+             int top = int(SendMessage(list, LB_GETTOPINDEX, 0, 0));
+             screen.host().Tap(r.left + 10, r.top + 2 + (6 - top) * h + h / 2);
+         },
+         [&] { PostMessage(dialog, WM_COMMAND, IDOK, 0); },
+         [&] {
+             EXPECT_EQ(App.Font.FontSize, 20);
+             Key(VK_ADD, true);
+             Key(VK_ADD, true);
+             EXPECT_EQ(App.Font.FontSize, 24);
+             Key('0', true);
+             EXPECT_EQ(App.Font.FontSize, 20);
+             EXPECT_EQ(App.TopPane->fontRecord.FontSize, 20);
+         }});
 }
 
 TEST_F(ComfortTest, CtrlWheelZoomsAndThePlainWheelStillScrolls) {

@@ -8,13 +8,19 @@
 #include "platform/win32_types.h"
 
 // What the system clipboard holds, in the forms other programs exchange: UTF-8 text (lines end
-// in LF) and RTF bytes. An empty optional form is absent.
+// in LF), the same text in Latin-1 when every character has a Latin-1 byte (for programs that
+// ask for STRING), and RTF bytes. An empty optional form is absent.
 struct SystemClipboard {
     bool hasText = false;
     std::string text;
+    bool hasLatin1 = false;
+    std::string latin1;
     bool hasRtf = false;
     std::string rtf;
 };
+
+// The forms a read of another program's clipboard asks for.
+enum ClipboardForms : unsigned { kClipboardText = 1, kClipboardRtf = 2 };
 
 class Host {
 public:
@@ -38,9 +44,11 @@ public:
     virtual void OpenAddress(const std::string&) {}
     // The program's clipboard changed: the host offers these contents to other programs.
     virtual void PublishClipboard(const SystemClipboard&) {}
-    // When another program owns the system clipboard, its contents; false while the contents
-    // are the program's own (or the host has no system clipboard).
-    virtual bool FetchClipboard(SystemClipboard*) { return false; }
+    // When another program owns the system clipboard, what it holds of the forms asked for
+    // (kClipboardText, kClipboardRtf); false while the contents are the program's own (or the
+    // host has no system clipboard). A form the owner does not offer, or does not hand over
+    // within a short time, is absent: the read never blocks for long.
+    virtual bool FetchClipboard(unsigned, SystemClipboard*) { return false; }
 };
 
 void InstallHost(Host* host);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <clocale>
 #include <iterator>
+#include <memory>
 #include <vector>
 #include <cstdio>
 #include <cstdlib>
@@ -248,30 +249,108 @@ gboolean OnInstanceRequest(gint, GIOCondition, gpointer) {
     return G_SOURCE_CONTINUE;
 }
 
-// The clipboard targets the program offers: text under the names text editors and terminals
-// ask for, and RTF under the names word processors ask for.
-enum ClipTarget : guint { kTargetText = 1, kTargetRtf = 2 };
+// The clipboard targets the program offers, each served as its name says: UTF-8 text under the
+// names text editors and terminals ask for, Latin-1 text as STRING only when the text has a
+// Latin-1 form (STRING is Latin-1 by definition), and RTF under its two names.
+enum ClipTarget : guint { kTargetText = 1, kTargetLatin1 = 2, kTargetRtf = 3 };
 const GtkTargetEntry kTextTargets[] = {
     {const_cast<gchar*>("UTF8_STRING"), 0, kTargetText},
     {const_cast<gchar*>("text/plain;charset=utf-8"), 0, kTargetText},
-    {const_cast<gchar*>("text/plain"), 0, kTargetText},
-    {const_cast<gchar*>("STRING"), 0, kTargetText},
-    {const_cast<gchar*>("TEXT"), 0, kTargetText},
+};
+const GtkTargetEntry kLatin1Targets[] = {
+    {const_cast<gchar*>("STRING"), 0, kTargetLatin1},
 };
 const GtkTargetEntry kRtfTargets[] = {
     {const_cast<gchar*>("text/rtf"), 0, kTargetRtf},
     {const_cast<gchar*>("application/rtf"), 0, kTargetRtf},
-    {const_cast<gchar*>("text/richtext"), 0, kTargetRtf},
 };
-const char* const kRtfNames[] = {"text/rtf", "application/rtf", "text/richtext"};
+// What the program reads from another program's clipboard, in the order it prefers them.
+const char* const kRtfNames[] = {"text/rtf", "application/rtf"};
+const char* const kTextNames[] = {"UTF8_STRING", "text/plain;charset=utf-8", "STRING"};
 
 // The clipboard's owner is the window, which carries the host's record.
 void OnClipboardGet(GtkClipboard*, GtkSelectionData* data, guint info, gpointer owner) {
     auto* impl = static_cast<GtkHost::Impl*>(g_object_get_data(G_OBJECT(owner), "orvanel-host"));
     if (!impl) return;
-    const std::string& bytes = info == kTargetRtf ? impl->clipboard.rtf : impl->clipboard.text;
+    const SystemClipboard& c = impl->clipboard;
+    const std::string& bytes = info == kTargetRtf      ? c.rtf
+                               : info == kTargetLatin1 ? c.latin1
+                                                       : c.text;
     gtk_selection_data_set(data, gtk_selection_data_get_target(data), 8,
                            reinterpret_cast<const guchar*>(bytes.data()), gint(bytes.size()));
+}
+
+// How long one read of another program's clipboard may take in all. An owner that does not
+// answer (a stopped program) holds the reader up no longer than this; its clipboard then counts
+// as holding nothing the reader can use.
+constexpr gint64 kClipboardPatience = 2 * G_USEC_PER_SEC;
+
+// One request to the clipboard's owner. Its reply comes through the main loop; a request given
+// up before that waits in gAbandoned until the reply (or GTK's own time-out) comes at last.
+struct ClipboardRequest {
+    bool answered = false;
+    bool abandoned = false;
+    GtkSelectionData* data = nullptr;  // a copy of a reply that holds data
+};
+std::vector<std::unique_ptr<ClipboardRequest>> gAbandoned;
+
+void OnClipboardReceived(GtkClipboard*, GtkSelectionData* data, gpointer p) {
+    auto* request = static_cast<ClipboardRequest*>(p);
+    if (request->abandoned) {
+        std::erase_if(gAbandoned, [request](const auto& r) { return r.get() == request; });
+        return;
+    }
+    request->answered = true;
+    if (data && gtk_selection_data_get_length(data) >= 0)
+        request->data = gtk_selection_data_copy(data);
+}
+
+gboolean OnPatienceOver(gpointer fired) {
+    *static_cast<bool*>(fired) = true;
+    return G_SOURCE_REMOVE;
+}
+
+// The owner's reply for the target, or nullptr when it has none or gives none before the
+// deadline (monotonic time). The main context keeps running meanwhile: the window draws what it
+// is asked to draw, and input goes into the program's queue, handled once the read is over.
+GtkSelectionData* RequestTarget(GtkClipboard* cb, GdkAtom target, gint64 deadline) {
+    auto* request = new ClipboardRequest;
+    gtk_clipboard_request_contents(cb, target, OnClipboardReceived, request);
+    while (!request->answered) {
+        gint64 left = deadline - g_get_monotonic_time();
+        if (left <= 0) {
+            request->abandoned = true;
+            gAbandoned.emplace_back(request);
+            return nullptr;
+        }
+        bool fired = false;
+        guint timer = g_timeout_add(guint(left / 1000) + 1, OnPatienceOver, &fired);
+        g_main_context_iteration(nullptr, TRUE);
+        if (!fired) g_source_remove(timer);
+    }
+    GtkSelectionData* data = request->data;
+    delete request;
+    return data;
+}
+
+// The first of the names that the owner offers, or GDK_NONE.
+template <size_t N>
+GdkAtom FirstOffered(const char* const (&names)[N], const GdkAtom* offered, gint count) {
+    for (const char* name : names) {
+        GdkAtom atom = gdk_atom_intern(name, FALSE);
+        for (gint i = 0; i < count; ++i)
+            if (offered[i] == atom) return atom;
+    }
+    return GDK_NONE;
+}
+
+// Whether a reply's type is one of the names (an owner may hand out something else than asked).
+template <size_t N>
+bool TypeIsOneOf(GtkSelectionData* data, const char* const (&names)[N]) {
+    GdkAtom type = gtk_selection_data_get_data_type(data);
+    for (const char* name : names)
+        if (type == gdk_atom_intern(name, FALSE)) return true;
+    return false;
 }
 
 void OnClipboardClear(GtkClipboard*, gpointer) {}
@@ -494,9 +573,12 @@ void GtkHost::PublishClipboard(const SystemClipboard& contents) {
     impl_->clipboard = contents;
     GtkClipboard* cb = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
     std::vector<GtkTargetEntry> targets;
-    if (contents.hasRtf) targets.insert(targets.end(), std::begin(kRtfTargets), std::end(kRtfTargets));
+    if (contents.hasRtf)
+        targets.insert(targets.end(), std::begin(kRtfTargets), std::end(kRtfTargets));
     if (contents.hasText)
         targets.insert(targets.end(), std::begin(kTextTargets), std::end(kTextTargets));
+    if (contents.hasText && contents.hasLatin1)
+        targets.insert(targets.end(), std::begin(kLatin1Targets), std::end(kLatin1Targets));
     if (targets.empty()) {
         if (gtk_clipboard_get_owner(cb) == G_OBJECT(impl_->window)) gtk_clipboard_clear(cb);
         return;
@@ -506,26 +588,47 @@ void GtkHost::PublishClipboard(const SystemClipboard& contents) {
     gtk_clipboard_set_can_store(cb, nullptr, 0);
 }
 
-bool GtkHost::FetchClipboard(SystemClipboard* contents) {
+// Asks the owner what it has (TARGETS) before asking for any of it, and takes only what it
+// offers, in a reply of the type asked for, all within kClipboardPatience.
+bool GtkHost::FetchClipboard(unsigned forms, SystemClipboard* contents) {
     GtkClipboard* cb = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
     if (gtk_clipboard_get_owner(cb) == G_OBJECT(impl_->window)) return false;
     *contents = SystemClipboard{};
-    for (const char* name : kRtfNames) {
-        GtkSelectionData* data = gtk_clipboard_wait_for_contents(cb, gdk_atom_intern(name, FALSE));
-        if (!data) continue;
-        gint length = gtk_selection_data_get_length(data);
-        if (length > 0) {
-            contents->hasRtf = true;
-            contents->rtf.assign(reinterpret_cast<const char*>(gtk_selection_data_get_data(data)),
-                                 size_t(length));
-        }
-        gtk_selection_data_free(data);
-        if (contents->hasRtf) break;
+    const gint64 deadline = g_get_monotonic_time() + kClipboardPatience;
+    GtkSelectionData* targets =
+        RequestTarget(cb, gdk_atom_intern_static_string("TARGETS"), deadline);
+    GdkAtom* offered = nullptr;
+    gint count = 0;
+    if (!targets || !gtk_selection_data_get_targets(targets, &offered, &count)) {
+        if (targets) gtk_selection_data_free(targets);
+        return true;  // no owner, or none that says what it has
     }
-    if (gchar* text = gtk_clipboard_wait_for_text(cb)) {
-        contents->hasText = true;
-        contents->text = text;
-        g_free(text);
+    gtk_selection_data_free(targets);
+    GdkAtom rtf = (forms & kClipboardRtf) ? FirstOffered(kRtfNames, offered, count) : GDK_NONE;
+    GdkAtom text = (forms & kClipboardText) ? FirstOffered(kTextNames, offered, count) : GDK_NONE;
+    g_free(offered);
+    if (rtf != GDK_NONE) {
+        if (GtkSelectionData* data = RequestTarget(cb, rtf, deadline)) {
+            gint length = gtk_selection_data_get_length(data);
+            if (length > 0 && TypeIsOneOf(data, kRtfNames)) {
+                contents->hasRtf = true;
+                contents->rtf.assign(
+                    reinterpret_cast<const char*>(gtk_selection_data_get_data(data)),
+                    size_t(length));
+            }
+            gtk_selection_data_free(data);
+        }
+    }
+    if (text != GDK_NONE) {
+        if (GtkSelectionData* data = RequestTarget(cb, text, deadline)) {
+            // Converted from the reply's own type (Latin-1 for STRING) into UTF-8.
+            if (guchar* utf8 = gtk_selection_data_get_text(data)) {
+                contents->hasText = true;
+                contents->text = reinterpret_cast<const char*>(utf8);
+                g_free(utf8);
+            }
+            gtk_selection_data_free(data);
+        }
     }
     return true;
 }

@@ -43,7 +43,7 @@ public:
     void SetTitle(const std::string& title) override;
     void OpenAddress(const std::string& address) override;
     void PublishClipboard(const SystemClipboard& contents) override;
-    bool FetchClipboard(SystemClipboard* contents) override;
+    bool FetchClipboard(unsigned forms, SystemClipboard* contents) override;
 
 private:
     explicit GtkHost(std::unique_ptr<Impl> impl);

@@ -106,9 +106,18 @@ void HeadlessHost::PublishClipboard(const SystemClipboard& contents) {
     foreignOwner_ = false;
 }
 
-bool HeadlessHost::FetchClipboard(SystemClipboard* contents) {
+bool HeadlessHost::FetchClipboard(unsigned forms, SystemClipboard* contents) {
     if (!foreignOwner_) return false;
-    *contents = clipboard_;
+    ++clipboardReads_;
+    *contents = SystemClipboard{};
+    if (forms & kClipboardText) {
+        contents->hasText = clipboard_.hasText;
+        contents->text = clipboard_.text;
+    }
+    if (forms & kClipboardRtf) {
+        contents->hasRtf = clipboard_.hasRtf;
+        contents->rtf = clipboard_.rtf;
+    }
     return true;
 }
 

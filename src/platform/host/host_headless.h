@@ -26,9 +26,11 @@ public:
     // An in-memory system clipboard: what the program published, or what "another program"
     // put there with SetForeignClipboard, which the program then reads back.
     void PublishClipboard(const SystemClipboard& contents) override;
-    bool FetchClipboard(SystemClipboard* contents) override;
+    bool FetchClipboard(unsigned forms, SystemClipboard* contents) override;
     void SetForeignClipboard(const SystemClipboard& contents);
     const SystemClipboard& systemClipboard() const { return clipboard_; }
+    // How often the program read another program's clipboard.
+    int clipboardReads() const { return clipboardReads_; }
 
     // The hook returns false when it has nothing more to give.
     using IdleHook = std::function<bool()>;
@@ -67,6 +69,7 @@ private:
     std::string lastOpened_;
     SystemClipboard clipboard_;
     bool foreignOwner_ = false;
+    int clipboardReads_ = 0;
     IdleHook idle_;
     std::deque<std::function<void()>> pending_;
 };

@@ -102,9 +102,9 @@ public:
         if (!real_) Open();
         real_->PublishClipboard(contents);
     }
-    bool FetchClipboard(SystemClipboard* contents) override {
+    bool FetchClipboard(unsigned forms, SystemClipboard* contents) override {
         if (!real_) Open();
-        return real_->FetchClipboard(contents);
+        return real_->FetchClipboard(forms, contents);
     }
 
 private:
