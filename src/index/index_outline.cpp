@@ -35,6 +35,12 @@ void ShowRecord(IndexView* view, int i, int d) {
     }
 }
 
+// Marks the heading record whose last line is i open, on every one of its lines.
+void OpenRecord(IndexView* view, int i) {
+    const uint16_t key = view->lines[i].key;
+    for (; i >= 0 && view->lines[i].key == key; --i) view->lines[i].flags |= kIndexOpen;
+}
+
 }  // namespace
 
 int32_t HitTestIndex(IndexView* view, int tx, int ty) {
@@ -116,6 +122,8 @@ void RevealArticle(IndexView* view, int article) {
         const int32_t m = IndexLineMargin(view, lines[k]);
         if (m >= margin) continue;
         ShowRecord(view, k, -1);
+        // An ancestor heading now shows a child: it is open, and its marker says so.
+        if (lines[k].key & kGroupHeadingKey) OpenRecord(view, k);
         margin = m;
     }
     ComputeIndexMaxFirstRow(view);

@@ -53,6 +53,7 @@ std::vector<ControlInfo> DescribeControls(HWND window) {
         ControlInfo c;
         c.id = int(int16_t(ch->id));
         c.className = ch->cls ? ch->cls->name : std::u16string();
+        GetWindowRect(ch, &c.rect);
         std::u16string text(size_t(GetWindowTextLength(ch)) + 1, u'\0');
         text.resize(size_t(GetWindowText(ch, text.data(), int(text.size()))));
         c.text = text;

@@ -211,8 +211,16 @@ void EnsureBacking(Window* w) {
 }
 
 void ScreenResized(int width, int height) {
-    for (Window* w : std::vector<Window*>(ws().topLevels))
-        if (w->followsScreen) MoveWindow(w, 0, 0, width, height, TRUE);
+    for (Window* w : std::vector<Window*>(ws().topLevels)) {
+        if (!IsWindow(w)) continue;
+        if (w->followsScreen) {
+            MoveWindow(w, 0, 0, width, height, TRUE);
+        } else if (w->naturalWidth > 0 && w->naturalHeight > 0) {
+            int cx = std::min(w->naturalWidth, width), cy = std::min(w->naturalHeight, height);
+            MoveWindow(w, std::max(0, (width - cx) / 2), std::max(0, (height - cy) / 2), cx, cy,
+                       TRUE);
+        }
+    }
 }
 
 void DestroyAllWindows() {

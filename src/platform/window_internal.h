@@ -41,6 +41,11 @@ struct Window {
     // Children: relative to the parent's client area. Top-level windows: screen coordinates.
     RECT rect{};
     bool followsScreen = false;
+    // Dialogs and message boxes: the size they were made with. A screen too small for it takes
+    // them at the screen's size; a larger screen gives them this size back.
+    int naturalWidth = 0;
+    int naturalHeight = 0;
+    const struct DialogItemTemplate* templateItem = nullptr;  // controls made from a template
     bool alive = true;
 
     RECT invalid{};
@@ -117,7 +122,8 @@ void PlaceDockedChildren(Window* parent);
 
 // Resize the backing surface of a top-level to its rectangle.
 void EnsureBacking(Window* w);
-// The screen changed size: windows that follow the screen are moved to fill it.
+// The screen changed size: windows that follow the screen are moved to fill it; dialogs and
+// message boxes of their own size are centred again, no larger than the screen.
 void ScreenResized(int width, int height);
 
 // Destroys every window (tests, end of the program).
