@@ -96,8 +96,10 @@ int32_t ToggleIndexGroup(IndexView* view, int line) {
             // Closing hides the whole group, at every depth.
             if (Shown(lines[k])) Hide(view, lines[k]);
         } else if (margin == childMargin && !Shown(lines[k])) {
-            // Opening shows the direct children only; deeper lines keep their state.
+            // Opening shows the direct children only; deeper lines stay hidden, so a heading
+            // among the children is shown closed, with the plus its hidden children call for.
             Show(view, lines[k]);
+            if (lines[k].key & kGroupHeadingKey) lines[k].flags &= ~kIndexOpen;
         }
     }
     if (view->rowCount != rowsBefore) ComputeIndexMaxFirstRow(view);
