@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/host/host.h"
+#include "platform/window_internal.h"
 
 namespace {
 
@@ -64,8 +65,25 @@ uint32_t Red(uint32_t rgb) {
 
 void SetScreenColours(ScreenColours colours) {
     if (colours == gColours) return;
+    bool bandsChange = (colours == ScreenColours::Red) != (gColours == ScreenColours::Red);
     gColours = colours;
+    // The chrome's bands are drawn in other colours in red: every window paints again.
+    if (bandsChange)
+        for (Window* w : wm::TopLevels()) wm::InvalidateTree(w, true);
     if (Host* host = CurrentHost()) host->ScreenDamaged();
+}
+
+// A light grey: its luma 200 turned over is a red of 55.
+constexpr uint32_t kRedModeBand = 0xC8C8C8;
+
+ChromeBand CaptionBand() {
+    if (gColours == ScreenColours::Red) return {kRedModeBand, 0x000000};
+    return {0x000080, 0xFFFFFF};
+}
+
+ChromeBand SelectionBand() {
+    if (gColours == ScreenColours::Red) return {kRedModeBand, 0x000000};
+    return {0x000000, 0xFFFFFF};
 }
 
 ScreenColours CurrentScreenColours() {
