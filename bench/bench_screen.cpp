@@ -1,10 +1,13 @@
-// Composing a full-HD and a 4K screen of text in each display mode, and in the same run the
-// night transform applied pixel by pixel without its colour cache, which is what the cache saves.
+// Composing a full-HD and a 4K screen of text in each display mode: a screen that did not change
+// since it was last composed, and one in which something was drawn (composed and transformed in
+// full). In the same run the peer: the night transform applied pixel by pixel without its colour
+// cache, which is what the cache saves.
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/gdi.h"
 #include "platform/host/host_headless.h"
@@ -79,21 +82,68 @@ BENCHMARK(BM_ComposeNormal)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ComposeNight)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ComposeRed)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-// The peer: the same screen, the night transform computed for every pixel.
+// A frame in which the whole page was drawn again (its picture copied back from a memory
+// bitmap, so that its pixels stay): the screen is composed and transformed in full. BM_DrawPage
+// is the copy alone.
+void ComposeChanged(benchmark::State& state, ScreenColours colours, bool compose) {
+    UseScreen(state);
+    SetScreenColours(colours);
+    HWND page = FindWindow(u"BenchScreen", nullptr);
+    HDC dc = GetDC(page);
+    RECT client;
+    GetClientRect(page, &client);
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP picture = CreateCompatibleBitmap(dc, client.right, client.bottom);
+    HGDIOBJ before = SelectObject(memory, picture);
+    BitBlt(memory, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+    for (auto _ : state) {
+        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+        if (!compose) continue;
+        cairo_surface_t* s = ComposeScreen();
+        benchmark::DoNotOptimize(cairo_image_surface_get_data(s));
+        cairo_surface_destroy(s);
+    }
+    SelectObject(memory, before);
+    DeleteObject(picture);
+    DeleteDC(memory);
+    ReleaseDC(page, dc);
+    SetScreenColours(ScreenColours::Normal);
+}
+void BM_DrawPage(benchmark::State& state) {
+    ComposeChanged(state, ScreenColours::Normal, false);
+}
+void BM_ComposeChangedNormal(benchmark::State& state) {
+    ComposeChanged(state, ScreenColours::Normal, true);
+}
+void BM_ComposeChangedNight(benchmark::State& state) {
+    ComposeChanged(state, ScreenColours::Night, true);
+}
+void BM_ComposeChangedRed(benchmark::State& state) {
+    ComposeChanged(state, ScreenColours::Red, true);
+}
+BENCHMARK(BM_DrawPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ComposeChangedNormal)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ComposeChangedNight)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ComposeChangedRed)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The peer: the same screen, the night transform computed for every pixel (into a buffer of
+// its own: the composed screen is not to be drawn into).
 void BM_NightUncached(benchmark::State& state) {
     UseScreen(state);
     for (auto _ : state) {
         cairo_surface_t* s = ComposeScreen();
         cairo_surface_flush(s);
-        unsigned char* data = cairo_image_surface_get_data(s);
+        const unsigned char* data = cairo_image_surface_get_data(s);
         int stride = cairo_image_surface_get_stride(s);
         int width = cairo_image_surface_get_width(s), height = cairo_image_surface_get_height(s);
+        std::vector<uint32_t> out(size_t(width) * size_t(height));
         for (int y = 0; y < height; ++y) {
-            auto* row = reinterpret_cast<uint32_t*>(data + size_t(y) * stride);
+            auto* row = reinterpret_cast<const uint32_t*>(data + size_t(y) * stride);
             for (int x = 0; x < width; ++x)
-                row[x] = TransformScreenPixel(row[x], ScreenColours::Night);
+                out[size_t(y) * size_t(width) + size_t(x)] =
+                    TransformScreenPixel(row[x], ScreenColours::Night);
         }
-        benchmark::DoNotOptimize(data);
+        benchmark::DoNotOptimize(out.data());
         cairo_surface_destroy(s);
     }
 }

@@ -29,6 +29,7 @@ void PaintNonClient(Window* w) {
     if (in.left == 0 && in.top == 0 && in.right == 0 && in.bottom == 0) return;
     Window* top = TopLevelOf(w);
     EnsureBacking(top);
+    BackingChanged(top);
     POINT origin = ClientOriginInTopLevel(w);
     int ox = origin.x - in.left, oy = origin.y - in.top;
     int width = w->rect.right - w->rect.left, height = w->rect.bottom - w->rect.top;

@@ -71,6 +71,8 @@ struct Window {
     std::u16string messageText;  // message boxes: their text, for inspection
 
     cairo_surface_t* backing = nullptr;  // top-level windows only
+    uint64_t backingVersion = 0;          // changes whenever the backing may have been drawn on
+    RECT drawn{};                         // where, since the screen was last composed
     HWND lastFocus = nullptr;            // focus to restore when this top-level is activated
 };
 
@@ -120,6 +122,9 @@ constexpr int kDockTop = 1;
 constexpr int kDockBottom = 2;
 void PlaceDockedChildren(Window* parent);
 
+// Marks the top-level's backing as drawn on, in `area` (backing coordinates; all of it when
+// none): the composed screen is made again there.
+void BackingChanged(Window* top, const RECT* area = nullptr);
 // Resize the backing surface of a top-level to its rectangle.
 void EnsureBacking(Window* w);
 // The screen changed size: windows that follow the screen are moved to fill it; dialogs and

@@ -20,8 +20,8 @@ std::vector<Box> Rects(const std::string& json) {
     static const std::regex rect("\"rect\":\\[(-?\\d+),(-?\\d+),(-?\\d+),(-?\\d+)\\]");
     std::vector<Box> out;
     for (std::sregex_iterator it(json.begin(), json.end(), rect), end; it != end; ++it)
-        out.push_back({std::stoi((*it)[1]), std::stoi((*it)[2]), std::stoi((*it)[3]),
-                       std::stoi((*it)[4])});
+        out.push_back(
+            {std::stoi((*it)[1]), std::stoi((*it)[2]), std::stoi((*it)[3]), std::stoi((*it)[4])});
     return out;
 }
 
@@ -51,8 +51,8 @@ protected:
     // and every control lie on the screen and that what the dialog shows stays as it was.
     void ExpectFollowsScreen(const std::string& open, const std::string& caption,
                              std::pair<int, int> small = {200, 220}) {
-        const std::vector<std::pair<int, int>> sizes = {
-            {240, 320}, {1024, 768}, {240, 320}, small, {1920, 1080}, {240, 320}};
+        const std::vector<std::pair<int, int>> sizes = {{240, 320}, {1024, 768},  {240, 320},
+                                                        small,      {1920, 1080}, {240, 320}};
         std::string script = open + "\n";
         for (auto [w, h] : sizes)
             script += "resize " + std::to_string(w) + " " + std::to_string(h) + "\ndialog\n";
@@ -76,8 +76,8 @@ protected:
                 if (r.right == r.left || r.bottom == r.top) continue;
                 EXPECT_TRUE(r.left >= d.left && r.top >= d.top && r.right <= d.right &&
                             r.bottom <= d.bottom)
-                    << "control " << c << " at " << r.left << "," << r.top << "-" << r.right
-                    << "," << r.bottom;
+                    << "control " << c << " at " << r.left << "," << r.top << "-" << r.right << ","
+                    << r.bottom;
             }
             EXPECT_EQ(Contents(out[i]), Contents(out[0]));
         }
@@ -108,9 +108,9 @@ TEST_F(DialogDesktopTest, MessageBoxFollowsTheScreen) {
 // The table of contents fills the screen at every size, with its open groups and its first row
 // kept, and pages by the rows it shows now.
 TEST_F(DialogDesktopTest, ChooseArticleFollowsTheScreenWithItsOutline) {
-    Outcome o = Run(
-        "resize 240 160\nkey Ctrl+D\nkey Down\nkey Down\noutline\nresize 230 150\noutline\n"
-        "resize 1024 768\noutline\nresize 240 120\noutline\nkey PageDown\noutline\nquit\n");
+    Outcome o =
+        Run("resize 240 160\nkey Ctrl+D\nkey Down\nkey Down\noutline\nresize 230 150\noutline\n"
+            "resize 1024 768\noutline\nresize 240 120\noutline\nkey PageDown\noutline\nquit\n");
     ASSERT_EQ(o.code, 0) << o.err;
     std::vector<std::string> out = Lines(o.out);
     ASSERT_EQ(out.size(), 5u) << o.out;
@@ -127,9 +127,8 @@ TEST_F(DialogDesktopTest, ChooseArticleFollowsTheScreenWithItsOutline) {
     };
     auto number = [](const std::string& json, const std::string& name) {
         std::smatch m;
-        return std::regex_search(json, m, std::regex("\"" + name + "\":(\\d+)"))
-                   ? std::stoi(m[1])
-                   : -1;
+        return std::regex_search(json, m, std::regex("\"" + name + "\":(\\d+)")) ? std::stoi(m[1])
+                                                                                 : -1;
     };
     for (const std::string& line : out) EXPECT_EQ(outline(line), outline(out[0]));
     EXPECT_EQ(number(out[0], "firstRow"), 2);
@@ -147,10 +146,10 @@ TEST_F(DialogDesktopTest, ChooseArticleFollowsTheScreenWithItsOutline) {
 }
 
 TEST_F(DialogDesktopTest, TheTableOfContentsScrollsByWheelHomeEndAndPages) {
-    Outcome o = Run(
-        "resize 240 120\nkey Ctrl+D\noutline\nwheel 100 80 -1\noutline\nkey End\noutline\n"
-        "wheel 100 80 1\noutline\nkey Home\noutline\nkey PageDown\noutline\nkey PageUp\n"
-        "outline\nquit\n");
+    Outcome o =
+        Run("resize 240 120\nkey Ctrl+D\noutline\nwheel 100 80 -1\noutline\nkey End\noutline\n"
+            "wheel 100 80 1\noutline\nkey Home\noutline\nkey PageDown\noutline\nkey PageUp\n"
+            "outline\nquit\n");
     ASSERT_EQ(o.code, 0) << o.err;
     std::vector<std::string> out = Lines(o.out);
     ASSERT_EQ(out.size(), 7u) << o.out;
@@ -172,10 +171,10 @@ TEST_F(DialogDesktopTest, TheTableOfContentsScrollsByWheelHomeEndAndPages) {
 // While a dialog is open, commands that would open another one are dropped: one dialog, whose
 // OK still works, and the program ends cleanly with its settings written.
 TEST_F(DialogDesktopTest, CommandsMidDialogOpenNothingMore) {
-    Outcome o = Run(
-        "command 40006\ncommand 40006\ncommand 116\ncommand 40004\ncommand 119\ncommand 123\n"
-        "command 117\nkey F1\nstate\nkey Down\nbutton ok\nstate\n"
-        "command 116\ncommand 40006\ncommand 40004\ndialog\nkey Escape\nstate\nquit\n");
+    Outcome o =
+        Run("command 40006\ncommand 40006\ncommand 116\ncommand 40004\ncommand 119\ncommand 123\n"
+            "command 117\nkey F1\nstate\nkey Down\nbutton ok\nstate\n"
+            "command 116\ncommand 40006\ncommand 40004\ndialog\nkey Escape\nstate\nquit\n");
     ASSERT_EQ(o.code, 0) << o.err;
     std::vector<std::string> out = Lines(o.out);
     ASSERT_EQ(out.size(), 4u) << o.out;
@@ -188,8 +187,8 @@ TEST_F(DialogDesktopTest, CommandsMidDialogOpenNothingMore) {
 
 // Exit while a dialog or a message box is open ends the program with the settings written.
 TEST_F(DialogDesktopTest, ExitWhateverIsOpen) {
-    for (std::string open : {"command 40006", "key Ctrl+D", "command 116\ntype x",
-                             "command 40004", "command 123\ncommand 123"}) {
+    for (std::string open : {"command 40006", "key Ctrl+D", "command 116\ntype x", "command 40004",
+                             "command 123\ncommand 123"}) {
         SCOPED_TRACE(open);
         StoreRegistry("\"FontName\"=\"David CLM\"\n\"FontSize\"=dword:00000010\n");
         Outcome o = Run("command 109\n" + open + "\ncommand 40005\nstate\n");
@@ -207,11 +206,11 @@ TEST_F(DialogDesktopTest, RandomScriptsEndCleanly) {
     const char* stepsEnv = std::getenv("ORVANEL_RANDOM_STEPS");
     const int scripts = scriptsEnv ? std::atoi(scriptsEnv) : 8;
     const int steps = stepsEnv ? std::atoi(stepsEnv) : 40;
-    const char* keys[] = {"Enter",  "Escape", "Tab",  "PageUp", "PageDown", "Home",
-                          "End",    "Up",     "Down", "Left",   "Right",    "Ctrl+D",
-                          "Ctrl+F", "F1",     "F3",   "F11",    "Alt+F3",   "Backspace",
+    const char* keys[] = {"Enter",  "Escape",    "Tab",        "PageUp", "PageDown", "Home",
+                          "End",    "Up",        "Down",       "Left",   "Right",    "Ctrl+D",
+                          "Ctrl+F", "F1",        "F3",         "F11",    "Alt+F3",   "Backspace",
                           "Ctrl+N", "Ctrl+Plus", "Ctrl+Minus", "Space"};
-    const int commands[] = {109, 110, 122, 123, 116, 117, 119, 107, 40004,
+    const int commands[] = {109,   110,   122,   123, 116, 117, 119, 107, 40004,
                             40006, 40007, 40009, 401, 412, 413, 414, 423, 434};
     const char* buttons[] = {"ok", "OK", "Yes", "No", "Cancel", "224", "5D0"};
     const char* words[] = {"abc", "\u05d0\u05d1", "*", "?x", "zz"};
@@ -223,10 +222,15 @@ TEST_F(DialogDesktopTest, RandomScriptsEndCleanly) {
         for (int i = 0; i < steps; ++i) {
             switch (pick(9)) {
                 case 0:
-                case 1: script += "tap " + std::to_string(pick(w)) + " " + std::to_string(pick(h));
-                        break;
-                case 2: script += std::string("key ") + keys[pick(std::size(keys))]; break;
-                case 3: script += std::string("type ") + words[pick(std::size(words))]; break;
+                case 1:
+                    script += "tap " + std::to_string(pick(w)) + " " + std::to_string(pick(h));
+                    break;
+                case 2:
+                    script += std::string("key ") + keys[pick(std::size(keys))];
+                    break;
+                case 3:
+                    script += std::string("type ") + words[pick(std::size(words))];
+                    break;
                 case 4:
                     script += "wheel " + std::to_string(pick(w)) + " " + std::to_string(pick(h)) +
                               " " + std::to_string(pick(5) - 2);
@@ -236,7 +240,9 @@ TEST_F(DialogDesktopTest, RandomScriptsEndCleanly) {
                     h = 80 + pick(700);
                     script += "resize " + std::to_string(w) + " " + std::to_string(h);
                     break;
-                case 6: script += std::string("button ") + buttons[pick(std::size(buttons))]; break;
+                case 6:
+                    script += std::string("button ") + buttons[pick(std::size(buttons))];
+                    break;
                 default:
                     script += "command " + std::to_string(commands[pick(std::size(commands))]);
             }
@@ -254,8 +260,9 @@ TEST_F(DialogDesktopTest, RandomScriptsEndCleanly) {
             if (line.find("no button") == std::string::npos &&
                 line.find("not run") == std::string::npos)
                 other += line + "\n";
-        EXPECT_TRUE(o.code == 0 || o.code == 1) << "script " << n << " ended with " << o.code
-                                                << "\n" << script << o.err;
+        EXPECT_TRUE(o.code == 0 || o.code == 1)
+            << "script " << n << " ended with " << o.code << "\n"
+            << script << o.err;
         EXPECT_EQ(other, "") << "script " << n << "\n" << script;
         if (HasFailure()) break;
     }
