@@ -95,13 +95,26 @@ LRESULT OnKeyDown(WPARAM key) {
     int first = view ? view->firstRow : 0;
     int delta;
     switch (key) {
-        case VK_UP: delta = -1; break;
-        case VK_DOWN: delta = 1; break;
-        case VK_PRIOR: delta = -page; break;
-        case VK_NEXT: delta = page; break;
-        case VK_HOME: delta = -first; break;
-        case VK_END: delta = (view ? view->maxFirstRow : 0) - first; break;
-        default: return 1;
+        case VK_UP:
+            delta = -1;
+            break;
+        case VK_DOWN:
+            delta = 1;
+            break;
+        case VK_PRIOR:
+            delta = -page;
+            break;
+        case VK_NEXT:
+            delta = page;
+            break;
+        case VK_HOME:
+            delta = -first;
+            break;
+        case VK_END:
+            delta = (view ? view->maxFirstRow : 0) - first;
+            break;
+        default:
+            return 1;
     }
     ScrollRows(delta);
     return 0;

@@ -9,8 +9,8 @@
 #include "platform/controls.h"
 #include "platform/dialog.h"
 #include "platform/gdi_internal.h"
-#include "platform/screen_colours.h"
 #include "platform/heap.h"
+#include "platform/screen_colours.h"
 
 namespace {
 

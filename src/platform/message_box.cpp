@@ -51,7 +51,9 @@ void DrawIcon(HDC dc, UINT icon) {
     }
 }
 
-int TextLeft(UINT style) { return kMargin + ((style & MB_ICONMASK) ? kIconSize + kMargin : 0); }
+int TextLeft(UINT style) {
+    return kMargin + ((style & MB_ICONMASK) ? kIconSize + kMargin : 0);
+}
 
 // Lays the text and the buttons out for a client of cw x ch: the buttons in a centred row at the
 // bottom, the text above them, so that a box cut down by a small screen still shows its buttons.
@@ -80,7 +82,8 @@ LRESULT OnSize(HWND w, int cw, int ch) {
 LRESULT MessageBoxProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_INITDIALOG: return TRUE;
-        case WM_SIZE: return OnSize(w, LOWORD(uintptr_t(lp)), HIWORD(uintptr_t(lp)));
+        case WM_SIZE:
+            return OnSize(w, LOWORD(uintptr_t(lp)), HIWORD(uintptr_t(lp)));
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(w, &ps);

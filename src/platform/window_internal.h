@@ -71,8 +71,8 @@ struct Window {
     std::u16string messageText;  // message boxes: their text, for inspection
 
     cairo_surface_t* backing = nullptr;  // top-level windows only
-    uint64_t backingVersion = 0;          // changes whenever the backing may have been drawn on
-    RECT drawn{};                         // where, since the screen was last composed
+    uint64_t backingVersion = 0;         // changes whenever the backing may have been drawn on
+    RECT drawn{};                        // where, since the screen was last composed
     HWND lastFocus = nullptr;            // focus to restore when this top-level is activated
 };
 

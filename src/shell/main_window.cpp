@@ -182,7 +182,8 @@ bool OpensModal(int command) {
         case kCommandSearchAgain:
         case kCommandAbout:
         case kCommandFont:
-        case kCommandBookmark: return true;
+        case kCommandBookmark:
+            return true;
     }
     return false;
 }
