@@ -60,6 +60,14 @@ void DrawLink(const DRAWITEMSTRUCT* item) {
                nullptr);
 }
 
+// The control lets go of the font before it is deleted.
+void ReleaseLinkFont(HWND dialog) {
+    if (!gLinkFont) return;
+    SendMessage(GetDlgItem(dialog, kAboutLinkId), WM_SETFONT, 0, FALSE);
+    DeleteObject(gLinkFont);
+    gLinkFont = nullptr;
+}
+
 }  // namespace
 
 // Returns TRUE only for OK and Cancel, which end the dialog.
@@ -67,6 +75,15 @@ LRESULT AboutDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_INITDIALOG:
             MakeLinkFont(dialog);
+            return FALSE;
+        case WM_SIZE:
+            // The dialog keeps its template layout; a screen smaller than the dialog pulls the
+            // controls inside.
+            FitDialogItems(dialog);
+            return FALSE;
+        case WM_DESTROY:
+            // Also when the dialog goes without OK or Cancel (the program is closing).
+            ReleaseLinkFont(dialog);
             return FALSE;
         case WM_DRAWITEM: {
             auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
@@ -78,10 +95,7 @@ LRESULT AboutDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
                 case IDOK:
                 case IDCANCEL:
                     EndDialog(dialog, LOWORD(wp));
-                    // The control lets go of the font before it is deleted.
-                    SendMessage(GetDlgItem(dialog, kAboutLinkId), WM_SETFONT, 0, FALSE);
-                    if (gLinkFont) DeleteObject(gLinkFont);
-                    gLinkFont = nullptr;
+                    ReleaseLinkFont(dialog);
                     return TRUE;
                 case kAboutLinkId:
                     OpenWebAddress(GetDlgItem(dialog, kAboutLinkId), kMakerSite);

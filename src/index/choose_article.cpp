@@ -16,6 +16,8 @@ ChooseArticleState ChooseArticleDialog;
 namespace {
 
 constexpr DWORD kDialogFlags = 30;  // size to the full screen, input panel down, no menu bar
+constexpr int kWheelRows = 3;
+constexpr int kWheelNotch = 120;
 
 ChooseArticleState& S() {
     return ChooseArticleDialog;
@@ -78,23 +80,50 @@ LRESULT OnEraseBackground(HDC dc) {
     return 1;
 }
 
-// Page keys move one line, as the arrows do; returns 0 for those four keys, 1 for others.
+// Scrolls the view by rows and follows with the scroll bar.
+void ScrollRows(int rows) {
+    if (rows) ScrollIndex(S().view, rows, 1, true);
+    UpdateIndexScrollBar();
+}
+
+// The arrows move a line; PageUp and PageDown a page of the rows shown in the last paint; Home
+// and End go to the first and the last rows, as in a desktop list. Returns 0 for those keys, 1
+// for others.
 LRESULT OnKeyDown(WPARAM key) {
+    const IndexView* view = S().view;
+    int page = view && view->rowsPainted > 1 ? view->rowsPainted : 1;
+    int first = view ? view->firstRow : 0;
     int delta;
     switch (key) {
-        case VK_PRIOR:
         case VK_UP:
             delta = -1;
             break;
-        case VK_NEXT:
         case VK_DOWN:
             delta = 1;
+            break;
+        case VK_PRIOR:
+            delta = -page;
+            break;
+        case VK_NEXT:
+            delta = page;
+            break;
+        case VK_HOME:
+            delta = -first;
+            break;
+        case VK_END:
+            delta = (view ? view->maxFirstRow : 0) - first;
             break;
         default:
             return 1;
     }
-    ScrollIndex(S().view, delta, 1, true);
-    UpdateIndexScrollBar();
+    ScrollRows(delta);
+    return 0;
+}
+
+// The wheel scrolls three rows a notch, as in the reading view; returns 0.
+LRESULT OnWheel(WPARAM wp) {
+    int notches = int(int16_t(HIWORD(wp))) / kWheelNotch;
+    ScrollRows(-kWheelRows * notches);
     return 0;
 }
 
@@ -192,6 +221,8 @@ LRESULT ChooseArticleProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_KEYDOWN:
             return OnKeyDown(wp);
+        case WM_MOUSEWHEEL:
+            return OnWheel(wp);
         case WM_LBUTTONDOWN:
             return OnTap(lp);
         case WM_VSCROLL:
@@ -204,6 +235,7 @@ LRESULT ChooseArticleProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
             S().view = nullptr;
             ReleaseDC(dialog, S().surface);
             S().surface = nullptr;
+            S().window = nullptr;
             return 0;
     }
     return 0;

@@ -193,7 +193,10 @@ void ApplyFontChoice(HWND dialog, int mode) {
         }
     }
     if (mode & kCommitChoice) {
+        // The record is the open dialog's own; without one (the dialog is gone) nothing is
+        // written.
         FontRecord* record = FontDialog.fontRecord;
+        if (!record) return;
         if (preview.lfHeight != 0) record->FontSize = preview.lfHeight;
         if (IsChecked(dialog, kUpperHalfButtonId))
             record->FontAsciiBase = kUpperHalfBase;

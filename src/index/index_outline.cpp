@@ -35,6 +35,12 @@ void ShowRecord(IndexView* view, int i, int d) {
     }
 }
 
+// Marks the heading record whose last line is i open, on every one of its lines.
+void OpenRecord(IndexView* view, int i) {
+    const uint16_t key = view->lines[i].key;
+    for (; i >= 0 && view->lines[i].key == key; --i) view->lines[i].flags |= kIndexOpen;
+}
+
 }  // namespace
 
 int32_t HitTestIndex(IndexView* view, int tx, int ty) {
@@ -90,8 +96,10 @@ int32_t ToggleIndexGroup(IndexView* view, int line) {
             // Closing hides the whole group, at every depth.
             if (Shown(lines[k])) Hide(view, lines[k]);
         } else if (margin == childMargin && !Shown(lines[k])) {
-            // Opening shows the direct children only; deeper lines keep their state.
+            // Opening shows the direct children only; deeper lines stay hidden, so a heading
+            // among the children is shown closed, with the plus its hidden children call for.
             Show(view, lines[k]);
+            if (lines[k].key & kGroupHeadingKey) lines[k].flags &= ~kIndexOpen;
         }
     }
     if (view->rowCount != rowsBefore) ComputeIndexMaxFirstRow(view);
@@ -116,6 +124,8 @@ void RevealArticle(IndexView* view, int article) {
         const int32_t m = IndexLineMargin(view, lines[k]);
         if (m >= margin) continue;
         ShowRecord(view, k, -1);
+        // An ancestor heading now shows a child: it is open, and its marker says so.
+        if (lines[k].key & kGroupHeadingKey) OpenRecord(view, k);
         margin = m;
     }
     ComputeIndexMaxFirstRow(view);

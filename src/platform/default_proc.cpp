@@ -3,7 +3,17 @@
 #include <cstring>
 
 #include "platform/gdi_internal.h"
+#include "platform/screen_colours.h"
 #include "platform/unicode.h"
+
+namespace {
+
+void SetSourceColour(cairo_t* cr, uint32_t rgb) {
+    cairo_set_source_rgb(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0,
+                         (rgb & 0xFF) / 255.0);
+}
+
+}  // namespace
 
 namespace wm {
 
@@ -19,6 +29,7 @@ void PaintNonClient(Window* w) {
     if (in.left == 0 && in.top == 0 && in.right == 0 && in.bottom == 0) return;
     Window* top = TopLevelOf(w);
     EnsureBacking(top);
+    BackingChanged(top);
     POINT origin = ClientOriginInTopLevel(w);
     int ox = origin.x - in.left, oy = origin.y - in.top;
     int width = w->rect.right - w->rect.left, height = w->rect.bottom - w->rect.top;
@@ -39,7 +50,8 @@ void PaintNonClient(Window* w) {
         cairo_fill(cr);
     }
     if (IsTopLevel(w) && (w->style & WS_CAPTION) == WS_CAPTION) {
-        cairo_set_source_rgb(cr, 0, 0, 0.5);
+        const ChromeBand band = CaptionBand();
+        SetSourceColour(cr, band.fill);
         cairo_rectangle(cr, 1, 1, width - 2, kCaptionHeight - 1);
         cairo_fill(cr);
         cairo_destroy(cr);
@@ -47,12 +59,11 @@ void PaintNonClient(Window* w) {
         dc->paintClip = false;
         FontFace* face = gdi::FaceOf(dc);
         int textY = (kCaptionHeight - face->Metrics().height) / 2 - in.top;
-        SetTextColor(dc, RGB(255, 255, 255));
         SetBkMode(dc, TRANSPARENT);
         // The caption lies above the client area, so draw it through the top-level surface.
         cairo_t* c2 = cairo_create(top->backing);
         cairo_translate(c2, ox, oy);
-        cairo_set_source_rgb(c2, 1, 1, 1);
+        SetSourceColour(c2, band.ink);
         std::vector<int> pen(w->title.size());
         int at = 0;
         for (size_t i = 0; i < w->title.size(); ++i) {
@@ -69,10 +80,11 @@ void PaintNonClient(Window* w) {
             cairo_t* c3 = cairo_create(top->backing);
             cairo_set_antialias(c3, CAIRO_ANTIALIAS_NONE);
             cairo_translate(c3, ox, oy);
-            cairo_set_source_rgb(c3, 1, 1, 1);
+            // The button is the band turned over: the ink's colour with the band's as its text.
+            SetSourceColour(c3, band.ink);
             cairo_rectangle(c3, ok.left, ok.top, ok.right - ok.left, ok.bottom - ok.top);
             cairo_fill(c3);
-            cairo_set_source_rgb(c3, 0, 0, 0.5);
+            SetSourceColour(c3, band.fill);
             const char16_t label[] = u"ok";
             int lw = face->Advance(u'o') + face->Advance(u'k');
             int pens[2] = {0, face->Advance(u'o')};

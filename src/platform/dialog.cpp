@@ -144,6 +144,7 @@ HWND CreateDialogWindow(const DialogTemplate* t, HWND owner, DLGPROC proc, LPARA
     int width = cw + ((style & WS_CAPTION) == WS_CAPTION ? 2 : 0);
     int height = ch + ((style & WS_CAPTION) == WS_CAPTION ? wm::kCaptionHeight + 1 : 0);
     int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    int naturalWidth = width, naturalHeight = height;
     width = std::min(width, sw);
     height = std::min(height, sh);
     int x = std::max(0, (sw - width) / 2), y = std::max(0, (sh - height) / 2);
@@ -153,6 +154,8 @@ HWND CreateDialogWindow(const DialogTemplate* t, HWND owner, DLGPROC proc, LPARA
         if (font) DeleteObject(font);
         return nullptr;
     }
+    dlg->naturalWidth = naturalWidth;
+    dlg->naturalHeight = naturalHeight;
     dlg->captionOk = (t->exStyle & WS_EX_CAPTIONOKBTN) != 0;
     dlg->font = font;
     dlg->dialogUser = 0;
@@ -163,6 +166,7 @@ HWND CreateDialogWindow(const DialogTemplate* t, HWND owner, DLGPROC proc, LPARA
                                 reinterpret_cast<HMENU>(intptr_t(it.id)), ProgramInstance(),
                                 nullptr);
         if (!c) continue;
+        c->templateItem = &it;
         SendMessage(c, WM_SETFONT, WPARAM(font), 0);
         if (it.imageId) SendMessage(c, STM_SETIMAGE, IMAGE_BITMAP,
                                     LPARAM(LoadBitmap(ProgramInstance(), it.imageId)));
@@ -171,6 +175,12 @@ HWND CreateDialogWindow(const DialogTemplate* t, HWND owner, DLGPROC proc, LPARA
     HWND focus = FirstTabStop(dlg);
     if (SendMessage(dlg, WM_INITDIALOG, WPARAM(focus), param) && IsWindow(dlg) && focus)
         FocusControl(focus);
+    // A screen smaller than the template cut the dialog down before its controls existed: its
+    // size handler fits them now, as it does when the screen changes later.
+    if (IsWindow(dlg) && !dlg->followsScreen && (width < naturalWidth || height < naturalHeight)) {
+        RECT c = wm::ClientRectOf(dlg);
+        SendMessage(dlg, WM_SIZE, 0, MAKELPARAM(c.right, c.bottom));
+    }
     return dlg;
 }
 
@@ -223,7 +233,9 @@ intptr_t RunModal(HWND dlg, HWND owner, bool ownerWasEnabled) {
         TranslateMessage(&m);
         DispatchMessage(&m);
     }
-    intptr_t result = IsWindow(dlg) ? dlg->dialogResult : IDCANCEL;
+    // A dialog destroyed before it ended (its owner went, the program is closing) answers 0,
+    // which no caller takes for a choice.
+    intptr_t result = IsWindow(dlg) ? dlg->dialogResult : 0;
     if (ownerTop && IsWindow(ownerTop) && ownerWasEnabled) EnableWindow(ownerTop, TRUE);
     if (IsWindow(dlg)) DestroyWindow(dlg);
     if (ownerTop && IsWindow(ownerTop) && (ownerTop->style & WS_VISIBLE))
@@ -270,6 +282,27 @@ LONG GetDialogBaseUnits() {
     GetTextMetrics(dc, &tm);
     DeleteDC(dc);
     return LONG(MAKELPARAM(tm.tmAveCharWidth, tm.tmHeight));
+}
+
+void FitDialogItems(HWND dialog, FitBitmaps bitmaps) {
+    if (!IsWindow(dialog)) return;
+    RECT client;
+    GetClientRect(dialog, &client);
+    for (Window* c : std::vector<Window*>(dialog->children)) {
+        const DialogItemTemplate* it = c->templateItem;
+        if (!it) continue;
+        RECT place{it->x, it->y, 0, 0};
+        MapDialogRect(dialog, &place);
+        int width = c->rect.right - c->rect.left, height = c->rect.bottom - c->rect.top;
+        bool bitmap = EqualsClass(c, u"STATIC") && (c->style & SS_TYPEMASK) == SS_BITMAP;
+        if (!(bitmap && bitmaps == FitBitmaps::Keep)) {
+            width = std::min(width, int(client.right));
+            height = std::min(height, int(client.bottom));
+            place.left = std::max(0, std::min(int(place.left), int(client.right) - width));
+            place.top = std::max(0, std::min(int(place.top), int(client.bottom) - height));
+        }
+        MoveWindow(c, place.left, place.top, width, height, TRUE);
+    }
 }
 
 BOOL MapDialogRect(HWND dlg, RECT* r) {

@@ -8,6 +8,6 @@ struct Window;
 bool EqualsClass(const Window* w, const char16_t* name);
 HWND CreateDialogWindow(const DialogTemplate* t, HWND owner, DLGPROC proc, LPARAM param);
 // Runs the nested loop of a modal window until EndDialog or its destruction; disables the
-// owner meanwhile. Returns the EndDialog value (IDCANCEL when the window was destroyed).
+// owner meanwhile. Returns the EndDialog value (0 when the window was destroyed first).
 intptr_t RunModal(HWND dlg, HWND owner, bool ownerWasEnabled);
 bool IsDialogKeyMessage(HWND dlg, MSG* m);

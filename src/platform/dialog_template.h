@@ -23,6 +23,14 @@ struct DialogTemplate {
     int itemCount;
 };
 
+// How FitDialogItems treats bitmaps: a picture that taps are mapped onto stays where the
+// template puts it.
+enum class FitBitmaps { Move, Keep };
+// Puts every control made from the dialog's template back at its template place (at its current
+// size), pulled inside the client area and no larger than it: the size handler of a dialog of
+// fixed layout that a small screen has cut down.
+void FitDialogItems(HWND dialog, FitBitmaps bitmaps = FitBitmaps::Move);
+
 // Messages and codes of the dialog manager.
 constexpr UINT WM_GETDLGCODE = 0x0087;
 constexpr UINT DM_GETDEFID = 0x0400;

@@ -10,6 +10,7 @@
 #include "platform/dialog.h"
 #include "platform/gdi_internal.h"
 #include "platform/heap.h"
+#include "platform/screen_colours.h"
 
 namespace {
 
@@ -284,9 +285,10 @@ void Paint(HWND w) {
         if (a < b && GetFocus() == w) {
             RECT band{std::max<LONG>(clip.left, XOf(w, m, a)), clip.top,
                       std::min<LONG>(clip.right, XOf(w, m, b)), clip.bottom};
-            SetBkColor(dc, RGB(0, 0, 128));
+            const ChromeBand selection = CaptionBand();
+            SetBkColor(dc, Colour(selection.fill));
             SetBkMode(dc, OPAQUE);
-            SetTextColor(dc, RGB(255, 255, 255));
+            SetTextColor(dc, Colour(selection.ink));
             ExtTextOut(dc, XOf(w, m, a), y, ETO_CLIPPED | ETO_OPAQUE, &band, t.data() + a,
                        UINT(b - a), nullptr);
         }

@@ -50,6 +50,7 @@ cairo_t* Begin(HDC hdc) {
             clip = wm::Intersect(clip, RECT{p.left + origin.x, p.top + origin.y,
                                             p.right + origin.x, p.bottom + origin.y});
         }
+        wm::BackingChanged(top, &clip);
     } else if (hdc->bitmap && hdc->bitmap->surface) {
         target = hdc->bitmap->surface;
         clip = RECT{0, 0, cairo_image_surface_get_width(target),

@@ -8,6 +8,7 @@
 #include "platform/controls.h"
 #include "platform/dialog.h"
 #include "platform/gdi_internal.h"
+#include "platform/screen_colours.h"
 #include "platform/unicode.h"
 
 namespace {
@@ -161,12 +162,17 @@ void Paint(HWND w) {
     if (w->font) SelectObject(dc, w->font);
     int h = ItemHeight(w);
     bool enabled = IsWindowEnabled(w);
+    const ChromeBand band = SelectionBand();
     for (int i = s->top, y = 0; i < Count(w) && y < client.bottom; ++i, y += h) {
         RECT r{0, y, client.right, y + h};
         bool sel = i == s->selected;
-        if (sel) FillRect(dc, &r, GetStockObject(BLACK_BRUSH));
+        if (sel) {
+            HBRUSH fill = CreateSolidBrush(Colour(band.fill));
+            FillRect(dc, &r, fill);
+            DeleteObject(fill);
+        }
         SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, sel ? RGB(255, 255, 255) : enabled ? RGB(0, 0, 0) : RGB(128, 128, 128));
+        SetTextColor(dc, sel ? Colour(band.ink) : enabled ? RGB(0, 0, 0) : RGB(128, 128, 128));
         const std::u16string& t = s->items[size_t(i)].text;
         ExtTextOut(dc, 2, y, ETO_CLIPPED, &r, t.data(), UINT(t.size()), nullptr);
     }

@@ -5,6 +5,7 @@
 
 #include "platform/dialog.h"
 #include "platform/gdi_internal.h"
+#include "platform/window_internal.h"
 
 namespace {
 
@@ -12,6 +13,7 @@ constexpr int kMargin = 8;
 constexpr int kIconSize = 24;
 constexpr int kButtonWidth = 50;
 constexpr int kButtonHeight = 22;
+constexpr int kButtonGap = 6;
 
 struct BoxButton {
     int id;
@@ -49,9 +51,39 @@ void DrawIcon(HDC dc, UINT icon) {
     }
 }
 
-LRESULT MessageBoxProc(HWND w, UINT msg, WPARAM wp, LPARAM) {
+int TextLeft(UINT style) {
+    return kMargin + ((style & MB_ICONMASK) ? kIconSize + kMargin : 0);
+}
+
+// Lays the text and the buttons out for a client of cw x ch: the buttons in a centred row at the
+// bottom, the text above them, so that a box cut down by a small screen still shows its buttons.
+// Returns TRUE.
+LRESULT OnSize(HWND w, int cw, int ch) {
+    int textLeft = TextLeft(UINT(GetWindowLong(w, DWL_USER)));
+    int y = std::max(kMargin, ch - kMargin - kButtonHeight);
+    std::vector<HWND> buttons;
+    for (HWND c : w->children) {
+        if (EqualsClass(c, u"STATIC"))
+            MoveWindow(c, textLeft, kMargin, std::max(0, cw - textLeft - kMargin),
+                       std::max(0, y - 2 * kMargin), TRUE);
+        else
+            buttons.push_back(c);
+    }
+    int count = int(buttons.size());
+    int total = count * kButtonWidth + (count - 1) * kButtonGap;
+    int x = std::max(0, (cw - total) / 2);
+    for (HWND b : buttons) {
+        MoveWindow(b, x, y, kButtonWidth, kButtonHeight, TRUE);
+        x += kButtonWidth + kButtonGap;
+    }
+    return TRUE;
+}
+
+LRESULT MessageBoxProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_INITDIALOG: return TRUE;
+        case WM_SIZE:
+            return OnSize(w, LOWORD(uintptr_t(lp)), HIWORD(uintptr_t(lp)));
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(w, &ps);
@@ -85,8 +117,10 @@ int MessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {
     auto buttons = ButtonsFor(style);
 
     int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    // The box's own size: the text wrapped at the usual width (or the screen's, when narrower),
+    // the buttons below it.
     int width = std::min(sw - 8, 232);
-    int textLeft = kMargin + (icon ? kIconSize + kMargin : 0);
+    int textLeft = TextLeft(style);
     int textWidth = width - 2 - textLeft - kMargin;
     HDC mem = CreateCompatibleDC(nullptr);
     RECT measure{0, 0, textWidth, 0};
@@ -94,7 +128,7 @@ int MessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {
     DeleteDC(mem);
     int textHeight = std::max<int>(measure.bottom, icon ? kIconSize : 0);
     int clientHeight = kMargin + textHeight + kMargin + kButtonHeight + kMargin;
-    int height = std::min(sh, clientHeight + 22 + 1);
+    int height = clientHeight + 22 + 1;
 
     DialogTemplate t{WS_POPUP | WS_CAPTION, 0, 0, 0, 0, 0, title.c_str(), nullptr, 0, nullptr, 0};
     HWND box = CreateDialogWindow(&t, owner, nullptr, 0);
@@ -102,26 +136,24 @@ int MessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {
     box->messageBox = true;
     box->messageText = body;
     box->captionOk = (style & MB_TYPEMASK) == MB_OK;
-    MoveWindow(box, std::max(0, (sw - width) / 2), std::max(0, (sh - height) / 2), width, height,
-               FALSE);
+    box->naturalWidth = 232;
+    box->naturalHeight = height;
     SetWindowLong(box, DWL_USER, intptr_t(style));
-    HWND label = CreateWindowEx(0, u"STATIC", body.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT,
-                                textLeft, kMargin, textWidth, textHeight, box, nullptr, nullptr,
-                                nullptr);
-    (void)label;
-    int count = int(buttons.size());
-    int gap = 6;
-    int total = count * kButtonWidth + (count - 1) * gap;
-    int x = (width - 2 - total) / 2, y = kMargin + textHeight + kMargin;
+    CreateWindowEx(0, u"STATIC", body.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0, box,
+                   nullptr, nullptr, nullptr);
     HWND first = nullptr;
     for (auto& b : buttons) {
         DWORD bs = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (first ? BS_PUSHBUTTON : BS_DEFPUSHBUTTON);
-        HWND btn = CreateWindowEx(0, u"BUTTON", b.text, bs, x, y, kButtonWidth, kButtonHeight,
-                                  box, reinterpret_cast<HMENU>(intptr_t(b.id)), nullptr, nullptr);
+        HWND btn = CreateWindowEx(0, u"BUTTON", b.text, bs, 0, 0, 0, 0, box,
+                                  reinterpret_cast<HMENU>(intptr_t(b.id)), nullptr, nullptr);
         if (!first) first = btn;
-        x += kButtonWidth + gap;
     }
     box->dialogProc = MessageBoxProc;
+    // A screen smaller than the box takes it at the screen's size (its size handler keeps the
+    // buttons inside), as a later change of the screen does.
+    height = std::min(height, sh);
+    MoveWindow(box, std::max(0, (sw - width) / 2), std::max(0, (sh - height) / 2), width, height,
+               FALSE);
     if (first) SetFocus(first);
     return int(RunModal(box, owner, ownerWasEnabled));
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/host/host.h"
+#include "platform/window_internal.h"
 
 namespace {
 
@@ -64,8 +65,25 @@ uint32_t Red(uint32_t rgb) {
 
 void SetScreenColours(ScreenColours colours) {
     if (colours == gColours) return;
+    bool bandsChange = (colours == ScreenColours::Red) != (gColours == ScreenColours::Red);
     gColours = colours;
+    // The chrome's bands are drawn in other colours in red: every window paints again.
+    if (bandsChange)
+        for (Window* w : wm::TopLevels()) wm::InvalidateTree(w, true);
     if (Host* host = CurrentHost()) host->ScreenDamaged();
+}
+
+// A light grey: its luma 200 turned over is a red of 55.
+constexpr uint32_t kRedModeBand = 0xC8C8C8;
+
+ChromeBand CaptionBand() {
+    if (gColours == ScreenColours::Red) return {kRedModeBand, 0x000000};
+    return {0x000080, 0xFFFFFF};
+}
+
+ChromeBand SelectionBand() {
+    if (gColours == ScreenColours::Red) return {kRedModeBand, 0x000000};
+    return {0x000000, 0xFFFFFF};
 }
 
 ScreenColours CurrentScreenColours() {
@@ -86,11 +104,20 @@ uint32_t TransformScreenPixel(uint32_t rgb, ScreenColours colours) {
 }
 
 void TransformScreenSurface(cairo_surface_t* surface, ScreenColours colours) {
+    TransformScreenArea(surface, colours, 0, 0, cairo_image_surface_get_width(surface),
+                        cairo_image_surface_get_height(surface));
+}
+
+void TransformScreenArea(cairo_surface_t* surface, ScreenColours colours, int left, int top,
+                         int width, int height) {
     if (colours == ScreenColours::Normal) return;
     cairo_surface_flush(surface);
     unsigned char* data = cairo_image_surface_get_data(surface);
     if (!data) return;
-    int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
+    left = std::max(0, left);
+    top = std::max(0, top);
+    int w = std::min(cairo_image_surface_get_width(surface), left + width);
+    int h = std::min(cairo_image_surface_get_height(surface), top + height);
     int stride = cairo_image_surface_get_stride(surface);
     // A screen holds few distinct colours in long runs; a small cache keyed by the colour saves
     // recomputing them for every pixel.
@@ -102,17 +129,27 @@ void TransformScreenSurface(cairo_surface_t* surface, ScreenColours colours) {
         std::fill(std::begin(valid), std::end(valid), false);
         cached = colours;
     }
-    for (int y = 0; y < h; ++y) {
+    // Runs of one colour are the rule (the page, the gaps between lines): the last colour is
+    // remembered before the cache is asked.
+    uint32_t lastIn = 0xFFFFFFFFu, lastOut = 0;
+    for (int y = top; y < h; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(data + size_t(y) * stride);
-        for (int x = 0; x < w; ++x) {
-            uint32_t in = row[x] & 0xFFFFFF;
+        for (int x = left; x < w; ++x) {
+            uint32_t in = row[x];
+            if (in == lastIn) {
+                row[x] = lastOut;
+                continue;
+            }
+            lastIn = in;
+            in &= 0xFFFFFF;
             uint32_t slot = (in ^ (in >> 12) ^ (in >> 7)) & (kCacheSize - 1);
             if (!valid[slot] || keys[slot] != in) {
                 keys[slot] = in;
                 values[slot] = TransformScreenPixel(in, colours);
                 valid[slot] = true;
             }
-            row[x] = (row[x] & 0xFF000000u) | values[slot];
+            lastOut = (lastIn & 0xFF000000u) | values[slot];
+            row[x] = lastOut;
         }
     }
     cairo_surface_mark_dirty(surface);

@@ -15,7 +15,25 @@ enum class ScreenColours {
 void SetScreenColours(ScreenColours colours);
 ScreenColours CurrentScreenColours();
 
+// The dark bands of the window chrome (captions, selections) and the ink on them, 0x00RRGGBB.
+// The one place drawing knows the screen's colours: in red the day picture is turned over, so a
+// dark band would become the brightest thing on the screen; there the band is drawn light, with
+// dark ink, and comes out dim with ink as bright as the text.
+struct ChromeBand {
+    uint32_t fill;
+    uint32_t ink;
+};
+ChromeBand CaptionBand();
+ChromeBand SelectionBand();
+// A band's 0x00RRGGBB as a COLORREF (0x00BBGGRR).
+constexpr uint32_t Colour(uint32_t rgb) {
+    return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+}
+
 // One pixel, 0x00RRGGBB, as the screen shows it in the given colours.
 uint32_t TransformScreenPixel(uint32_t rgb, ScreenColours colours);
-// Transforms an RGB24 image surface in place; nothing for Normal.
+// Transforms an RGB24 image surface in place, all of it or the rectangle x, y, width, height;
+// nothing for Normal.
 void TransformScreenSurface(cairo_surface_t* surface, ScreenColours colours);
+void TransformScreenArea(cairo_surface_t* surface, ScreenColours colours, int x, int y, int width,
+                         int height);

@@ -53,14 +53,10 @@ std::vector<ControlInfo> DescribeControls(HWND window) {
         ControlInfo c;
         c.id = int(int16_t(ch->id));
         c.className = ch->cls ? ch->cls->name : std::u16string();
+        GetWindowRect(ch, &c.rect);
         std::u16string text(size_t(GetWindowTextLength(ch)) + 1, u'\0');
         text.resize(size_t(GetWindowText(ch, text.data(), int(text.size()))));
         c.text = text;
-        GetWindowRect(ch, &c.rect);
-        POINT corner{c.rect.left, c.rect.top};
-        ScreenToClient(window, &corner);
-        c.rect = RECT{corner.x, corner.y, corner.x + (c.rect.right - c.rect.left),
-                      corner.y + (c.rect.bottom - c.rect.top)};
         if (EqualsClass(ch, u"BUTTON")) {
             // Check boxes (kinds 2, 3, 5 and 6) and radio buttons (4 and 9) have a check state.
             DWORD kind = ch->style & BS_TYPEMASK;

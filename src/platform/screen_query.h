@@ -33,7 +33,7 @@ struct ControlInfo {
     int selection = -1;                 // list boxes: the current item, -1 for none
     bool isEdit = false;
     int selStart = 0, selEnd = 0;  // edit fields
-    RECT rect{};                   // where it stands, in the window's client coordinates
+    RECT rect{};                   // on the screen
 };
 // The children of a window in creation order, with what their messages report.
 std::vector<ControlInfo> DescribeControls(HWND window);

@@ -57,6 +57,8 @@ BOOL SHInitDialog(SHINITDLGINFO* info) {
         InvalidateRect(dlg, nullptr, FALSE);
     }
     if (info->dwFlags & (SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_FULLSCREENNOMENUBAR)) {
+        // A full-screen dialog stays so when the screen (the desktop window) changes size.
+        dlg->followsScreen = true;
         MoveWindow(dlg, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                    TRUE);
     }

@@ -191,6 +191,17 @@ Window* NextWindowToPaint() {
     return nullptr;
 }
 
+void BackingChanged(Window* top, const RECT* area) {
+    // One counter for all windows: a window made where a destroyed one was never shares its
+    // versions.
+    static uint64_t counter = 0;
+    if (!top) return;
+    top->backingVersion = ++counter;
+    RECT all{0, 0, top->rect.right - top->rect.left, top->rect.bottom - top->rect.top};
+    RECT r = area ? Intersect(*area, all) : all;
+    if (!IsEmpty(r)) top->drawn = IsEmpty(top->drawn) ? r : Union(top->drawn, r);
+}
+
 void EnsureBacking(Window* w) {
     int width = std::max(1, int(w->rect.right - w->rect.left));
     int height = std::max(1, int(w->rect.bottom - w->rect.top));
@@ -208,11 +219,20 @@ void EnsureBacking(Window* w) {
     }
     cairo_destroy(cr);
     w->backing = s;
+    BackingChanged(w);
 }
 
 void ScreenResized(int width, int height) {
-    for (Window* w : std::vector<Window*>(ws().topLevels))
-        if (w->followsScreen) MoveWindow(w, 0, 0, width, height, TRUE);
+    for (Window* w : std::vector<Window*>(ws().topLevels)) {
+        if (!IsWindow(w)) continue;
+        if (w->followsScreen) {
+            MoveWindow(w, 0, 0, width, height, TRUE);
+        } else if (w->naturalWidth > 0 && w->naturalHeight > 0) {
+            int cx = std::min(w->naturalWidth, width), cy = std::min(w->naturalHeight, height);
+            MoveWindow(w, std::max(0, (width - cx) / 2), std::max(0, (height - cy) / 2), cx, cy,
+                       TRUE);
+        }
+    }
 }
 
 void DestroyAllWindows() {

@@ -41,6 +41,11 @@ struct Window {
     // Children: relative to the parent's client area. Top-level windows: screen coordinates.
     RECT rect{};
     bool followsScreen = false;
+    // Dialogs and message boxes: the size they were made with. A screen too small for it takes
+    // them at the screen's size; a larger screen gives them this size back.
+    int naturalWidth = 0;
+    int naturalHeight = 0;
+    const struct DialogItemTemplate* templateItem = nullptr;  // controls made from a template
     bool alive = true;
 
     RECT invalid{};
@@ -66,6 +71,8 @@ struct Window {
     std::u16string messageText;  // message boxes: their text, for inspection
 
     cairo_surface_t* backing = nullptr;  // top-level windows only
+    uint64_t backingVersion = 0;         // changes whenever the backing may have been drawn on
+    RECT drawn{};                        // where, since the screen was last composed
     HWND lastFocus = nullptr;            // focus to restore when this top-level is activated
 };
 
@@ -115,9 +122,13 @@ constexpr int kDockTop = 1;
 constexpr int kDockBottom = 2;
 void PlaceDockedChildren(Window* parent);
 
+// Marks the top-level's backing as drawn on, in `area` (backing coordinates; all of it when
+// none): the composed screen is made again there.
+void BackingChanged(Window* top, const RECT* area = nullptr);
 // Resize the backing surface of a top-level to its rectangle.
 void EnsureBacking(Window* w);
-// The screen changed size: windows that follow the screen are moved to fill it.
+// The screen changed size: windows that follow the screen are moved to fill it; dialogs and
+// message boxes of their own size are centred again, no larger than the screen.
 void ScreenResized(int width, int height);
 
 // Destroys every window (tests, end of the program).

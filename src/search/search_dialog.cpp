@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/controls.h"
+#include "platform/dialog_template.h"
 #include "platform/heap.h"
 #include "platform/shell_services.h"
 #include "search/find_next.h"
@@ -97,6 +98,11 @@ LRESULT SearchDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
             return OnInitDialog(dialog);
         case WM_ACTIVATE:
             return OnActivate(wp);
+        case WM_SIZE:
+            // The layout is the template's; a screen smaller than the dialog pulls the title and
+            // the field inside. The keyboard stays where taps on it are mapped.
+            FitDialogItems(dialog, FitBitmaps::Keep);
+            return FALSE;
         case WM_COMMAND:
             switch (LOWORD(wp)) {
                 case IDOK:

@@ -143,6 +143,12 @@ std::string DescribeOutline() {
     return s + "]}";
 }
 
+// [left, top, right, bottom].
+std::string RectJson(const RECT& r) {
+    return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+           std::to_string(r.right) + "," + std::to_string(r.bottom) + "]";
+}
+
 // The pane's highlight as [markStart, markEnd]; [0,0] when nothing is highlighted.
 std::string Mark(const TextPane* pane) {
     if (!pane) return "null";
@@ -208,10 +214,13 @@ bool ScriptDriver::Step() {
     return Finish();
 }
 
-// The script is over: close what is open and end the program as Exit does.
+// The script is over: close what is open and end the program as Exit does. Each call is made
+// when the program has nothing left to do, so every call takes a further step: a dialog or
+// message box is cancelled once (one that stays open is closed with the program), then Exit,
+// then the quit request, which ends every loop.
 bool ScriptDriver::Finish() {
     ModalInfo modal;
-    if (DescribeActiveModal(&modal)) {
+    if (!exitSent_ && DescribeActiveModal(&modal) && cancelled_.insert(modal.window).second) {
         PostMessage(modal.window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         return true;
     }
@@ -503,13 +512,18 @@ void ScriptDriver::PrintDialog() {
     ModalInfo modal;
     bool open = DescribeActiveModal(&modal);
     std::string s = "{\"dialog\":" + (open ? Json(modal.caption) : std::string("null"));
+    if (open) {
+        RECT r;
+        GetWindowRect(modal.window, &r);
+        s += ",\"rect\":" + RectJson(r);
+    }
     s += ",\"controls\":[";
     bool first = true;
     for (const ControlInfo& c : open ? DescribeControls(modal.window) : std::vector<ControlInfo>{}) {
         s += first ? "{" : ",{";
         first = false;
         s += "\"id\":" + std::to_string(c.id) + ",\"class\":" + Json(c.className) +
-             ",\"text\":" + Json(c.text);
+             ",\"text\":" + Json(c.text) + ",\"rect\":" + RectJson(c.rect);
         if (c.checked >= 0) s += std::string(",\"checked\":") + (c.checked ? "true" : "false");
         if (c.isList) {
             s += ",\"items\":[";

@@ -24,16 +24,19 @@
 //                     maxFirstRow, rowsPainted and shown lines (key, open, text in reading
 //                     order, x, y, width, height in screen pixels; y null when not painted),
 //                     or null when the dialog is not open
-//   dialog            one JSON line on standard output: the open dialog's caption and its
-//                     controls (id, class, text; checked; list items and selection; the edit
-//                     field's selection)
+//   dialog            one JSON line on standard output: the open dialog's caption, its rect
+//                     on the screen and its controls (id, class, text, rect; checked; list
+//                     items and selection; the edit field's selection)
 //   focus on|off      the desktop gives or takes the program's focus
 //   resize W H        the screen changes size
 //   failalloc N       the N-th heap allocation from now fails
 //   quit              ends the program as Exit does (so does the end of the script)
 // Lines after the program has ended are not run; one warning on standard error names them.
 // Blank lines and lines starting with # are skipped.
+#include <set>
 #include <string>
+
+#include "platform/win32_types.h"
 
 class HeadlessHost;
 
@@ -68,6 +71,7 @@ private:
     bool eof_ = false;
     bool finished_ = false;
     bool exitSent_ = false;
+    std::set<HWND> cancelled_;  // dialogs and message boxes the script's end cancelled
     int lineNumber_ = 0;
     int errors_ = 0;
 };

@@ -167,10 +167,36 @@ void OnWheel(HWND window, WPARAM wp, LPARAM lp) {
 }
 
 // Runs the Choose Article dialog and goes to the article chosen there, unless it is the current
-// one (OK) or none (Cancel).
+// one (OK) or none (Cancel), or the window went while the dialog was open.
 void ChooseAndGo(HWND window) {
     uint16_t chosen = ChooseArticle(App.Instance, window, App.Lesson, &App.Font);
-    if (chosen > 0 && chosen != App.Lesson) GoToArticle(window, chosen);
+    if (chosen > 0 && chosen != App.Lesson && IsWindow(window)) GoToArticle(window, chosen);
+}
+
+// Commands that open a dialog or may ask with a message box.
+bool OpensModal(int command) {
+    switch (command) {
+        case kCommandChooseArticle:
+        case kCommandChooseArticleToo:
+        case kCommandSearch:
+        case kCommandSearchAgain:
+        case kCommandAbout:
+        case kCommandFont:
+        case kCommandBookmark:
+            return true;
+    }
+    return false;
+}
+
+// A modal dialog or message box of the window is open (it disables the window while it runs):
+// on the desktop a command can still arrive then (another program, the driver). Another dialog
+// would nest inside the open one, which still holds its own state; the open one is brought
+// forward instead. Returns true when the command is to be dropped.
+bool ModalIsOpen(HWND window) {
+    if (IsWindowEnabled(window)) return false;
+    HWND front = GetActiveWindow();
+    if (front && front != window) SetForegroundWindow(front);
+    return true;
 }
 
 void ChooseBottomSize(HWND window, int command) {
@@ -185,6 +211,7 @@ void ChooseBottomSize(HWND window, int command) {
 }  // namespace
 
 int HandleCommand(HWND window, int command) {
+    if (OpensModal(command) && ModalIsOpen(window)) return 0;
     switch (command) {
         case 110: StepArticle(window, -2); return 0;
         case 109: StepArticle(window, +2); return 0;
@@ -263,7 +290,9 @@ LRESULT MainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
                 DestroyWindow(window);
             return 0;
         }
-        case WM_HELP: RunAboutDialog(window); return 0;
+        case WM_HELP:
+            if (!ModalIsOpen(window)) RunAboutDialog(window);
+            return 0;
         case WM_KEYDOWN: return OnKeyDown(window, wp);
         case WM_COMMAND:
             if (HandleCommand(window, LOWORD(wp)) == 0) return 0;

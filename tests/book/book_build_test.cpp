@@ -8,6 +8,7 @@
 
 #include "book_files.h"
 #include "container.h"
+#include "container_view.h"
 #include "platform/heap.h"
 #include "platform/resources.h"
 #include "store/book_resources.h"
@@ -108,6 +109,34 @@ TEST_F(BookFolder, MissingFilesAndIndexGapsFailTheBuild) {
     WriteSmallBook();
     Write("index.txt", "{article 1} \xD7\x90\n");
     EXPECT_EQ(BuildBook(Src(), Out()), 1);
+}
+
+// The reader names an article by its first entry in the index: check warns when a "see also"
+// entry elsewhere comes before the article's own (the one beside its companion); the book's
+// own index has none.
+TEST_F(BookFolder, CheckWarnsWhenAnArticleIsNamedBeforeItsOwnEntry) {
+    WriteSmallBook();
+    std::string index = "{group 100 open} \xD7\x90\n\n";
+    for (int n = 1; n <= 26; ++n) {
+        index += "{article " + std::to_string(n) + " level=1} \xD7\x92\n\n";
+        if (n == 6) index += "{group 101 level=1} \xD7\x93\n\n{article 17 level=2} \xD7\x94\n\n";
+        if (n == 20) index += "{article 3 level=1} \xD7\x94\n\n";  // after its own: fine
+    }
+    Write("index.txt", index);
+    ASSERT_EQ(BuildBook(Src(), Out()), 0);
+    const std::string file = (root_ / "out" / "32767.bin").string();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(CheckContainerFile(file), 0);  // a warning, not a fault
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("warning: article 17: record 8 names it before its own entry, record 19"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(err.find("article 3"), std::string::npos) << err;
+
+    ASSERT_EQ(BuildBook(ORVANEL_BOOK_SOURCE_DIR, Out()), 0);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(CheckContainerFile(file), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
 TEST(ReadContainer, NamesWhatIsWrong) {

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The desktop host under Xvfb: the window opens titled "Orvanel", carrying the launcher's icon and
-# class, with the first run's Choose Font dialog; closing it ends the program as Exit does (the
-# settings and the font are written); and without a display the program says what to do.
+# The desktop host under Xvfb, without a window manager: the window opens titled "Orvanel",
+# carrying the launcher's icon and class, with the first run's Choose Font dialog, which follows
+# the window's size; the window has the keyboard without being focused; closing it ends the
+# program as Exit does (the settings and the font are written); and without a display the
+# program says what to do.
 set -euo pipefail
 orvanel=$1
 close_window=$2
@@ -45,8 +47,18 @@ if [ "${3:-}" = "--on-display" ]; then
     class=$(xprop -id "$win" WM_CLASS)
     [ "$class" = 'WM_CLASS(STRING) = "orvanel", "Orvanel"' ] || fail "window class: $class"
     sleep 0.5
-    xdotool windowfocus --sync "$win"
-    # A first run opens the Choose Font dialog; Enter takes the selected family.
+    # A first run opens the Choose Font dialog. The window is resized under it: the dialog
+    # fills the new size (its caption band reaches the right edge) and the old one again.
+    xdotool windowsize "$win" 400 500
+    sleep 0.7
+    import -window "$win" "$work/wide.png"
+    band=$(convert "$work/wide.png" -format '%[pixel:p{300,8}]' info:)
+    [ "$band" = "srgb(0,0,128)" ] || [ "$band" = "navy" ] ||
+        fail "after a resize to 400x500 the dialog's caption does not reach x 300: $band"
+    xdotool windowsize "$win" 240 320
+    sleep 0.7
+    # No window manager here, and nobody focuses the window: it took the keyboard itself when
+    # it was shown. Enter takes the selected family.
     xdotool key Return
     sleep 0.3
     xdotool key Next

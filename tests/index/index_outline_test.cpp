@@ -60,8 +60,8 @@ struct ToggleCase {
 
 TEST_F(IndexOutlineTest, TogglingAGroupShowsAndHidesItsLines) {
     const ToggleCase cases[] = {
-        // Closing hides the whole group at every depth; opening shows the direct children, and
-        // an inner heading still says open over its hidden child until it is tapped twice.
+        // Closing hides the whole group at every depth; opening shows the direct children, an
+        // inner heading among them closed (its child stays hidden), so one tap opens it.
         {"nested",
          {{0x8001, 0xC9, 0, "aa"},
           {0x4001, 0x81, 1, "bb"},
@@ -71,8 +71,8 @@ TEST_F(IndexOutlineTest, TogglingAGroupShowsAndHidesItsLines) {
           {0x8003, 0x89, 0, "ff"}},
          {{0, -1, {1, 0, 0, 0, 0, 1}, false},
           {0, -1, {1, 1, 1, 0, 1, 1}, true},
-          {2, -2, {1, 1, 1, 0, 1, 1}, false},
-          {2, -2, {1, 1, 1, 1, 1, 1}, true}}},
+          {2, -2, {1, 1, 1, 1, 1, 1}, true},
+          {2, -2, {1, 1, 1, 0, 1, 1}, false}}},
         // A heading whose next line is not indented further takes the following lines at its
         // own margin as its children.
         {"empty group",
@@ -125,7 +125,7 @@ TEST_F(IndexOutlineTest, AWrappedHeadingKeepsItsOwnLinesWhenItsGroupCloses) {
     EXPECT_EQ(view->rowCount, 5);
 }
 
-TEST_F(IndexOutlineTest, RevealingAnArticleShowsItTheNextRecordAndItsAncestorsClosed) {
+TEST_F(IndexOutlineTest, RevealingAnArticleShowsItTheNextRecordAndItsAncestorsOpen) {
     ASSERT_TRUE(LayOut(200, 40,
                        {{0x8001, 0x89, 0, "aa"},
                         {0x8002, 0x49, 1, "bb"},
@@ -140,8 +140,9 @@ TEST_F(IndexOutlineTest, RevealingAnArticleShowsItTheNextRecordAndItsAncestorsCl
     EXPECT_EQ(view->rowCount, 2);
     RevealArticle(view, 7);
     EXPECT_EQ(ShownLines(), (std::vector<bool>{true, true, true, true, false, true}));
-    EXPECT_FALSE(Open(1));  // the hidden ancestor is shown closed
-    EXPECT_FALSE(Open(0));
+    // Every ancestor shows a child now: its marker is the minus.
+    EXPECT_TRUE(Open(1));
+    EXPECT_TRUE(Open(0));
     EXPECT_EQ(view->rowCount, 5);
     EXPECT_EQ(view->maxFirstRow, 3);
     EXPECT_EQ(view->firstRow, 0);

@@ -289,7 +289,8 @@ TEST_F(SearchTest, TheKeyboardLiesUnderItsKeys) {
              EXPECT_EQ(KeyAtPoint(KeyboardOrigin(dialog), 0, 0), -1);
              // The tap areas start where the bitmap was placed (the dialog rounds dialog units
              // to the nearest pixel; truncating put every key a pixel to the left).
-             const POINT origin = KeyboardOrigin(dialog);
+             POINT origin = KeyboardOrigin(dialog);
+             ClientToScreen(dialog, &origin);
              int bitmaps = 0;
              for (const ControlInfo& c : DescribeControls(dialog)) {
                  if (c.className != u"STATIC" || c.rect.right - c.rect.left != kKeyboardWidth)

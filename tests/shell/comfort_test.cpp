@@ -1,5 +1,6 @@
 // Reading comfort on the desktop, end to end on the headless host: zoom through the font path,
 // the night and red display modes as the composed screen shows them, and F11 full screen.
+#include <algorithm>
 #include <functional>
 
 #include "index/font_dialog.h"
@@ -273,17 +274,29 @@ TEST_F(ComfortTest, RedModeHasNoGreenOrBlueAnywhereOnTheScreenNorInAMessageBox) 
         // A message box over the reader follows the mode too.
         screen.answerMessageBoxes = false;
         int boxLit = 0, boxColoured = -1;
+        // Its caption band is dim, not the brightest thing on the screen; the caption's text
+        // is as bright as the reader's.
+        int band = -1, captionInk = -1;
         nestedIdle = [&] {
             boxColoured = scan(&boxLit);
             ModalInfo info;
-            if (DescribeActiveModal(&info))
+            if (DescribeActiveModal(&info)) {
+                RECT r;
+                GetWindowRect(info.window, &r);
+                band = int(Pixel(r.right - 40, r.top + 2) >> 16);
+                for (int y = r.top + 1; y < r.top + 20; ++y)
+                    for (int x = r.left + 2; x < r.left + 40; ++x)
+                        captionInk = std::max(captionInk, int(Pixel(x, y) >> 16));
                 PostMessage(info.window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            }
             return true;
         };
         MessageBox(App.MainWindow, u"Not Found!", u"Orvanel", MB_OK);
         nestedIdle = nullptr;
         EXPECT_EQ(boxColoured, 0);
         EXPECT_GT(boxLit, 0);
+        EXPECT_LT(band, 64);
+        EXPECT_GT(captionInk, 200);
         Key('N', true);
         EXPECT_EQ(App.DisplayMode, kDisplayModeOff);
         EXPECT_EQ(Pixel(120, App.TopPane->top + 2), 0xFFFFFFu);

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -355,7 +356,9 @@ namespace {
 TEST_F(DriverTest, DialogDescribesTheOpenDialogsControls) {
     Outcome r = Run("dialog\nkey Escape\ndialog\n");
     EXPECT_EQ(r.code, 0);
-    std::string first = r.out.substr(0, r.out.find('\n'));
+    // Where the dialog and its controls are is the resize tests' business.
+    std::string first = std::regex_replace(r.out.substr(0, r.out.find('\n')),
+                                           std::regex(",\"rect\":\\[[-0-9,]*\\]"), "");
     EXPECT_EQ(first.rfind("{\"dialog\":\"Choose Font\",\"controls\":[{\"id\":1001,"
                           "\"class\":\"LISTBOX\",\"text\":\"\",\"items\":[",
                           0),

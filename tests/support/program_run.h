@@ -50,11 +50,13 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     // Runs the program with `args`, no display and nothing on standard input; standard error
-    // is also left in stderr.txt.
-    Outcome Program(const std::string& args) {
+    // is also left in stderr.txt. With a time limit (seconds) a program still running then is
+    // stopped and ends with 124.
+    Outcome Program(const std::string& args, int seconds = 0) {
         std::string err = (dir / "stderr.txt").string();
-        std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY " + std::string(ORVANEL_BINARY) + " " +
-                          args + " </dev/null 2>" + err;
+        std::string limit = seconds > 0 ? "timeout " + std::to_string(seconds) + " " : "";
+        std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY " + limit +
+                          std::string(ORVANEL_BINARY) + " " + args + " </dev/null 2>" + err;
         Outcome o;
         FILE* p = popen(cmd.c_str(), "r");
         char buf[4096];

@@ -100,6 +100,41 @@ std::vector<std::string> RecordFaults(const LoadedContainer& c) {
     return faults;
 }
 
+// The reader takes an article's first entry in the index for the article's own (the bookmark's
+// title, the group opened to show the current article). An article's own entry stands next to
+// its companion's (an odd article n and n + 1); an entry elsewhere, a "see also", must come
+// after it. One warning for each article whose first entry is such a later one.
+std::vector<std::string> EntryOrderWarnings(const LoadedContainer& c) {
+    std::vector<std::string> warnings;
+    if (c.layout != RecordLayout::Index) return warnings;
+    std::vector<int> articles;  // per record: its article number, or 0
+    const uint8_t* list = c.contents.list.data();
+    for (const uint8_t* r = list; !IsListEnd(r, c.layout); r = NextRecord(r, c.layout)) {
+        uint16_t key = IndexRecordKey(r);
+        articles.push_back((key & kArticleEntryKey) && !(key & kGroupHeadingKey)
+                               ? int(key & kEntryNumberMask)
+                               : 0);
+    }
+    auto own = [&](size_t i) {
+        int companion = articles[i] % 2 ? articles[i] + 1 : articles[i] - 1;
+        return (i > 0 && articles[i - 1] == companion) ||
+               (i + 1 < articles.size() && articles[i + 1] == companion);
+    };
+    for (int n = kFirstArticle; n <= kLastArticle; ++n) {
+        size_t first = articles.size(), ownAt = articles.size();
+        for (size_t i = 0; i < articles.size(); ++i) {
+            if (articles[i] != n) continue;
+            if (first == articles.size()) first = i;
+            if (ownAt == articles.size() && own(i)) ownAt = i;
+        }
+        if (ownAt == articles.size() || ownAt == first) continue;
+        warnings.push_back("article " + std::to_string(n) + ": record " + std::to_string(first) +
+                           " names it before its own entry, record " + std::to_string(ownAt) +
+                           " (bookmarks and the opened outline take the first)");
+    }
+    return warnings;
+}
+
 }  // namespace
 
 int ExpandContainerFile(const std::string& path) {
@@ -161,5 +196,7 @@ int CheckContainerFile(const std::string& path) {
                 k.listCheck.records, k.expandedLength, k.compressedLength);
     for (const std::string& remark : k.remarks)
         std::printf("%s: note: %s\n", path.c_str(), remark.c_str());
+    for (const std::string& warning : EntryOrderWarnings(*c))
+        std::fprintf(stderr, "%s: warning: %s\n", path.c_str(), warning.c_str());
     return 0;
 }

@@ -55,8 +55,11 @@ void InstallHost(Host* host);
 Host* CurrentHost();
 
 // Composes the visible top-level windows, back to front, onto a screen surface of the host's
-// size. The caller owns the result.
+// size. The caller owns a reference to the result and must not draw into it: while nothing on
+// the screen changes, the same surface is handed out again.
 cairo_surface_t* ComposeScreen();
+// Lets go of the last composed screen (tests, the end of the program).
+void ForgetComposedScreen();
 void ComposeInto(cairo_t* cr);
 
 // Input from hosts, in screen pixels. Each becomes queued window messages.

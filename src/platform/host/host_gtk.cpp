@@ -27,6 +27,7 @@ struct GtkHost::Impl {
     int height = 320;
     int scale = 1;  // program pixels to GTK's logical pixels
     bool focused = true;
+    bool focusAsked = false;
     bool damaged = true;
     guint fdWatch = 0;
     SystemClipboard clipboard;  // what the program offers while it owns the system clipboard
@@ -213,6 +214,15 @@ void OnFocus(GtkHost::Impl* impl, const GdkEventFocus& e) {
     InjectDesktopFocus(e.in);
 }
 
+// Shown for the first time, the window asks for the keyboard: a window manager gives it to a
+// window it maps anyway, but on a bare X server (a kiosk) nothing would, and typing would go
+// nowhere.
+void OnMap(GtkHost::Impl* impl) {
+    if (impl->focusAsked) return;
+    impl->focusAsked = true;
+    gdk_window_focus(impl->window, LatestUserTime(impl->window));
+}
+
 void PassToGtk(GdkEvent* e, gpointer) { gtk_main_do_event(e); }
 
 // Events for the window come here; all others (the clipboard's among them) go on to GTK.
@@ -234,6 +244,7 @@ void OnEvent(GdkEvent* e, gpointer data) {
         case GDK_KEY_PRESS:
         case GDK_KEY_RELEASE: OnKey(impl, &e->key); break;
         case GDK_FOCUS_CHANGE: OnFocus(impl, e->focus_change); break;
+        case GDK_MAP: OnMap(impl); break;
         case GDK_WINDOW_STATE:
             impl->fullScreen = e->window_state.new_window_state & GDK_WINDOW_STATE_FULLSCREEN;
             impl->maximized = e->window_state.new_window_state & GDK_WINDOW_STATE_MAXIMIZED;
