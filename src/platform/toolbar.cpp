@@ -425,7 +425,9 @@ std::vector<AccessItemInfo> DescribeBarButtons(HWND bar) {
         const Button& b = buttons[i];
         if (b.hidden) continue;
         AccessItemInfo item;
-        item.name = b.close ? u"Close" : ParseMenuLabel(b.text.empty() ? TipOf(bar, int(i)) : b.text).text;
+        // A tool button has no text: it is known by its tooltip.
+        std::u16string label = b.text.empty() ? TipOf(bar, int(i)) : b.text;
+        item.name = b.close ? u"Close" : ParseMenuLabel(label).text;
         item.rect = b.rect;
         item.separator = (b.style & TBSTYLE_SEP) != 0;
         item.opensMenu = b.popup != nullptr;
