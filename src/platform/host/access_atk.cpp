@@ -221,7 +221,8 @@ AtkAttributeSet* GetAttributes(AtkObject* object) {
 
 void Finalize(GObject* object) {
     g_free(Self(object)->name);
-    G_OBJECT_CLASS(g_type_class_peek_parent(G_OBJECT_GET_CLASS(object)))->finalize(object);
+    // AtkObject's: the text and window types inherit this function.
+    G_OBJECT_CLASS(g_type_class_peek_parent(g_type_class_peek(AccessibleType())))->finalize(object);
 }
 
 void ClassInit(gpointer klass, gpointer) {
