@@ -3,6 +3,7 @@
 #include "index/choose_article.h"
 
 #include "bookmarks/bookmark_section.h"
+#include "index/access_outline.h"
 #include "index/index_outline.h"
 #include "platform/controls.h"
 #include "platform/gdi.h"
@@ -207,6 +208,7 @@ LRESULT ChooseArticleProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
             S().surface = GetDC(dialog);
             TakeClient();
             BuildView();
+            ExposeOutline(dialog);
             SetUpDialog(dialog, kDialogFlags);
             return 0;
         case WM_SIZE:

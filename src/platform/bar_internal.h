@@ -2,6 +2,7 @@
 // Shared by menus and bars: item texts with their "&" marks.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/gdi.h"
 
@@ -27,3 +28,18 @@ void SetBarMenu(HWND bar, HMENU menu);
 HMENU BarMenu(HWND bar);
 HMENU BarPopupFor(HWND bar, int command);
 void AddCloseButton(HWND bar);
+
+// What the accessible tree shows of bars and open pop-up menus (access_controls.cpp).
+struct AccessItemInfo {
+    std::u16string name;  // the label without its "&" mark; a tool button's tooltip
+    RECT rect{};          // in the window's client coordinates
+    bool separator = false;
+    bool opensMenu = false;
+    bool enabled = true;
+    bool checked = false;
+    bool radio = false;
+    bool hot = false;  // the item the stylus or the keys are on
+};
+std::vector<AccessItemInfo> DescribeBarButtons(HWND bar);
+bool IsBottomBar(HWND bar);
+std::vector<AccessItemInfo> DescribePopupItems(HWND popup);

@@ -295,3 +295,22 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const
     if (chosen && IsWindow(owner)) PostMessage(owner, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
     return chosen ? TRUE : FALSE;
 }
+
+std::vector<AccessItemInfo> DescribePopupItems(HWND popup) {
+    std::vector<AccessItemInfo> out;
+    if (!IsWindow(popup) || popup != OpenPopupMenuWindow() || !StateOf(popup)) return out;
+    const PopupState* s = StateOf(popup);
+    for (int i = 0; i < int(s->rows.size()); ++i) {
+        ItemView v = ViewOf(s->menu, i);
+        AccessItemInfo item;
+        item.name = v.label.text;
+        item.rect = s->rows[size_t(i)];
+        item.separator = (v.type & MFT_SEPARATOR) != 0;
+        item.enabled = !(v.state & MFS_GRAYED);
+        item.checked = (v.state & MFS_CHECKED) != 0;
+        item.radio = (v.type & MFT_RADIOCHECK) != 0;
+        item.hot = s->hot == i;
+        out.push_back(std::move(item));
+    }
+    return out;
+}

@@ -416,3 +416,26 @@ bool FindBarButton(HWND bar, const char16_t* text, RECT* screenRect) {
     }
     return false;
 }
+
+std::vector<AccessItemInfo> DescribeBarButtons(HWND bar) {
+    std::vector<AccessItemInfo> out;
+    if (!IsBar(bar)) return out;
+    const std::vector<Button>& buttons = StateOf(bar)->buttons;
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        const Button& b = buttons[i];
+        if (b.hidden) continue;
+        AccessItemInfo item;
+        // A tool button has no text: it is known by its tooltip.
+        std::u16string label = b.text.empty() ? TipOf(bar, int(i)) : b.text;
+        item.name = b.close ? u"Close" : ParseMenuLabel(label).text;
+        item.rect = b.rect;
+        item.separator = (b.style & TBSTYLE_SEP) != 0;
+        item.opensMenu = b.popup != nullptr;
+        item.enabled = (b.state & TBSTATE_ENABLED) != 0;
+        item.hot = StateOf(bar)->pressed == int(i);
+        out.push_back(std::move(item));
+    }
+    return out;
+}
+
+bool IsBottomBar(HWND bar) { return IsBar(bar) && StateOf(bar)->edge == BarEdge::Bottom; }

@@ -13,6 +13,7 @@
 
 #include "book_encoding.h"
 #include "index/choose_article.h"
+#include "platform/access/access_tree.h"
 #include "platform/heap.h"
 #include "platform/host/host_headless.h"
 #include "platform/screen_query.h"
@@ -147,6 +148,55 @@ std::string DescribeOutline() {
 std::string RectJson(const RECT& r) {
     return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
            std::to_string(r.right) + "," + std::to_string(r.bottom) + "]";
+}
+
+// The accessible tree the last `access` command saw, for `access events`.
+AccessSnapshot& LastAccessSnapshot() {
+    static auto* snapshot = new AccessSnapshot;
+    return *snapshot;
+}
+
+const char* AccessChangeName(AccessChangeKind kind) {
+    switch (kind) {
+        case AccessChangeKind::Added: return "added";
+        case AccessChangeKind::Removed: return "removed";
+        case AccessChangeKind::NameChanged: return "name";
+        case AccessChangeKind::StateChanged: return "state";
+        case AccessChangeKind::TextChanged: return "text";
+        case AccessChangeKind::CaretMoved: return "caret";
+        case AccessChangeKind::SelectionChanged: return "selection";
+        case AccessChangeKind::BoundsChanged: return "bounds";
+        case AccessChangeKind::Focus: return "focus";
+    }
+    return "";
+}
+
+// `access`: the accessible tree as one JSON line. `access events`: what changed since the last
+// `access` line, as a JSON list of {"event","role","name"} (with "state" and "on" for states).
+std::string DescribeAccess(const std::string& what) {
+    AccessSnapshot now = AccessTakeSnapshot();
+    std::string s;
+    if (what == "events") {
+        const AccessSnapshot& before = LastAccessSnapshot();
+        s = "[";
+        for (const AccessChange& c : AccessDiff(before, now)) {
+            const AccessSnapshot& in = c.kind == AccessChangeKind::Removed ? before : now;
+            const AccessNode& n = in.nodes[size_t(c.node)];
+            s += s.size() > 1 ? ",{" : "{";
+            s += "\"event\":\"" + std::string(AccessChangeName(c.kind)) + "\"";
+            s += ",\"role\":\"" + std::string(AccessRoleName(n.role)) + "\",\"name\":" + Json(n.name);
+            if (c.kind == AccessChangeKind::StateChanged)
+                s += ",\"state\":\"" + std::string(AccessStateNames(c.state).front()) +
+                     "\",\"on\":" + (c.on ? "true" : "false");
+            if (c.kind == AccessChangeKind::CaretMoved) s += ",\"caret\":" + std::to_string(n.caret);
+            s += "}";
+        }
+        s += "]";
+    } else {
+        s = AccessSnapshotJson(now);
+    }
+    LastAccessSnapshot() = std::move(now);
+    return s + "\n";
 }
 
 // The pane's highlight as [markStart, markEnd]; [0,0] when nothing is highlighted.
@@ -422,6 +472,15 @@ bool ScriptDriver::Run(const std::string& raw) {
     if (cmd == "outline") {
         std::string line = DescribeOutline() + "\n";
         std::fputs(line.c_str(), stdout);
+        std::fflush(stdout);
+        return false;
+    }
+    if (cmd == "access") {
+        if (!rest.empty() && rest != "events") {
+            Fail("usage: access [events]");
+            return false;
+        }
+        std::fputs(DescribeAccess(rest).c_str(), stdout);
         std::fflush(stdout);
         return false;
     }

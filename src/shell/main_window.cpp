@@ -13,6 +13,7 @@
 #include "platform/shell_services.h"
 #include "search/find_next.h"
 #include "search/search_dialog.h"
+#include "shell/access_panes.h"
 #include "shell/app_state.h"
 #include "shell/display_mode.h"
 #include "shell/menu_bar.h"
@@ -261,6 +262,7 @@ LRESULT MainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
             App.MainWindow = window;
             CreateMenuBar(window);
             CreatePanes(window);
+            ExposePanes(window);
             App.Flags = (App.Flags & ~kReverseFlag) |
                         (SetMenuCheck(GoMenu(), 1, kCommandReverse, App.Flags & kReverseFlag)
                              ? kReverseFlag

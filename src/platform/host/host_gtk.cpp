@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/host/access_atk.h"
 #include "platform/host/gdk_user_time.h"
 #include "platform/host/host_module.h"
 #include "platform/registry.h"
@@ -76,6 +77,8 @@ gboolean NameWindowIcon(gpointer data) {
         gdk_window_set_icon_list(impl->window, icons);
         g_list_free_full(icons, g_object_unref);
     }
+    // The accessibility bridge, likewise: finding the bus takes longer than drawing the frame.
+    StartAccessBridge(impl->window, impl->scale);
     return G_SOURCE_REMOVE;
 }
 
@@ -528,6 +531,7 @@ GtkHost::~GtkHost() {
     if (impl_->fdWatch) g_source_remove(impl_->fdWatch);
     if (impl_->iconIdle) g_source_remove(impl_->iconIdle);
     if (impl_->iconTimeout) g_source_remove(impl_->iconTimeout);
+    StopAccessBridge();
     gdk_event_handler_set(PassToGtk, nullptr, nullptr);
     gtk_im_context_set_client_window(impl_->im, nullptr);
     g_object_unref(impl_->im);
@@ -543,6 +547,7 @@ bool GtkHost::WaitForInput() {
     if (!impl_->fdWatch && SingleInstanceFd() >= 0)
         impl_->fdWatch = g_unix_fd_add(SingleInstanceFd(), G_IO_IN, OnInstanceRequest, nullptr);
     if (impl_->damaged) gdk_window_invalidate_rect(impl_->window, nullptr, FALSE);
+    SyncAccessBridge();
     g_main_context_iteration(nullptr, TRUE);
     return true;
 }

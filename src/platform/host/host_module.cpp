@@ -44,8 +44,8 @@ std::string FindModule(std::string* looked) {
 class PendingDesktopHost : public Host {
 public:
     PendingDesktopHost(const DesktopHostOptions& options, const std::string& module,
-                       DesktopHostFailure failed)
-        : options_(options), failed_(failed) {
+                       DesktopHostFailure failed, bool bridgeDeferred)
+        : options_(options), failed_(failed), bridgeDeferred_(bridgeDeferred) {
         // The module stays loaded for the life of the process: GTK registers types that
         // cannot go away.
         loader_ = std::thread([this, module] {
@@ -111,6 +111,7 @@ private:
     // Opens the desktop window and hands over to it; the failure callback does not return.
     void Open() {
         loader_.join();
+        if (bridgeDeferred_) unsetenv("NO_AT_BRIDGE");
         if (!error_.empty()) failed_(DesktopHostResult::NoModule, error_);
         void* prepared = std::exchange(prepared_, nullptr);
         real_.reset(open_(prepared, &options_));  // installs itself as the current host
@@ -131,6 +132,7 @@ private:
     std::unique_ptr<Host> real_;
     std::string title_;
     bool fullScreen_ = false;
+    bool bridgeDeferred_ = false;
 };
 
 }  // namespace
@@ -150,7 +152,14 @@ std::unique_ptr<Host> StartDesktopHost(const DesktopHostOptions& options, Deskto
     *result = DesktopHostResult::Ready;
     // Set here, before the loading thread starts GTK, as gtk_init would have set it.
     setlocale(LC_ALL, "");
-    auto host = std::make_unique<PendingDesktopHost>(options, module, failed);
+    // gtk_init would start the accessibility bridge, which looks for the accessibility bus
+    // before the first frame; the desktop host starts it itself once the frame is shown. The
+    // variable is set only for the loading thread and taken back once it has finished, so the
+    // programs the reader starts see the environment as it was (and a NO_AT_BRIDGE the desktop
+    // set stays).
+    bool deferBridge = !std::getenv("NO_AT_BRIDGE");
+    if (deferBridge) setenv("NO_AT_BRIDGE", "1", 1);
+    auto host = std::make_unique<PendingDesktopHost>(options, module, failed, deferBridge);
     InstallHost(host.get());
     return host;
 }

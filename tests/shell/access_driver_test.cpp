@@ -1,0 +1,168 @@
+// The accessible tree of the real program on the headless host, through the driver's `access`
+// and `access events` lines: what a screen reader is told, without a bus.
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/program_run.h"
+
+namespace {
+
+class AccessTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        StoreRegistry("\"FontName\"=\"David CLM\"\n\"Lesson\"=dword:00000001\n");
+    }
+    std::vector<std::string> Lines(const std::string& script) {
+        Outcome r = Run(script);
+        EXPECT_EQ(r.code, 0) << r.err;
+        std::vector<std::string> lines;
+        std::istringstream in(r.out);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    }
+};
+
+// A JSON string value starting at the quote at `at`, unescaped (the driver escapes only these).
+std::string StringAt(const std::string& json, size_t at) {
+    std::string out;
+    for (size_t i = at + 1; i < json.size() && json[i] != '"'; ++i) {
+        if (json[i] != '\\') {
+            out += json[i];
+            continue;
+        }
+        char c = json[++i];
+        out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
+    }
+    return out;
+}
+
+// The value of `key` in the object that starts with the given name.
+std::string Field(const std::string& json, const std::string& name, const std::string& key) {
+    size_t at = json.find("\"name\":\"" + name + "\"");
+    if (at == std::string::npos) return {};
+    at = json.find("\"" + key + "\":", at);
+    return at == std::string::npos ? std::string() : json.substr(at + key.size() + 3);
+}
+
+std::u32string CodePoints(const std::string& utf8) {
+    std::u32string out;
+    for (size_t i = 0; i < utf8.size();) {
+        unsigned char c = utf8[i];
+        int n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        char32_t v = n == 1 ? c : c & (0x7F >> n);
+        for (int k = 1; k < n; ++k) v = (v << 6) | (utf8[i + k] & 0x3F);
+        out += v;
+        i += n;
+    }
+    return out;
+}
+
+// The article's expanded text as the book tool prints it: one line per text record.
+std::string ExpandedArticle(int number) {
+    std::string cmd = std::string(ORVANEL_BOOK_TOOL) + " expand " + ORVANEL_BOOK_CONTAINERS "/" +
+                      std::to_string(1000 + number) + ".bin";
+    FILE* p = popen(cmd.c_str(), "r");
+    std::string all;
+    char buf[4096];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) all.append(buf, n);
+    pclose(p);
+    std::istringstream in(all);
+    std::string text;
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("    ", 0) == 0) text += line.substr(4) + "\n";
+    return text;
+}
+
+TEST_F(AccessTest, TheTreeShowsTheFrameItsToolButtonsByTooltipAndTheActivePaneFocused) {
+    std::vector<std::string> out = Lines("access\nquit\n");
+    ASSERT_EQ(out.size(), 1u);
+    const std::string& tree = out[0];
+    EXPECT_EQ(tree.rfind("{\"role\":\"application\",\"name\":\"Orvanel\"", 0), 0u) << tree;
+    EXPECT_NE(tree.find("{\"role\":\"frame\",\"name\":\"Orvanel\""), std::string::npos);
+    for (const char* tip : {"Choose Article", "Search", "Next Article"})
+        EXPECT_NE(tree.find("{\"role\":\"push button\",\"name\":\"" + std::string(tip)),
+                  std::string::npos)
+            << tip;
+    EXPECT_EQ(Field(tree, "Top pane", "states")
+                  .rfind("[\"enabled\",\"visible\",\"showing\","
+                         "\"focusable\",\"focused\"",
+                         0),
+              0u);
+    EXPECT_EQ(tree.find("\"focused\""), tree.rfind("\"focused\"")) << "exactly one focus";
+}
+
+TEST_F(AccessTest, APaneReadsAsItsArticleAndPagingMovesTheCaretToTheFirstLineShown) {
+    std::vector<std::string> out =
+        Lines("access\nkey PageDown\naccess events\nkey PageUp\naccess events\nquit\n");
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(StringAt(Field(out[0], "Top pane", "text"), 0), ExpandedArticle(1));
+    EXPECT_EQ(StringAt(Field(out[0], "Bottom pane", "text"), 0), ExpandedArticle(2));
+    EXPECT_EQ(Field(out[0], "Top pane", "caret").rfind("0,", 0), 0u);
+    int caret = std::atoi(Field(out[1], "Top pane", "caret").c_str());
+    std::u32string text = CodePoints(ExpandedArticle(1));
+    EXPECT_GT(caret, 0) << out[1];
+    EXPECT_LT(size_t(caret), text.size());
+    EXPECT_NE(
+        out[2].find("{\"event\":\"caret\",\"role\":\"text\",\"name\":\"Top pane\",\"caret\":0}"),
+        std::string::npos)
+        << out[2];
+}
+
+TEST_F(AccessTest, FocusGoesToTheSearchFieldAndBackToThePaneAndTypingIsTold) {
+    std::vector<std::string> out = Lines(
+        "access\nkey Alt+F3\naccess events\ntype \u05e9\naccess events\nkey Escape\naccess "
+        "events\nquit\n");
+    ASSERT_EQ(out.size(), 4u);
+    EXPECT_NE(out[1].find("{\"event\":\"added\",\"role\":\"dialog\",\"name\":\"Orvanel\"}"),
+              std::string::npos)
+        << out[1];
+    EXPECT_NE(out[1].find("{\"event\":\"state\",\"role\":\"text\",\"name\":\"Top pane\","
+                          "\"state\":\"focused\",\"on\":false}"),
+              std::string::npos)
+        << out[1];
+    // The focus is the last thing told.
+    const std::string last = "{\"event\":\"focus\",\"role\":\"entry\",\"name\":\"Search\"}]";
+    EXPECT_EQ(out[1].rfind(last) + last.size(), out[1].size()) << out[1];
+    EXPECT_NE(out[2].find("{\"event\":\"text\",\"role\":\"entry\""), std::string::npos) << out[2];
+    EXPECT_NE(out[2].find("{\"event\":\"caret\",\"role\":\"entry\",\"name\":\"Search\""),
+              std::string::npos)
+        << out[2];
+    EXPECT_NE(out[3].find("{\"event\":\"removed\",\"role\":\"dialog\""), std::string::npos);
+    EXPECT_NE(out[3].find("{\"event\":\"focus\",\"role\":\"text\",\"name\":\"Top pane\"}"),
+              std::string::npos)
+        << out[3];
+}
+
+TEST_F(AccessTest, ASearchHitIsThePaneSelection) {
+    std::vector<std::string> out = Lines("key Alt+F3\ntype הצל\nkey Enter\naccess\nquit\n");
+    ASSERT_EQ(out.size(), 1u);
+    std::string pane = out[0].substr(out[0].find("\"name\":\"Top pane\""));
+    std::u32string text = CodePoints(StringAt(Field(pane, "Top pane", "text"), 0));
+    int a = 0, b = 0;
+    ASSERT_EQ(std::sscanf(Field(pane, "Top pane", "selection").c_str(), "[%d,%d]", &a, &b), 2);
+    ASSERT_LT(a, b);
+    ASSERT_LE(size_t(b), text.size());
+    // The word as read, whatever points its letters carry.
+    std::u32string letters;
+    for (char32_t c : text.substr(size_t(a), size_t(b - a)))
+        if (c >= 0x05D0 && c <= 0x05EA) letters += c;
+    EXPECT_EQ(letters, U"הצל");
+}
+
+TEST_F(AccessTest, TheTableOfContentsIsAnOutlineWhoseTopEntryTakesTheFocus) {
+    std::vector<std::string> out = Lines("access\ncommand 119\naccess events\naccess\nquit\n");
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_NE(out[1].find("{\"event\":\"added\",\"role\":\"tree\",\"name\":\"Contents\"}"),
+              std::string::npos);
+    size_t focus = out[1].find("{\"event\":\"focus\",\"role\":\"tree item\"");
+    EXPECT_NE(focus, std::string::npos) << out[1];
+    const std::string& tree = out[2];
+    EXPECT_NE(tree.find("\"role\":\"dialog\",\"name\":\"Choose Section\""), std::string::npos);
+    EXPECT_NE(tree.find("\"expandable\",\"expanded\"]"), std::string::npos) << "an open heading";
+    EXPECT_NE(tree.find("\"expandable\"]"), std::string::npos) << "a closed heading";
+}
+
+}  // namespace
