@@ -61,6 +61,8 @@ public:
     std::vector<FontFamily> Families() override {
         return {{u"Synthetic", true}, {u"Synthetic Latin", false}};
     }
+    bool AnyFaceHas(char32_t) override { return true; }
+    std::u16string PreferredHebrewFamily() override { return u"Synthetic"; }
 };
 
 }  // namespace
