@@ -63,6 +63,8 @@ public:
     virtual std::vector<FontFamily> Families() = 0;
     // Whether some installed face has a glyph for the code point.
     virtual bool AnyFaceHas(char32_t c) = 0;
+    // Whether a face of the family has a glyph for the code point.
+    virtual bool FamilyHas(const std::u16string& family, char32_t c) = 0;
     // The family fontconfig prefers for Hebrew text among those with every Hebrew letter and
     // point; empty when there is none.
     virtual std::u16string PreferredHebrewFamily() = 0;

@@ -102,8 +102,10 @@ const FaceFile* FallbackFaces::FaceFor(char32_t c) const {
     return nullptr;
 }
 
-bool InstalledFaceHas(char32_t c) {
+bool InstalledFaceHas(char32_t c, const std::string& family) {
     FcPattern* pat = FcPatternCreate();
+    if (!family.empty())
+        FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcCharSet* cs = FcCharSetCreate();
     FcCharSetAddChar(cs, c);
     FcPatternAddCharSet(pat, FC_CHARSET, cs);

@@ -43,8 +43,8 @@ private:
     FcCharSet* own_ = nullptr;          // owned by set_
 };
 
-// Whether any installed face has c.
-bool InstalledFaceHas(char32_t c);
+// Whether any installed face (of the family, when one is given) has c.
+bool InstalledFaceHas(char32_t c, const std::string& family = "");
 // The family fontconfig ranks first for Hebrew text among faces with every Hebrew letter and
 // the points the book uses (UTF-8), or empty.
 std::string PreferredHebrewFamily();

@@ -330,6 +330,9 @@ public:
     }
 
     bool AnyFaceHas(char32_t c) override { return InstalledFaceHas(c); }
+    bool FamilyHas(const std::u16string& family, char32_t c) override {
+        return InstalledFaceHas(c, Utf16ToUtf8(family));
+    }
 
     std::u16string PreferredHebrewFamily() override {
         return Utf8ToUtf16(::PreferredHebrewFamily());
