@@ -88,8 +88,17 @@ void OnInitDialog(HWND dialog, FontRecord* record) {
     SendMessage(faces, LB_RESETCONTENT, 0, 0);
     for (FontListEntry* e = FontDialog.fontsHead; e; e = e->next)
         SendMessage(faces, LB_ADDSTRING, 0, LPARAM(e->faceName));
-    // The list box's own prefix search: an empty stored face selects the first family.
-    SendMessage(faces, LB_SELECTSTRING, WPARAM(-1), LPARAM(record->FaceName));
+    // The list box's own prefix search. On the first start no face is stored, and the first
+    // family in sorted order may be a display or symbol face: the one the font system prefers
+    // for Hebrew text is chosen instead (and exactly, not by prefix).
+    char16_t preferred[LF_FACESIZE];
+    LRESULT exact = LB_ERR;
+    if (record->FaceName[0] == 0 && GetPreferredHebrewFace(preferred))
+        exact = SendMessage(faces, LB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(preferred));
+    if (exact != LB_ERR)
+        SendMessage(faces, LB_SETCURSEL, WPARAM(exact), 0);
+    else
+        SendMessage(faces, LB_SELECTSTRING, WPARAM(-1), LPARAM(record->FaceName));
 
     HWND sizes = GetDlgItem(dialog, kSizeListId);
     SendMessage(sizes, LB_RESETCONTENT, 0, 0);

@@ -61,6 +61,13 @@ public:
     // Never fails for a well-formed record: an unknown face falls back to the engine's default.
     virtual std::unique_ptr<FontFace> Create(const LOGFONT& lf) = 0;
     virtual std::vector<FontFamily> Families() = 0;
+    // Whether some installed face has a glyph for the code point.
+    virtual bool AnyFaceHas(char32_t c) = 0;
+    // Whether a face of the family has a glyph for the code point.
+    virtual bool FamilyHas(const std::u16string& family, char32_t c) = 0;
+    // The family fontconfig prefers for Hebrew text among those with every Hebrew letter and
+    // point; empty when there is none.
+    virtual std::u16string PreferredHebrewFamily() = 0;
 };
 
 // The engine in use; the FreeType engine unless another was installed.

@@ -61,6 +61,11 @@ public:
     std::vector<FontFamily> Families() override {
         return {{u"Synthetic", true}, {u"Synthetic Latin", false}};
     }
+    bool AnyFaceHas(char32_t) override { return true; }
+    bool FamilyHas(const std::u16string& family, char32_t) override {
+        return family == u"Synthetic" || family == u"Synthetic Latin";
+    }
+    std::u16string PreferredHebrewFamily() override { return u"Synthetic"; }
 };
 
 }  // namespace

@@ -17,7 +17,8 @@
 // left of its pen position, its top 1 pixel below the baseline. An underlined font also paints a
 // line 1 pixel high at y = baseline + 1 from the first unit's pen position to the end of the last
 // unit's advance.
-// Families: "Synthetic" (covers Hebrew) and "Synthetic Latin".
+// Families: "Synthetic" (covers Hebrew, and preferred for it) and "Synthetic Latin"; every code
+// point counts as installed.
 #include <memory>
 
 #include "platform/font_engine.h"

@@ -135,3 +135,7 @@ BOOL DrawIcon(HDC hdc, int x, int y, HICON icon);
 // Hebrew) and TEXTMETRIC, and returns non-zero to go on; the last callback result is returned.
 using FONTENUMPROC = int (*)(const LOGFONT*, const TEXTMETRIC*, DWORD fontType, LPARAM);
 int EnumFontFamilies(HDC hdc, LPCWSTR family, FONTENUMPROC proc, LPARAM param);
+// The family the font system prefers for Hebrew text among those with every Hebrew letter and
+// point, NUL-terminated in `face` (LF_FACESIZE units); FALSE, with `face` empty, when there is
+// none.
+BOOL GetPreferredHebrewFace(char16_t* face);

@@ -216,6 +216,15 @@ HBITMAP CreateCompatibleBitmap(HDC, int width, int height) {
     return Track(o);
 }
 
+BOOL GetPreferredHebrewFace(char16_t* face) {
+    if (!face) return FALSE;
+    std::u16string name = CurrentFontEngine().PreferredHebrewFamily();
+    face[0] = 0;
+    if (name.empty() || name.size() >= LF_FACESIZE) return FALSE;
+    std::memcpy(face, name.c_str(), (name.size() + 1) * sizeof(char16_t));
+    return TRUE;
+}
+
 int EnumFontFamilies(HDC, LPCWSTR family, FONTENUMPROC proc, LPARAM param) {
     if (!proc) return 0;
     int result = 1;

@@ -11,6 +11,7 @@
 #include "index/font_sizes.h"
 #include "platform/controls.h"
 #include "platform/dialog_template.h"
+#include "platform/font_engine.h"
 #include "platform/screen_query.h"
 #include "support/reader_run.h"
 #include "text/text_pane.h"
@@ -19,7 +20,9 @@ namespace {
 
 class FontDialogTest : public ReaderRunTest {
 protected:
-    FontDialogTest() { driveFirstRunDialog = true; }
+    explicit FontDialogTest(Fonts fonts = Fonts::Synthetic) : ReaderRunTest(fonts) {
+        driveFirstRunDialog = true;
+    }
     HWND Dialog() {
         ModalInfo modal;
         return DescribeActiveModal(&modal) && modal.caption == u"Choose Font" ? modal.window
@@ -341,6 +344,34 @@ TEST(FontList, FamiliesFillBlocksOfTwentyFiveAndAreReleasedTogether) {
     EXPECT_EQ(AddFontFamily(&lf, &tm, 4, 0), 0);
     SetHeapFailure(0);
     EXPECT_EQ(FontDialog.fontsHead, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// The first run on this machine's fonts: the face selected is the one the font system prefers
+// for Hebrew text, not the first family in sorted order, and it has every Hebrew letter and
+// point; OK gives it to the panes.
+class RealFontsDialogTest : public FontDialogTest {
+protected:
+    RealFontsDialogTest() : FontDialogTest(Fonts::Real) {}
+};
+
+TEST_F(RealFontsDialogTest, TheFirstRunPreselectsAHebrewTextFaceAndOkTakesIt) {
+    std::u16string chosen;
+    Run({[&] {
+             ASSERT_NE(Dialog(), nullptr);
+             int selected = Selection(kFaceListId);
+             ASSERT_NE(selected, LB_ERR);
+             chosen = ItemText(kFaceListId, selected);
+             FontEngine& engine = CurrentFontEngine();
+             for (char32_t c = 0x05D0; c <= 0x05EA; ++c) EXPECT_TRUE(engine.FamilyHas(chosen, c));
+             for (char32_t c = 0x05B0; c <= 0x05BC; ++c) EXPECT_TRUE(engine.FamilyHas(chosen, c));
+             Press(IDOK);
+         },
+         [&] { EXPECT_EQ(Face(App.TopPane->fontRecord), chosen); }});
+    EXPECT_FALSE(chosen.empty());
 }
 
 }  // namespace
