@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/gdi.h"
+#include "platform/gdi/gdi.h"
 #include "platform/host/host_headless.h"
-#include "platform/screen_colours.h"
-#include "platform/user.h"
+#include "platform/user/screen_colours.h"
+#include "platform/user/user.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "platform/resources.h"
 #include "search/find_next.h"
 #include "search/matcher.h"
-#include "shell/app_state.h"
+#include "reader/app_state.h"
 #include "store/book_resources.h"
 #include "store/record_list.h"
 #include "text/convert.h"

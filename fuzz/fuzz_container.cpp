@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/font_engine.h"
-#include "platform/font_synthetic.h"
+#include "platform/gdi/font_engine.h"
+#include "platform/gdi/font_synthetic.h"
 #include "platform/heap.h"
 #include "platform/host/host_headless.h"
-#include "platform/screen_query.h"
-#include "platform/user.h"
+#include "platform/user/screen_query.h"
+#include "platform/user/user.h"
 #include "platform/win32_constants.h"
 #include "store/record_list.h"
 #include "store/records.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/rtf_text.h"
+#include "platform/user/rtf_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string rtf(reinterpret_cast<const char*>(data), size);

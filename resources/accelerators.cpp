@@ -1,6 +1,6 @@
 // Accelerator table 3: the key labels the "Go" menu shows, bound to their commands.
 #include "platform/resources.h"
-#include "platform/user.h"
+#include "platform/user/user.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // dialog units of their "System" 8 font. All four share one style word, and their captions carry
 // the shell's OK button.
 #include "about/maker_site.h"
-#include "platform/controls.h"
-#include "platform/dialog_template.h"
+#include "platform/user/controls.h"
+#include "platform/user/dialog_template.h"
 #include "platform/resources.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // Menu 102 with the pop-ups "&Go" and "&Bottom", the menu-bar description 102 that puts them on
 // the shell's menu bar as the buttons "Go" and "Bottom", and those two button strings.
-#include "platform/menu.h"
+#include "platform/bars/menu.h"
 #include "platform/resources.h"
 
 namespace {

@@ -2,9 +2,9 @@
 
 #include "about/maker_site.h"
 #include "about/update_check.h"
-#include "platform/dialog_template.h"
-#include "platform/gdi.h"
-#include "shell/app_state.h"
+#include "platform/user/dialog_template.h"
+#include "platform/gdi/gdi.h"
+#include "reader/app_state.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The About dialog (template 103): product name, logo, version, a notice line and a link to the
 // maker's site drawn as a hyperlink.
-#include "platform/user.h"
+#include "platform/user/user.h"
 
 constexpr WORD kAboutDialogId = 103;
 constexpr int kAboutLinkId = 1025;

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "about/maker_site.h"
-#include "platform/shell_services.h"
+#include "platform/services/shell_services.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/heap.h"
-#include "shell/app_state.h"
+#include "reader/app_state.h"
 #include "store/records.h"
 
 namespace {

@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "platform/heap.h"
-#include "platform/user.h"
-#include "shell/app_state.h"
-#include "shell/menu_bar.h"
-#include "shell/reader_main.h"
-#include "shell/settings.h"
+#include "platform/user/user.h"
+#include "reader/app_state.h"
+#include "reader/menus.h"
+#include "reader/checked_alloc.h"
+#include "reader/settings.h"
 
 namespace {
 

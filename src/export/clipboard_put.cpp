@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "export/rtf_encode.h"
-#include "platform/clipboard.h"
+#include "platform/user/clipboard.h"
 #include "platform/heap.h"
-#include "shell/reader_main.h"
+#include "reader/checked_alloc.h"
 
 const char kRtfHeader[] =
     "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fcharset177\\cpg1255 David;}}{\\colortbl\\red0\\green0"

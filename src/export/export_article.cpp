@@ -2,8 +2,9 @@
 
 #include "export/plain_text.h"
 #include "platform/heap.h"
-#include "shell/app_state.h"
-#include "shell/reader_main.h"
+#include "reader/app_state.h"
+#include "platform/user/user.h"
+#include "reader/checked_alloc.h"
 #include "text/text_pane.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include "bookmarks/bookmark_section.h"
 #include "index/access_outline.h"
 #include "index/index_outline.h"
-#include "platform/controls.h"
-#include "platform/gdi.h"
+#include "platform/user/controls.h"
+#include "platform/gdi/gdi.h"
 #include "platform/heap.h"
-#include "shell/app_state.h"
-#include "shell/reader_main.h"
+#include "reader/app_state.h"
+#include "reader/dialog_setup.h"
 #include "store/record_list.h"
 
 ChooseArticleState ChooseArticleDialog;

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "index/index_view.h"
-#include "platform/user.h"
-#include "shell/font_record.h"
+#include "platform/user/user.h"
+#include "text/font_record.h"
 
 constexpr WORD kChooseArticleDialog = 118;
 // Capacity of the view's first line table.

@@ -4,11 +4,11 @@
 #include <cstring>
 
 #include "index/font_sizes.h"
-#include "platform/controls.h"
-#include "platform/dialog_template.h"
+#include "platform/user/controls.h"
+#include "platform/user/dialog_template.h"
 #include "platform/heap.h"
-#include "shell/app_state.h"
-#include "shell/reader_main.h"
+#include "reader/app_state.h"
+#include "reader/dialog_setup.h"
 
 FontDialogState FontDialog;
 

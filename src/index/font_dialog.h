@@ -4,9 +4,9 @@
 // FontRecord in place and ends with IDOK (the record was updated) or IDCANCEL.
 #include <cstdint>
 
-#include "platform/gdi.h"
-#include "platform/user.h"
-#include "shell/font_record.h"
+#include "platform/gdi/gdi.h"
+#include "platform/user/user.h"
+#include "text/font_record.h"
 
 constexpr WORD kFontDialogId = 105;
 constexpr int kFaceListId = 1001;

@@ -3,7 +3,7 @@
 #include "index/index_outline.h"
 
 #include "platform/heap.h"
-#include "shell/reader_main.h"
+#include "reader/checked_alloc.h"
 #include "store/records.h"
 
 namespace {

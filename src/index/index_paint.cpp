@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "index/index_view.h"
-#include "shell/app_state.h"
+#include "reader/app_state.h"
 #include "text/paint.h"
 
 namespace {

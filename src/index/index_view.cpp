@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "platform/heap.h"
-#include "shell/reader_main.h"
+#include "reader/checked_alloc.h"
 #include "store/records.h"
 #include "text/convert.h"
 #include "text/style_font.h"

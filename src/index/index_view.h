@@ -5,8 +5,8 @@
 // bit 0x80 of its flags and a group heading is open with bit 0x40.
 #include <cstdint>
 
-#include "platform/gdi.h"
-#include "shell/font_record.h"
+#include "platform/gdi/gdi.h"
+#include "text/font_record.h"
 
 // IndexLine flags: the record's StyleFlags, later changed by the view.
 constexpr uint8_t kIndexShown = 0x80;

@@ -4,7 +4,7 @@
 // article again from its beginning; and the display of a hit.
 #include <cstdint>
 
-#include "platform/user.h"
+#include "platform/user/user.h"
 
 struct TextPane;
 

@@ -1,7 +1,7 @@
 #pragma once
 // The Search dialog's on-screen keyboard (bitmap 119): three rows of nine letter keys, 17 x 25
 // pixels each, the first key at the top right, and a space bar below them.
-#include "platform/user.h"
+#include "platform/user/user.h"
 
 constexpr int kKeyboardWidth = 154;
 constexpr int kKeyboardHeight = 95;

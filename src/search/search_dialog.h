@@ -1,7 +1,7 @@
 #pragma once
 // The Search dialog (dialog 115): the field, the on-screen keyboard and OK, which searches.
-#include "platform/gdi.h"
-#include "platform/user.h"
+#include "platform/gdi/gdi.h"
+#include "platform/user/user.h"
 
 constexpr WORD kSearchDialogId = 115;
 constexpr WORD kKeyboardBitmapId = 119;

@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/controls.h"
+#include "platform/user/controls.h"
 #include "search/matcher.h"
-#include "shell/app_state.h"
+#include "reader/app_state.h"
 #include "text/convert.h"
 
 const char LetterKeyTable[28] = "abcdefghijlkmonqprsutwvxyz{";

@@ -3,7 +3,7 @@
 // and reading what it holds into SearchString.
 #include <cstdint>
 
-#include "platform/user.h"
+#include "platform/user/user.h"
 
 constexpr int kSearchFieldId = 1013;
 

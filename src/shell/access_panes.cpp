@@ -8,7 +8,7 @@
 #include "book_encoding.h"
 #include "platform/access/access.h"
 #include "platform/unicode.h"
-#include "shell/app_state.h"
+#include "reader/app_state.h"
 #include "store/records.h"
 #include "text/text_pane.h"
 

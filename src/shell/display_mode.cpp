@@ -2,23 +2,14 @@
 
 #include <cstring>
 
-#include "platform/screen_colours.h"
-#include "shell/app_state.h"
+#include "platform/user/screen_colours.h"
+#include "reader/app_state.h"
 
 namespace {
-
-int32_t gRequested = -1;
 
 constexpr const char* kNames[] = {"off", "night", "red"};
 
 }  // namespace
-
-void RequestDisplayMode(int32_t mode) {
-    gRequested = mode;
-}
-int32_t RequestedDisplayMode() {
-    return gRequested;
-}
 
 const char* DisplayModeName(int32_t mode) {
     return mode >= kDisplayModeOff && mode <= kDisplayModeRed ? kNames[mode] : "off";

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/user.h"
+#include "platform/user/user.h"
 
 LRESULT MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 // 0 when the command was handled, 1 when not.

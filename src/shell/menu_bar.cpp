@@ -1,14 +1,12 @@
 #include "shell/menu_bar.h"
 
 #include "platform/resources.h"
-#include "shell/app_state.h"
+#include "reader/app_state.h"
 
 namespace {
 
 constexpr UINT kMenuBarId = 102;
 constexpr WORD kToolImages = 114;
-constexpr UINT kGoButton = 40001;
-constexpr UINT kBottomButton = 40003;
 
 const TBBUTTON kToolButtons[6] = {
     {0, 110, TBSTATE_ENABLED, TBSTYLE_BUTTON, {0, 0}, 0, -1},
@@ -22,10 +20,6 @@ const TBBUTTON kToolButtons[6] = {
 LPCWSTR kToolTips[7] = {nullptr,  u"Previous Article", u"Choose Article", u"Next Article",
                         u"Choose Font", u"Search", u"Search Again"};
 
-HMENU ShellBarMenu(UINT button) {
-    if (!App.MenuBar) return nullptr;
-    return reinterpret_cast<HMENU>(SendMessage(App.MenuBar, SHCMBM_GETSUBMENU, 0, button));
-}
 
 }  // namespace
 
@@ -57,31 +51,4 @@ void CreateMenuBar(HWND window) {
     SendMessage(App.MenuBar, TB_ADDBUTTONS, 6, LPARAM(kToolButtons));
     if (App.FullScreen && App.MenuBarOnBottom == 0) CommandBar_AddAdornments(App.MenuBar, 0, 0);
     ShowWindow(App.MenuBar, SW_SHOW);
-}
-
-HMENU GoMenu() {
-    if (App.MenuBarOnBottom) return ShellBarMenu(kGoButton);
-    return App.MenuBar ? CommandBar_GetMenu(App.MenuBar, 0) : nullptr;
-}
-
-HMENU BottomMenu() {
-    if (App.MenuBarOnBottom) return ShellBarMenu(kBottomButton);
-    return App.MenuBar ? CommandBar_GetMenu(App.MenuBar, 0) : nullptr;
-}
-
-int SetMenuCheck(HMENU menu, int setMode, UINT id, uint32_t state) {
-    if (setMode) {
-        CheckMenuItem(menu, id, MF_BYCOMMAND | (state ? MF_CHECKED : MF_UNCHECKED));
-        return state ? 1 : 0;
-    }
-    MENUITEMINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_STATE;
-    GetMenuItemInfo(menu, id, FALSE, &info);
-    if (info.fState & MFS_CHECKED) {
-        CheckMenuItem(menu, id, MF_BYCOMMAND | MF_UNCHECKED);
-        return 0;
-    }
-    CheckMenuItem(menu, id, MF_BYCOMMAND | MF_CHECKED);
-    return 1;
 }

@@ -1,14 +1,16 @@
 #include "shell/reader_main.h"
 
+#include "bookmarks/bookmarks.h"
 #include "index/font_dialog.h"
 #include "platform/heap.h"
-#include "platform/shell_services.h"
-#include "platform/single_instance.h"
-#include "shell/app_state.h"
+#include "platform/services/shell_services.h"
+#include "platform/user/single_instance.h"
+#include "reader/app_state.h"
+#include "reader/reader_hooks.h"
 #include "shell/display_mode.h"
 #include "shell/main_window.h"
-#include "shell/navigation.h"
-#include "shell/settings.h"
+#include "reader/navigation.h"
+#include "reader/settings.h"
 #include "text/style_font.h"
 
 namespace {
@@ -26,10 +28,20 @@ bool IsTodayCommand(const char16_t* commandLine) {
     return commandLine[i] == 0;
 }
 
+// The bookmark list is loaded, saved and freed with the settings, and the Bookmark check mark
+// follows the article shown.
+void InstallFeatureHooks() {
+    Hooks.loadSettings = LoadBookmarks;
+    Hooks.saveSettings = SaveBookmarks;
+    Hooks.releaseSettings = FreeBookmarks;
+    Hooks.articleShown = [] { UpdateBookmarkCheck(1); };
+}
+
 }  // namespace
 
 int ReaderMain(HINSTANCE instance, HINSTANCE, const char16_t* commandLine, int show) {
     static_cast<ReaderRecord&>(App) = ReaderRecord{};
+    InstallFeatureHooks();
     App.Instance = instance;
 
     App.IgnoreActivate = ReadNumber(kSwitchesKey, u"IgnoreActivate", 0);
@@ -103,22 +115,4 @@ WORD RegisterMainClass(HINSTANCE instance, const char16_t* className) {
     wc.hbrBackground = GetStockObject(WHITE_BRUSH);
     wc.lpszClassName = className;
     return RegisterClass(&wc);
-}
-
-void* CheckedAlloc(size_t size) {
-    void* block = HeapAllocBlock(size);
-    if (block) return block;
-    MessageBox(nullptr, u"There is not enough memory, aborting", u"Error", MB_ICONSTOP);
-    ShutdownSave();
-    return nullptr;
-}
-
-void SetUpDialog(HWND dialog, DWORD flags) {
-    SHINITDLGINFO info{SHIDIM_FLAGS, dialog, flags | (App.FullScreen ? 0 : SHIDIF_DONEBUTTON)};
-    SHInitDialog(&info);
-    if (App.FullScreen) {
-        RECT r;
-        GetWindowRect(dialog, &r);
-        MoveWindow(dialog, r.left, 0, r.right, r.bottom, FALSE);
-    }
 }

@@ -1,9 +1,11 @@
 #pragma once
-// The program entry, the single-instance rule, the main window's class and creation, the
-// message loop, and the two services every part uses: checked allocation and dialog set-up.
+// The program entry, the single-instance rule, the main window's class and creation and the
+// message loop.
 #include <cstddef>
 
-#include "platform/user.h"
+#include "platform/user/user.h"
+#include "reader/checked_alloc.h"
+#include "reader/dialog_setup.h"
 
 constexpr char16_t kMainClassName[] = u"Orvanel";
 constexpr char16_t kMainTitle[] = u"Orvanel";
@@ -18,7 +20,3 @@ int ReaderMain(HINSTANCE instance, HINSTANCE previous, const char16_t* commandLi
 // The main window, or nullptr when this start must end.
 HWND StartInstance(int show);
 WORD RegisterMainClass(HINSTANCE instance, const char16_t* className);
-// A heap block, or nullptr after telling the user and saving the settings (the program then
-// ends at the next turn of the message loop).
-void* CheckedAlloc(size_t size);
-void SetUpDialog(HWND dialog, DWORD flags);

@@ -4,9 +4,9 @@
 #include <iterator>
 
 #include "index/font_sizes.h"
-#include "platform/gdi.h"
-#include "shell/app_state.h"
-#include "shell/panes.h"
+#include "platform/gdi/gdi.h"
+#include "reader/app_state.h"
+#include "reader/panes.h"
 #include "text/style_font.h"
 #include "text/text_pane.h"
 

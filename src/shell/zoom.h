@@ -4,7 +4,7 @@
 // and keeping the text that was at each pane's top at its top.
 #include <cstdint>
 
-#include "platform/user.h"
+#include "platform/user/user.h"
 
 enum class ZoomDirection { Out = -1, In = 1 };
 

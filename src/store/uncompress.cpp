@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/heap.h"
-#include "platform/user.h"
+#include "platform/user/user.h"
 #include "platform/win32_constants.h"
 
 // A malformed stream is not trusted for a single byte more than it can back up:

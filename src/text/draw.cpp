@@ -1,7 +1,7 @@
 // Drawing primitives for runs of BookText.
 #include <utility>
 
-#include "platform/short_buffer.h"
+#include "platform/gdi/short_buffer.h"
 #include "text/convert.h"
 #include "text/paint.h"
 #include "text/text_settings.h"

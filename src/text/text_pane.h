@@ -2,8 +2,8 @@
 // TextPane: one scrolling view of an article, with its line table and its style fonts.
 #include <cstdint>
 
-#include "platform/gdi.h"
-#include "shell/font_record.h"
+#include "platform/gdi/gdi.h"
+#include "text/font_record.h"
 
 // Pixel widths of the characters 0x10-0x7F in one style font. An unmeasured table holds
 // kUnmeasuredFirst in its first entry and kUnmeasuredSecond in its second.

@@ -1,7 +1,10 @@
 #pragma once
-// The two process-wide settings the text engine reads from the reader's state. The shell defines
-// these accessors next to AppState, so the text engine does not depend on the shell library.
+// The two process-wide settings the text engine reads from the reader's state. The reading core
+// binds them to its AppState once; until then the accessors answer the Unicode output and no
+// options.
 #include <cstdint>
+
+void BindTextSettings(const int32_t* asciiBase, const uint32_t* viewFlags);
 
 // Where the display font keeps alef: 1488 for Unicode output, anything else for single-byte
 // output (97 marks fonts whose runs are never reversed).

@@ -3,7 +3,7 @@
 #include "bookmarks/bookmarks.h"
 #include "index/choose_article.h"
 #include "index/index_view.h"
-#include "platform/menu.h"
+#include "platform/bars/menu.h"
 #include "shell/menu_bar.h"
 #include "support/reader_run.h"
 

@@ -9,7 +9,7 @@
 
 #include "export/clipboard_put.h"
 #include "export/rtf_reader.h"
-#include "platform/clipboard.h"
+#include "platform/user/clipboard.h"
 #include "store/record_list.h"
 #include "support/reader_run.h"
 #include "text/layout.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/clipboard.h"
+#include "platform/user/clipboard.h"
 #include "platform/heap.h"
 #include "platform/host/host_gtk.h"
 #include "platform/unicode.h"

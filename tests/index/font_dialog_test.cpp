@@ -9,10 +9,10 @@
 #include <string>
 
 #include "index/font_sizes.h"
-#include "platform/controls.h"
-#include "platform/dialog_template.h"
-#include "platform/font_engine.h"
-#include "platform/screen_query.h"
+#include "platform/user/controls.h"
+#include "platform/user/dialog_template.h"
+#include "platform/gdi/font_engine.h"
+#include "platform/user/screen_query.h"
 #include "support/reader_run.h"
 #include "text/text_pane.h"
 

@@ -7,7 +7,7 @@
 #include "index/index_view.h"
 #include "platform/resources.h"
 #include "resources/program_resources.h"
-#include "shell/settings.h"
+#include "reader/settings.h"
 #include "support/canvas_fixture.h"
 
 struct IndexRec {

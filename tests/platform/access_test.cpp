@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/access/access_tree.h"
-#include "platform/controls.h"
-#include "platform/dialog_template.h"
-#include "platform/user.h"
+#include "platform/user/controls.h"
+#include "platform/user/dialog_template.h"
+#include "platform/user/user.h"
 #include "support/headless.h"
 
 namespace {

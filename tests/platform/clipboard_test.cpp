@@ -1,5 +1,5 @@
 // The clipboard: formats, ownership of blocks, and the mirror on the host's system clipboard.
-#include "platform/clipboard.h"
+#include "platform/user/clipboard.h"
 
 #include <gtest/gtest.h>
 

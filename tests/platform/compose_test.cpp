@@ -5,10 +5,10 @@
 #include <random>
 #include <vector>
 
-#include "platform/gdi.h"
-#include "platform/host/host.h"
-#include "platform/screen_colours.h"
-#include "platform/user.h"
+#include "platform/gdi/gdi.h"
+#include "platform/hosting.h"
+#include "platform/user/screen_colours.h"
+#include "platform/user/user.h"
 #include "support/headless.h"
 
 namespace {

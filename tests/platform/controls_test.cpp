@@ -1,15 +1,15 @@
 // EDIT, LISTBOX, auto radio BUTTON and SCROLLBAR: for each message the reader sends, its result
 // and the notifications the parent hears, as a window system's conformance suite checks them.
-#include "platform/controls.h"
+#include "platform/user/controls.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/dialog_template.h"
-#include "platform/gdi.h"
-#include "platform/user.h"
+#include "platform/user/dialog_template.h"
+#include "platform/gdi/gdi.h"
+#include "platform/user/user.h"
 #include "support/headless.h"
 
 namespace {

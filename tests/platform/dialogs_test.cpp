@@ -5,10 +5,10 @@
 #include <functional>
 #include <vector>
 
-#include "platform/dialog_template.h"
-#include "platform/gdi.h"
-#include "platform/screen_query.h"
-#include "platform/user.h"
+#include "platform/user/dialog_template.h"
+#include "platform/gdi/gdi.h"
+#include "platform/user/screen_query.h"
+#include "platform/user/user.h"
 #include "support/headless.h"
 
 namespace {

@@ -2,10 +2,10 @@
 // monochrome bitmaps, and the font engines.
 #include <gtest/gtest.h>
 
-#include "platform/font_engine.h"
-#include "platform/gdi.h"
+#include "platform/gdi/font_engine.h"
+#include "platform/gdi/gdi.h"
 #include "platform/resources.h"
-#include "platform/user.h"
+#include "platform/user/user.h"
 #include "resources/tools/one_bit_png.h"
 #include "support/headless.h"
 

@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "platform/gdi.h"
-#include "platform/menu.h"
+#include "platform/gdi/gdi.h"
+#include "platform/bars/menu.h"
 #include "platform/resources.h"
-#include "platform/user.h"
+#include "platform/user/user.h"
 #include "resources/program_resources.h"
 #include "support/headless.h"
 

@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include "platform/font_engine.h"
-#include "platform/gdi.h"
-#include "platform/user.h"
+#include "platform/gdi/font_engine.h"
+#include "platform/gdi/gdi.h"
+#include "platform/user/user.h"
 #include "support/headless.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The registry file store: value types, names without case, the .reg file, damaged and locked
 // files, and writes that never clobber another process's values.
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 #include <sstream>
 
 #include "platform/heap.h"
-#include "platform/registry_file.h"
+#include "platform/registry/registry_file.h"
 #include "support/program_run.h"
 
 namespace fs = std::filesystem;

@@ -1,5 +1,5 @@
 // The text of an RTF document, as the desktop clipboard offers it next to the RTF.
-#include "platform/rtf_text.h"
+#include "platform/user/rtf_text.h"
 
 #include <gtest/gtest.h>
 

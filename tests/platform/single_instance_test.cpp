@@ -1,6 +1,6 @@
 // The channel on which a running reader hears other starts, driven as a client would: with a
 // socket file in a private runtime directory and with the abstract name used without one.
-#include "platform/single_instance.h"
+#include "platform/user/single_instance.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/instance_socket.h"
-#include "platform/user.h"
+#include "platform/user/instance_socket.h"
+#include "platform/user/user.h"
 #include "support/headless.h"
 
 namespace fs = std::filesystem;

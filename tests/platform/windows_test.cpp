@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/gdi.h"
-#include "platform/user.h"
+#include "platform/gdi/gdi.h"
+#include "platform/user/user.h"
 #include "support/headless.h"
 
 namespace {

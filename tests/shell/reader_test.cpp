@@ -2,16 +2,16 @@
 // driven by taps, keys, commands and scroll-bar requests.
 #include <functional>
 
-#include "platform/controls.h"
-#include "platform/host/host.h"
-#include "platform/menu.h"
+#include "platform/user/controls.h"
+#include "platform/hosting.h"
+#include "platform/bars/menu.h"
 #include "platform/resources.h"
-#include "platform/shell_services.h"
+#include "platform/services/shell_services.h"
 #include "resources/program_resources.h"
-#include "shell/app_state.h"
+#include "reader/app_state.h"
 #include "shell/main_window.h"
 #include "shell/menu_bar.h"
-#include "shell/panes.h"
+#include "reader/panes.h"
 #include "shell/reader_main.h"
 #include "store/book_resources.h"
 #include "support/reader_run.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/instance_socket.h"
+#include "platform/user/instance_socket.h"
 #include "support/program_run.h"
 
 namespace fs = std::filesystem;

@@ -1,13 +1,13 @@
 // The settings in the registry: the number reader, the values read at start and written at
 // exit, their defaults, truncations and write conditions.
-#include "shell/settings.h"
+#include "reader/settings.h"
 
 #include <cstring>
 
 #include "bookmarks/bookmarks.h"
-#include "platform/gdi.h"
-#include "platform/user.h"
-#include "shell/app_state.h"
+#include "platform/gdi/gdi.h"
+#include "platform/user/user.h"
+#include "reader/app_state.h"
 #include "shell/reader_main.h"
 #include "support/shell_fixture.h"
 

@@ -9,10 +9,10 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/gdi.h"
+#include "platform/gdi/gdi.h"
 #include "platform/heap.h"
-#include "platform/user.h"
-#include "shell/app_state.h"
+#include "platform/user/user.h"
+#include "reader/app_state.h"
 #include "support/headless.h"
 #include "text/convert.h"
 

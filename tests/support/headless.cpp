@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/font_engine.h"
-#include "platform/font_synthetic.h"
-#include "platform/screen_query.h"
-#include "platform/shell_services.h"
+#include "platform/gdi/font_engine.h"
+#include "platform/gdi/font_synthetic.h"
+#include "platform/user/screen_query.h"
+#include "platform/services/shell_services.h"
 
 void ResetMessageQueue();
 void ResetStockFontFaces();

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/host/host_headless.h"
-#include "platform/user.h"
+#include "platform/user/user.h"
 
 struct ShownMessageBox {
     std::u16string caption;

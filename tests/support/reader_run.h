@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/clipboard.h"
-#include "platform/menu.h"
+#include "platform/user/clipboard.h"
+#include "platform/bars/menu.h"
 #include "platform/resources.h"
-#include "platform/screen_query.h"
-#include "platform/shell_services.h"
+#include "platform/user/screen_query.h"
+#include "platform/services/shell_services.h"
 #include "resources/program_resources.h"
-#include "shell/app_state.h"
+#include "reader/app_state.h"
 #include "shell/reader_main.h"
 #include "store/book_resources.h"
 #include "support/shell_fixture.h"

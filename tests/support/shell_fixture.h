@@ -8,12 +8,12 @@
 #include <string>
 
 #include "platform/heap.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 #include "platform/resources.h"
-#include "platform/screen_query.h"
-#include "shell/app_state.h"
+#include "platform/user/screen_query.h"
+#include "reader/app_state.h"
 #include "shell/reader_main.h"
-#include "shell/settings.h"
+#include "reader/settings.h"
 #include "support/headless.h"
 #include "support/program_run.h"
 

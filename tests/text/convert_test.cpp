@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/heap.h"
-#include "shell/app_state.h"
+#include "reader/app_state.h"
 
 namespace {
 

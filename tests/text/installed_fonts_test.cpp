@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/font_engine.h"
+#include "platform/gdi/font_engine.h"
 #include "platform/unicode.h"
 #include "text/paint.h"
 #include "text/style_font.h"

@@ -9,12 +9,12 @@
 #include <optional>
 
 #include "book_files.h"
-#include "platform/gdi.h"
+#include "platform/gdi/gdi.h"
 #include "platform/heap.h"
 #include "platform/host/host_headless.h"
-#include "platform/shell_services.h"
-#include "platform/user.h"
-#include "shell/app_state.h"
+#include "platform/services/shell_services.h"
+#include "platform/user/user.h"
+#include "reader/app_state.h"
 #include "store/record_list.h"
 #include "text/layout.h"
 #include "text/paint.h"

@@ -1,9 +1,9 @@
 #include "platform/access/access_controls.h"
 
-#include "platform/bar_internal.h"
-#include "platform/controls.h"
-#include "platform/dialog.h"
-#include "platform/window_internal.h"
+#include "platform/bars/bar_internal.h"
+#include "platform/user/controls.h"
+#include "platform/user/dialog.h"
+#include "platform/user/window_internal.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <unordered_map>
 
 #include "platform/access/access_controls.h"
-#include "platform/host/host.h"
-#include "platform/menu.h"
-#include "platform/window_internal.h"
+#include "platform/hosting.h"
+#include "platform/bars/menu.h"
+#include "platform/user/window_internal.h"
 
 namespace {
 

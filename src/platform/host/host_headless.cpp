@@ -2,7 +2,7 @@
 
 #include <cairo.h>
 
-#include "platform/single_instance.h"
+#include "platform/user/single_instance.h"
 
 bool HasPendingMessages();
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/host/host.h"
+#include "platform/hosting.h"
 
 class HeadlessHost : public Host {
 public:

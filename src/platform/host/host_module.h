@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/host/host.h"
+#include "platform/hosting.h"
 
 struct DesktopHostOptions {
     int width = 240;  // screen size in the program's pixels

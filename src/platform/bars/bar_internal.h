@@ -1,0 +1,45 @@
+#pragma once
+// Shared by menus and bars: item texts with their "&" marks.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/gdi/gdi.h"
+
+// The text as shown, and which unit the "&" marked (-1: none); "&&" shows one "&".
+struct MenuLabel {
+    std::u16string text;
+    int mark = -1;
+};
+MenuLabel ParseMenuLabel(std::u16string_view text);
+// Draws the label with its cell's top-left at (x, y), underlining the marked unit.
+void DrawMenuLabel(HDC dc, int x, int y, const MenuLabel& label);
+int MenuLabelWidth(HDC dc, const std::u16string& text);
+
+// The bar window behind both the shell's menu bar and the command bar (toolbar.cpp).
+enum class BarEdge { Top, Bottom };
+constexpr int kBarHeight = 26;
+HWND CreateBar(HWND parent, int id, BarEdge edge, bool visible);
+bool IsBar(HWND w);
+// A text button that opens `popup` (the bar does not own it).
+void AddMenuButton(HWND bar, int at, int command, const std::u16string& text, HMENU popup);
+// The menu the bar owns and destroys with itself.
+void SetBarMenu(HWND bar, HMENU menu);
+HMENU BarMenu(HWND bar);
+HMENU BarPopupFor(HWND bar, int command);
+void AddCloseButton(HWND bar);
+
+// What the accessible tree shows of bars and open pop-up menus (access_controls.cpp).
+struct AccessItemInfo {
+    std::u16string name;  // the label without its "&" mark; a tool button's tooltip
+    RECT rect{};          // in the window's client coordinates
+    bool separator = false;
+    bool opensMenu = false;
+    bool enabled = true;
+    bool checked = false;
+    bool radio = false;
+    bool hot = false;  // the item the stylus or the keys are on
+};
+std::vector<AccessItemInfo> DescribeBarButtons(HWND bar);
+bool IsBottomBar(HWND bar);
+std::vector<AccessItemInfo> DescribePopupItems(HWND popup);

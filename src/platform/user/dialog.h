@@ -1,0 +1,13 @@
+#pragma once
+// Shared by dialogs and message boxes inside the platform.
+#include "platform/user/dialog_template.h"
+#include "platform/user/user.h"
+#include "platform/unicode.h"
+
+struct Window;
+bool EqualsClass(const Window* w, const char16_t* name);
+HWND CreateDialogWindow(const DialogTemplate* t, HWND owner, DLGPROC proc, LPARAM param);
+// Runs the nested loop of a modal window until EndDialog or its destruction; disables the
+// owner meanwhile. Returns the EndDialog value (0 when the window was destroyed first).
+intptr_t RunModal(HWND dlg, HWND owner, bool ownerWasEnabled);
+bool IsDialogKeyMessage(HWND dlg, MSG* m);
