@@ -15,9 +15,9 @@
 
 #include "platform/heap.h"
 #include "platform/resources.h"
+#include "reader/app_state.h"
 #include "search/find_next.h"
 #include "search/matcher.h"
-#include "reader/app_state.h"
 #include "store/book_resources.h"
 #include "store/record_list.h"
 #include "text/convert.h"

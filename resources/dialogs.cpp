@@ -2,9 +2,9 @@
 // dialog units of their "System" 8 font. All four share one style word, and their captions carry
 // the shell's OK button.
 #include "about/maker_site.h"
+#include "platform/resources.h"
 #include "platform/user/controls.h"
 #include "platform/user/dialog_template.h"
-#include "platform/resources.h"
 
 namespace {
 

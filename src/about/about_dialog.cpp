@@ -2,8 +2,8 @@
 
 #include "about/maker_site.h"
 #include "about/update_check.h"
-#include "platform/user/dialog_template.h"
 #include "platform/gdi/gdi.h"
+#include "platform/user/dialog_template.h"
 #include "reader/app_state.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include "platform/heap.h"
 #include "platform/user/user.h"
 #include "reader/app_state.h"
-#include "reader/menus.h"
 #include "reader/checked_alloc.h"
+#include "reader/menus.h"
 #include "reader/settings.h"
 
 namespace {

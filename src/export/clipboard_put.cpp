@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "export/rtf_encode.h"
-#include "platform/user/clipboard.h"
 #include "platform/heap.h"
+#include "platform/user/clipboard.h"
 #include "reader/checked_alloc.h"
 
 const char kRtfHeader[] =

@@ -2,8 +2,8 @@
 
 #include "export/plain_text.h"
 #include "platform/heap.h"
-#include "reader/app_state.h"
 #include "platform/user/user.h"
+#include "reader/app_state.h"
 #include "reader/checked_alloc.h"
 #include "text/text_pane.h"
 

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "index/font_sizes.h"
+#include "platform/heap.h"
 #include "platform/user/controls.h"
 #include "platform/user/dialog_template.h"
-#include "platform/heap.h"
 #include "reader/app_state.h"
 #include "reader/dialog_setup.h"
 

@@ -1,5 +1,7 @@
 #include "platform/unicode.h"
 
+#include <cstdio>
+
 std::u16string Utf8ToUtf16(std::string_view s) {
     std::u16string out;
     out.reserve(s.size());
@@ -121,4 +123,26 @@ bool ToLatin1(std::u16string_view s, std::string* out) {
         out->push_back(char(c));
     }
     return true;
+}
+
+std::string JsonString(std::u16string_view s) {
+    std::string out = "\"";
+    for (char c : Utf16ToUtf8(s)) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out.push_back(c);
+                }
+        }
+    }
+    return out + "\"";
 }

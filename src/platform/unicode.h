@@ -13,3 +13,6 @@ std::u16string LowerAscii(std::u16string_view s);
 // The text as Latin-1 bytes (ISO 8859-1, one byte a character) when every character has one;
 // false, with `out` cleared, when any does not.
 bool ToLatin1(std::u16string_view s, std::string* out);
+// The text as a JSON string in UTF-8, quotes included, with quotes, backslashes and control
+// characters escaped.
+std::string JsonString(std::u16string_view s);

@@ -2,8 +2,8 @@
 
 #include "platform/heap.h"
 #include "reader/app_state.h"
-#include "reader/reader_hooks.h"
 #include "reader/panes.h"
+#include "reader/reader_hooks.h"
 #include "store/record_list.h"
 #include "text/layout.h"
 

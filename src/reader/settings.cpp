@@ -8,9 +8,9 @@
 #include "platform/resources.h"
 #include "platform/user/user.h"
 #include "reader/app_state.h"
-#include "reader/reader_hooks.h"
-#include "reader/display_setting.h"
 #include "reader/checked_alloc.h"
+#include "reader/display_setting.h"
+#include "reader/reader_hooks.h"
 #include "text/text_pane.h"
 
 namespace {

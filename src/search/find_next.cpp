@@ -4,10 +4,10 @@
 
 #include "bookmarks/bookmarks.h"
 #include "platform/heap.h"
-#include "search/matcher.h"
 #include "reader/app_state.h"
 #include "reader/navigation.h"
 #include "reader/panes.h"
+#include "search/matcher.h"
 #include "store/record_list.h"
 #include "store/records.h"
 #include "text/layout.h"

@@ -2,15 +2,15 @@
 
 #include <cstring>
 
-#include "platform/user/controls.h"
-#include "platform/user/dialog_template.h"
 #include "platform/heap.h"
 #include "platform/services/shell_services.h"
+#include "platform/user/controls.h"
+#include "platform/user/dialog_template.h"
+#include "reader/app_state.h"
 #include "search/find_next.h"
 #include "search/keyboard.h"
 #include "search/matcher.h"
 #include "search/search_field.h"
-#include "reader/app_state.h"
 #include "text/convert.h"
 #include "text/paint.h"
 #include "text/text_pane.h"

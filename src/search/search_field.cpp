@@ -4,8 +4,8 @@
 #include <string>
 
 #include "platform/user/controls.h"
-#include "search/matcher.h"
 #include "reader/app_state.h"
+#include "search/matcher.h"
 #include "text/convert.h"
 
 const char LetterKeyTable[28] = "abcdefghijlkmonqprsutwvxyz{";

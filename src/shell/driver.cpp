@@ -14,12 +14,12 @@
 #include "book_encoding.h"
 #include "index/choose_article.h"
 #include "platform/access/access_tree.h"
+#include "platform/bars/menu.h"
 #include "platform/heap.h"
 #include "platform/host/host_headless.h"
-#include "platform/user/screen_query.h"
-#include "platform/bars/menu.h"
-#include "platform/user/single_instance.h"
 #include "platform/unicode.h"
+#include "platform/user/screen_query.h"
+#include "platform/user/single_instance.h"
 #include "platform/user/user.h"
 #include "reader/app_state.h"
 #include "shell/display_mode.h"
@@ -73,25 +73,7 @@ bool ParseKey(std::string name, unsigned& vk, bool& ctrl, bool& alt, bool& shift
 }
 
 std::string Json(const std::u16string& s) {
-    std::string out = "\"";
-    for (char c : Utf16ToUtf8(s)) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out.push_back(c);
-                }
-        }
-    }
-    return out + "\"";
+    return JsonString(s);
 }
 
 std::string FirstRow(const TextPane* pane) {

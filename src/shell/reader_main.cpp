@@ -6,11 +6,11 @@
 #include "platform/services/shell_services.h"
 #include "platform/user/single_instance.h"
 #include "reader/app_state.h"
+#include "reader/navigation.h"
 #include "reader/reader_hooks.h"
+#include "reader/settings.h"
 #include "shell/display_mode.h"
 #include "shell/main_window.h"
-#include "reader/navigation.h"
-#include "reader/settings.h"
 #include "text/style_font.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include "about/about_dialog.h"
 #include "about/maker_site.h"
 #include "about/update_check.h"
-#include "platform/user/screen_query.h"
 #include "platform/unicode.h"
+#include "platform/user/screen_query.h"
 #include "support/reader_run.h"
 
 namespace {

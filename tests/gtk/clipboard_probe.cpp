@@ -6,10 +6,10 @@
 #include <cstring>
 #include <string>
 
-#include "platform/user/clipboard.h"
 #include "platform/heap.h"
 #include "platform/host/host_gtk.h"
 #include "platform/unicode.h"
+#include "platform/user/clipboard.h"
 
 int main(int argc, char** argv) {
     if (argc < 3) return 2;

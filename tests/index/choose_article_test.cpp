@@ -8,10 +8,10 @@
 
 #include "container.h"
 #include "index_fixture.h"
-#include "platform/user/controls.h"
 #include "platform/resources.h"
-#include "platform/user/screen_query.h"
 #include "platform/services/shell_services.h"
+#include "platform/user/controls.h"
+#include "platform/user/screen_query.h"
 #include "resources/program_resources.h"
 #include "shell/reader_main.h"
 #include "store/book_resources.h"

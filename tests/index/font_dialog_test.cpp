@@ -9,9 +9,9 @@
 #include <string>
 
 #include "index/font_sizes.h"
+#include "platform/gdi/font_engine.h"
 #include "platform/user/controls.h"
 #include "platform/user/dialog_template.h"
-#include "platform/gdi/font_engine.h"
 #include "platform/user/screen_query.h"
 #include "support/reader_run.h"
 #include "text/text_pane.h"

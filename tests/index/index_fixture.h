@@ -6,8 +6,8 @@
 #include "index/index_outline.h"
 #include "index/index_view.h"
 #include "platform/resources.h"
-#include "resources/program_resources.h"
 #include "reader/settings.h"
+#include "resources/program_resources.h"
 #include "support/canvas_fixture.h"
 
 struct IndexRec {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/user/dialog_template.h"
 #include "platform/gdi/gdi.h"
+#include "platform/user/dialog_template.h"
 #include "platform/user/user.h"
 #include "support/headless.h"
 

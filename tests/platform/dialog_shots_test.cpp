@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "platform/user/controls.h"
-#include "platform/user/dialog_template.h"
 #include "platform/gdi/gdi.h"
 #include "platform/resources.h"
 #include "platform/unicode.h"
+#include "platform/user/controls.h"
+#include "platform/user/dialog_template.h"
 #include "platform/user/user.h"
 #include "resources/program_resources.h"
 #include "support/headless.h"

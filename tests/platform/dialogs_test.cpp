@@ -5,8 +5,8 @@
 #include <functional>
 #include <vector>
 
-#include "platform/user/dialog_template.h"
 #include "platform/gdi/gdi.h"
+#include "platform/user/dialog_template.h"
 #include "platform/user/screen_query.h"
 #include "platform/user/user.h"
 #include "support/headless.h"

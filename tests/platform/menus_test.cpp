@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "platform/gdi/gdi.h"
 #include "platform/bars/menu.h"
+#include "platform/gdi/gdi.h"
 #include "platform/resources.h"
 #include "platform/user/user.h"
 #include "resources/program_resources.h"

@@ -4,14 +4,14 @@
 #include <functional>
 
 #include "index/font_dialog.h"
-#include "platform/user/controls.h"
 #include "platform/hosting.h"
 #include "platform/resources.h"
+#include "platform/services/shell_services.h"
+#include "platform/user/controls.h"
 #include "platform/user/screen_colours.h"
 #include "platform/user/screen_query.h"
-#include "platform/services/shell_services.h"
-#include "resources/program_resources.h"
 #include "reader/app_state.h"
+#include "resources/program_resources.h"
 #include "shell/display_mode.h"
 #include "shell/reader_main.h"
 #include "shell/zoom.h"

@@ -2,16 +2,16 @@
 // driven by taps, keys, commands and scroll-bar requests.
 #include <functional>
 
-#include "platform/user/controls.h"
-#include "platform/hosting.h"
 #include "platform/bars/menu.h"
+#include "platform/hosting.h"
 #include "platform/resources.h"
 #include "platform/services/shell_services.h"
-#include "resources/program_resources.h"
+#include "platform/user/controls.h"
 #include "reader/app_state.h"
+#include "reader/panes.h"
+#include "resources/program_resources.h"
 #include "shell/main_window.h"
 #include "shell/menu_bar.h"
-#include "reader/panes.h"
 #include "shell/reader_main.h"
 #include "store/book_resources.h"
 #include "support/reader_run.h"

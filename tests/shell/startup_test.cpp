@@ -1,10 +1,10 @@
 // Start-up: the switches, the start article, the main window, the single-instance rule, full
 // screen, and the order of shutdown, on the headless host.
-#include "platform/user/dialog_template.h"
 #include "platform/resources.h"
 #include "platform/services/shell_services.h"
-#include "resources/program_resources.h"
+#include "platform/user/dialog_template.h"
 #include "reader/app_state.h"
+#include "resources/program_resources.h"
 #include "shell/reader_main.h"
 #include "support/reader_run.h"
 

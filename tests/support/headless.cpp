@@ -4,8 +4,8 @@
 
 #include "platform/gdi/font_engine.h"
 #include "platform/gdi/font_synthetic.h"
-#include "platform/user/screen_query.h"
 #include "platform/services/shell_services.h"
+#include "platform/user/screen_query.h"
 
 void ResetMessageQueue();
 void ResetStockFontFaces();

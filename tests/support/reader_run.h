@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/user/clipboard.h"
 #include "platform/bars/menu.h"
 #include "platform/resources.h"
-#include "platform/user/screen_query.h"
 #include "platform/services/shell_services.h"
-#include "resources/program_resources.h"
+#include "platform/user/clipboard.h"
+#include "platform/user/screen_query.h"
 #include "reader/app_state.h"
+#include "resources/program_resources.h"
 #include "shell/reader_main.h"
 #include "store/book_resources.h"
 #include "support/shell_fixture.h"

@@ -12,8 +12,8 @@
 #include "platform/resources.h"
 #include "platform/user/screen_query.h"
 #include "reader/app_state.h"
-#include "shell/reader_main.h"
 #include "reader/settings.h"
+#include "shell/reader_main.h"
 #include "support/headless.h"
 #include "support/program_run.h"
 

@@ -1,46 +1,12 @@
 // The accessible tree as JSON, for the scripted driver and tests.
-#include <cstdio>
-
 #include "platform/access/access_tree.h"
 #include "platform/unicode.h"
 
 namespace {
 
-std::string Quote(const std::u16string& text) {
-    std::string out = "\"";
-    for (char c : Utf16ToUtf8(text)) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out.push_back(c);
-                }
-        }
-    }
-    return out + "\"";
-}
-
 void Write(const AccessSnapshot& s, int i, std::string& out) {
     const AccessNode& n = s.nodes[size_t(i)];
-    out += "{\"role\":\"" + std::string(AccessRoleName(n.role)) + "\",\"name\":" + Quote(n.name);
+    out += "{\"role\":\"" + std::string(AccessRoleName(n.role)) + "\",\"name\":" + JsonString(n.name);
     out += ",\"states\":[";
     bool first = true;
     for (const char* state : AccessStateNames(n.states)) {
@@ -53,7 +19,7 @@ void Write(const AccessSnapshot& s, int i, std::string& out) {
            "," + std::to_string(n.screen.right) + "," + std::to_string(n.screen.bottom) + "]";
     if (n.level) out += ",\"level\":" + std::to_string(n.level);
     if (n.hasText) {
-        out += ",\"text\":" + Quote(AccessNodeText(n));
+        out += ",\"text\":" + JsonString(AccessNodeText(n));
         out += ",\"caret\":" + std::to_string(n.caret);
         out += ",\"selection\":[" + std::to_string(n.selectionStart) + "," +
                std::to_string(n.selectionEnd) + "]";

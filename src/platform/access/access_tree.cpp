@@ -6,8 +6,8 @@
 #include <unordered_map>
 
 #include "platform/access/access_controls.h"
-#include "platform/hosting.h"
 #include "platform/bars/menu.h"
+#include "platform/hosting.h"
 #include "platform/user/window_internal.h"
 
 namespace {

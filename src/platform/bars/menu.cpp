@@ -11,9 +11,9 @@
 
 #include "platform/bars/bar_internal.h"
 #include "platform/gdi/gdi_internal.h"
-#include "platform/user/window_internal.h"
 #include "platform/resources.h"
 #include "platform/user/user.h"
+#include "platform/user/window_internal.h"
 
 struct Menu {
     struct Item {

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "platform/bars/bar_internal.h"
-#include "platform/gdi/gdi_internal.h"
-#include "platform/user/window_internal.h"
 #include "platform/bars/menu.h"
+#include "platform/gdi/gdi_internal.h"
 #include "platform/user/user.h"
+#include "platform/user/window_internal.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "platform/gdi/gdi_internal.h"
-#include "platform/hosting.h"
 #include "platform/gdi/short_buffer.h"
+#include "platform/hosting.h"
 
 namespace {
 

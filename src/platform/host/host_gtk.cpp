@@ -16,9 +16,9 @@
 #include "platform/host/gdk_user_time.h"
 #include "platform/host/host_module.h"
 #include "platform/registry/registry.h"
+#include "platform/unicode.h"
 #include "platform/user/screen_colours.h"
 #include "platform/user/single_instance.h"
-#include "platform/unicode.h"
 #include "platform/win32_constants.h"
 
 struct GtkHost::Impl {

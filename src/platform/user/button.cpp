@@ -1,8 +1,8 @@
 // BUTTON: push, default push, owner-drawn and auto radio buttons.
 #include <algorithm>
 
-#include "platform/user/dialog.h"
 #include "platform/gdi/gdi_internal.h"
+#include "platform/user/dialog.h"
 #include "platform/user/window_internal.h"
 
 namespace {

@@ -8,8 +8,8 @@
 
 #include "platform/heap.h"
 #include "platform/hosting.h"
-#include "platform/user/rtf_text.h"
 #include "platform/unicode.h"
+#include "platform/user/rtf_text.h"
 #include "platform/user/user.h"
 
 namespace {

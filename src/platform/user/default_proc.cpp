@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "platform/gdi/gdi_internal.h"
-#include "platform/user/window_internal.h"
-#include "platform/user/screen_colours.h"
 #include "platform/unicode.h"
+#include "platform/user/screen_colours.h"
+#include "platform/user/window_internal.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // Modal dialogs from templates and the dialog manager's keyboard handling.
 #include <algorithm>
 
-#include "platform/user/controls.h"
-#include "platform/user/dialog.h"
-#include "platform/user/dialog_template.h"
 #include "platform/gdi/gdi_internal.h"
 #include "platform/hosting.h"
 #include "platform/resources.h"
+#include "platform/user/controls.h"
+#include "platform/user/dialog.h"
+#include "platform/user/dialog_template.h"
 #include "platform/user/window_internal.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 // Shared by dialogs and message boxes inside the platform.
+#include "platform/unicode.h"
 #include "platform/user/dialog_template.h"
 #include "platform/user/user.h"
-#include "platform/unicode.h"
 
 struct Window;
 bool EqualsClass(const Window* w, const char16_t* name);

@@ -5,13 +5,13 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/gdi/gdi_internal.h"
+#include "platform/heap.h"
 #include "platform/user/clipboard.h"
 #include "platform/user/controls.h"
 #include "platform/user/dialog.h"
-#include "platform/gdi/gdi_internal.h"
-#include "platform/user/window_internal.h"
-#include "platform/heap.h"
 #include "platform/user/screen_colours.h"
+#include "platform/user/window_internal.h"
 
 namespace {
 

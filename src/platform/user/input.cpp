@@ -1,8 +1,8 @@
 // Input from the hosts: hit testing, capture, activation and focus, composition of the screen.
 #include <algorithm>
 
-#include "platform/user/dialog.h"
 #include "platform/hosting.h"
+#include "platform/user/dialog.h"
 #include "platform/user/screen_colours.h"
 #include "platform/user/window_internal.h"
 

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/gdi/gdi_internal.h"
+#include "platform/unicode.h"
 #include "platform/user/controls.h"
 #include "platform/user/dialog.h"
-#include "platform/gdi/gdi_internal.h"
-#include "platform/user/window_internal.h"
 #include "platform/user/screen_colours.h"
-#include "platform/unicode.h"
+#include "platform/user/window_internal.h"
 
 namespace {
 

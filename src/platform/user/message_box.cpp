@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/user/dialog.h"
 #include "platform/gdi/gdi_internal.h"
+#include "platform/user/dialog.h"
 #include "platform/user/window_internal.h"
 
 namespace {

@@ -5,8 +5,8 @@
 // never moves its own position: the receiver does, with SetScrollInfo.
 #include <algorithm>
 
-#include "platform/user/controls.h"
 #include "platform/gdi/gdi_internal.h"
+#include "platform/user/controls.h"
 #include "platform/user/window_internal.h"
 
 namespace {

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/user/instance_socket.h"
 #include "platform/unicode.h"
+#include "platform/user/instance_socket.h"
 #include "platform/user/user.h"
 #include "platform/user/window_internal.h"
 

@@ -1,6 +1,6 @@
 // STATIC: left and centred text, and bitmaps.
-#include "platform/user/dialog.h"
 #include "platform/gdi/gdi_internal.h"
+#include "platform/user/dialog.h"
 #include "platform/user/window_internal.h"
 
 namespace {

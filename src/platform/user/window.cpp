@@ -4,9 +4,9 @@
 
 #include "platform/gdi/gdi.h"
 #include "platform/hosting.h"
+#include "platform/unicode.h"
 #include "platform/user/screen_colours.h"
 #include "platform/user/single_instance.h"
-#include "platform/unicode.h"
 #include "platform/user/window_internal.h"
 
 namespace {
