@@ -30,9 +30,11 @@ stop() {  # WINDOW
     kill "$pid"
     fail "closing the window did not end the program"
 }
-# Waits until the clipboard offers the target with content matching the pattern.
+# Waits until the clipboard offers the target with content matching the pattern. The reader may
+# be slow to start and answer under the sanitizers on a loaded machine: up to 20 seconds.
 wait_for() {
-    for _ in $(seq 100); do
+    local deadline=$((SECONDS + 20))
+    while [ "$SECONDS" -lt "$deadline" ]; do
         xclip -o -selection clipboard -t "$1" 2>/dev/null | grep -q "$2" && return 0
         sleep 0.05
     done
@@ -72,7 +74,8 @@ if [ "${3:-}" = "--on-display" ]; then
     wait_for UTF8_STRING 'from xclip'
     xdotool windowfocus --sync "$win"
     xdotool key ctrl+e
-    for _ in $(seq 100); do  # until the reader owns the clipboard with more than xclip's lines
+    deadline=$((SECONDS + 20))  # until the reader owns the clipboard with more than xclip's lines
+    while [ "$SECONDS" -lt "$deadline" ]; do
         [ "$(xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null | wc -l)" -gt 2 ] && break
         sleep 0.05
     done
