@@ -30,15 +30,26 @@ stop() {  # WINDOW
     kill "$pid"
     fail "closing the window did not end the program"
 }
-# Waits until the clipboard offers the target with content matching the pattern. The reader may
-# be slow to start and answer under the sanitizers on a loaded machine: up to 20 seconds.
-wait_for() {
+# Runs the check until it succeeds, for up to 20 seconds: the reader may be slow to start and
+# answer under the sanitizers on a loaded machine.
+wait_until() {
     local deadline=$((SECONDS + 20))
     while [ "$SECONDS" -lt "$deadline" ]; do
-        xclip -o -selection clipboard -t "$1" 2>/dev/null | grep -q "$2" && return 0
+        "$@" && return 0
         sleep 0.05
     done
-    fail "the clipboard never offered $1 matching $2"
+    return 1
+}
+offers() {  # TARGET PATTERN
+    xclip -o -selection clipboard -t "$1" 2>/dev/null | grep -q "$2"
+}
+# Waits until the clipboard offers the target with content matching the pattern.
+wait_for() {
+    wait_until offers "$1" "$2" || fail "the clipboard never offered $1 matching $2"
+}
+# The reader owns the clipboard with more than the two lines xclip put there.
+appended() {
+    [ "$(xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null | wc -l)" -gt 2 ]
 }
 
 if [ "${3:-}" = "--on-display" ]; then
@@ -74,11 +85,7 @@ if [ "${3:-}" = "--on-display" ]; then
     wait_for UTF8_STRING 'from xclip'
     xdotool windowfocus --sync "$win"
     xdotool key ctrl+e
-    deadline=$((SECONDS + 20))  # until the reader owns the clipboard with more than xclip's lines
-    while [ "$SECONDS" -lt "$deadline" ]; do
-        [ "$(xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null | wc -l)" -gt 2 ] && break
-        sleep 0.05
-    done
+    wait_until appended || true  # the comparison below says what is missing
     xclip -o -selection clipboard -t UTF8_STRING > "$work/appended.txt"
     { printf 'from xclip \xd7\x90\nsecond line\n'; cat "$work/want224.txt"; } > "$work/want-appended.txt"
     cmp "$work/want-appended.txt" "$work/appended.txt" || fail "Append: $(head -c 200 "$work/appended.txt")"

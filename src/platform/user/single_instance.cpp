@@ -172,16 +172,16 @@ void ExpirePeers() {
         else
             ++k;
     }
-    itimerspec spec{};
+    itimerspec timer{};
     if (!i.peers.empty()) {
         Clock::time_point first = i.peers.front().deadline;
         for (const Peer& p : i.peers) first = std::min(first, p.deadline);
         auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(first - now).count();
         wait = std::max<long long>(wait, 1);
-        spec.it_value.tv_sec = time_t(wait / 1000000000);
-        spec.it_value.tv_nsec = long(wait % 1000000000);
+        timer.it_value.tv_sec = time_t(wait / 1000000000);
+        timer.it_value.tv_nsec = long(wait % 1000000000);
     }
-    timerfd_settime(i.timerFd, 0, &spec, nullptr);
+    timerfd_settime(i.timerFd, 0, &timer, nullptr);
 }
 
 void Warn(const char* what) {
