@@ -1,17 +1,35 @@
 // Composing the top-level windows onto the host's screen, with the screen's colours.
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
 #include "platform/hosting.h"
 #include "platform/user/screen_colours.h"
+#include "platform/user/second_core.h"
 #include "platform/user/window_internal.h"
 
 namespace {
 
-void ComposeWindows(cairo_t* cr) {
+bool Covers(const RECT& outer, const RECT& inner) {
+    return outer.left <= inner.left && outer.top <= inner.top && outer.right >= inner.right &&
+           outer.bottom >= inner.bottom;
+}
+
+// Composes the windows, back to front, into `area` of the target (screen coordinates).
+void ComposeWindows(cairo_t* cr, const RECT& area) {
     cairo_save(cr);
-    cairo_set_source_rgb(cr, 0.5, 0.5, 0.5);
-    cairo_paint(cr);
+    cairo_rectangle(cr, area.left, area.top, area.right - area.left, area.bottom - area.top);
+    cairo_clip(cr);
+    // The desktop shows grey only where no window lies; under a window that covers the area
+    // the paint would be a wasted pass over the memory.
+    bool covered = false;
+    for (Window* w : wm::TopLevels())
+        if ((w->style & WS_VISIBLE) && w->backing && Covers(w->rect, area))
+            covered = true;
+    if (!covered) {
+        cairo_set_source_rgb(cr, 0.5, 0.5, 0.5);
+        cairo_paint(cr);
+    }
     for (Window* w : wm::TopLevels()) {
         if (!(w->style & WS_VISIBLE) || !w->backing) continue;
         cairo_surface_flush(w->backing);
@@ -28,6 +46,102 @@ void ComposeWindows(cairo_t* cr) {
         }
     }
     cairo_restore(cr);
+}
+
+// Where a window shows on the screen: its rectangle, and the shadow of an owned window.
+RECT Footprint(const Window* w) {
+    RECT r = w->rect;
+    if (w->owner) {
+        r.right += 2;
+        r.bottom += 2;
+    }
+    return r;
+}
+
+// The window that alone makes up `band` of the screen, if one does: the topmost window that
+// shows there, when it covers the band.
+const Window* SoleWindow(const RECT& band) {
+    const Window* sole = nullptr;
+    for (Window* w : wm::TopLevels())
+        if ((w->style & WS_VISIBLE) && w->backing && !wm::IsEmpty(wm::Intersect(Footprint(w), band)))
+            sole = w;
+    if (!sole || !Covers(sole->rect, band)) return nullptr;
+    // A backing not yet grown to a window's new size holds only part of the band.
+    if (cairo_image_surface_get_width(sole->backing) < band.right - sole->rect.left ||
+        cairo_image_surface_get_height(sole->backing) < band.bottom - sole->rect.top)
+        return nullptr;
+    return sole;
+}
+
+// A band of rows that one window makes up alone.
+struct SoleBand {
+    RECT band;
+    const Window* window;
+};
+
+// Copies the sole bands from their windows' backings into the screen's colours.
+void CopyBands(cairo_surface_t* screen, const SoleBand* begin, const SoleBand* end,
+               ScreenColours colours) {
+    unsigned char* data = cairo_image_surface_get_data(screen);
+    int stride = cairo_image_surface_get_stride(screen);
+    ScreenColourCopier copier(colours);
+    for (const SoleBand* b = begin; b != end; ++b) {
+        const RECT& band = b->band;
+        const unsigned char* from = cairo_image_surface_get_data(b->window->backing);
+        int fromStride = cairo_image_surface_get_stride(b->window->backing);
+        for (int y = band.top; y < band.bottom; ++y)
+            copier.Row(reinterpret_cast<const uint32_t*>(
+                           from + size_t(y - b->window->rect.top) * fromStride) +
+                           (band.left - b->window->rect.left),
+                       reinterpret_cast<uint32_t*>(data + size_t(y) * stride) + band.left,
+                       band.right - band.left);
+    }
+}
+
+// Composes `area` of the screen and gives it the screen's colours, in bands of rows small
+// enough to stay in the processor's cache. Where one window makes up a whole band, its rows
+// are copied straight from its backing into the screen's colours: one pass over the memory,
+// shared between two cores when there is much of it. A band where windows overlap is composed
+// first and coloured while still in the cache.
+void ComposeArea(cairo_surface_t* screen, const RECT& area, ScreenColours colours) {
+    constexpr int kBandBytes = 128 * 1024;
+    constexpr size_t kSharedPixels = 512 * 1024;
+    int width = area.right - area.left;
+    int rows = std::max(1, kBandBytes / std::max(1, width * 4));
+    cairo_surface_flush(screen);
+    unsigned char* data = cairo_image_surface_get_data(screen);
+    int stride = cairo_image_surface_get_stride(screen);
+    std::vector<SoleBand> sole;
+    size_t solePixels = 0;
+    cairo_t* cr = nullptr;
+    ScreenColourCopier copier(colours);
+    for (int top = area.top; top < area.bottom; top += rows) {
+        RECT band{area.left, top, area.right, std::min(area.bottom, top + rows)};
+        if (const Window* w = SoleWindow(band)) {
+            cairo_surface_flush(w->backing);
+            sole.push_back({band, w});
+            solePixels += size_t(width) * size_t(band.bottom - band.top);
+            continue;
+        }
+        if (!cr) cr = cairo_create(screen);
+        ComposeWindows(cr, band);
+        cairo_surface_flush(screen);
+        for (int y = band.top; y < band.bottom; ++y) {
+            auto* row = reinterpret_cast<uint32_t*>(data + size_t(y) * stride) + band.left;
+            copier.Row(row, row, width);
+        }
+    }
+    if (cr) cairo_destroy(cr);
+    const SoleBand* begin = sole.data();
+    const SoleBand* end = begin + sole.size();
+    if (solePixels < kSharedPixels) {
+        CopyBands(screen, begin, end, colours);
+    } else {
+        const SoleBand* middle = begin + sole.size() / 2;
+        RunOnTwoCores([&] { CopyBands(screen, begin, middle, colours); },
+                      [&] { CopyBands(screen, middle, end, colours); });
+    }
+    cairo_surface_mark_dirty(screen);
 }
 
 // What a composed screen was made from: each visible top-level window, back to front, with its
@@ -70,7 +184,9 @@ LastScreen& Last() {
 
 void ComposeInto(cairo_t* cr) {
     if (CurrentScreenColours() == ScreenColours::Normal) {
-        ComposeWindows(cr);
+        Host* host = CurrentHost();
+        ComposeWindows(cr, RECT{0, 0, host ? host->ScreenWidth() : 240,
+                                host ? host->ScreenHeight() : 320});
         return;
     }
     cairo_surface_t* s = ComposeScreen();
@@ -124,15 +240,7 @@ cairo_surface_t* ComposeScreen() {
         if (last.surface) cairo_surface_destroy(last.surface);
         last.surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
     }
-    if (!wm::IsEmpty(area)) {
-        cairo_t* cr = cairo_create(last.surface);
-        cairo_rectangle(cr, area.left, area.top, area.right - area.left, area.bottom - area.top);
-        cairo_clip(cr);
-        ComposeWindows(cr);
-        cairo_destroy(cr);
-        TransformScreenArea(last.surface, colours, area.left, area.top, area.right - area.left,
-                            area.bottom - area.top);
-    }
+    if (!wm::IsEmpty(area)) ComposeArea(last.surface, area, colours);
     last.layers = std::move(layers);
     last.colours = colours;
     return cairo_surface_reference(last.surface);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <iterator>
 
 #include "platform/hosting.h"
 #include "platform/user/window_internal.h"
@@ -116,41 +118,109 @@ void TransformScreenArea(cairo_surface_t* surface, ScreenColours colours, int le
     if (!data) return;
     left = std::max(0, left);
     top = std::max(0, top);
-    int w = std::min(cairo_image_surface_get_width(surface), left + width);
-    int h = std::min(cairo_image_surface_get_height(surface), top + height);
+    int right = std::min(cairo_image_surface_get_width(surface), left + width);
+    int bottom = std::min(cairo_image_surface_get_height(surface), top + height);
     int stride = cairo_image_surface_get_stride(surface);
-    // A screen holds few distinct colours in long runs; a small cache keyed by the colour saves
-    // recomputing them for every pixel.
-    constexpr int kCacheSize = 4096;
-    static uint32_t keys[kCacheSize], values[kCacheSize];
-    static bool valid[kCacheSize];
-    static ScreenColours cached = ScreenColours::Normal;
-    if (cached != colours) {
-        std::fill(std::begin(valid), std::end(valid), false);
-        cached = colours;
-    }
-    // Runs of one colour are the rule (the page, the gaps between lines): the last colour is
-    // remembered before the cache is asked.
-    uint32_t lastIn = 0xFFFFFFFFu, lastOut = 0;
-    for (int y = top; y < h; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(data + size_t(y) * stride);
-        for (int x = left; x < w; ++x) {
-            uint32_t in = row[x];
-            if (in == lastIn) {
-                row[x] = lastOut;
-                continue;
-            }
-            lastIn = in;
-            in &= 0xFFFFFF;
-            uint32_t slot = (in ^ (in >> 12) ^ (in >> 7)) & (kCacheSize - 1);
-            if (!valid[slot] || keys[slot] != in) {
-                keys[slot] = in;
-                values[slot] = TransformScreenPixel(in, colours);
-                valid[slot] = true;
-            }
-            lastOut = (lastIn & 0xFF000000u) | values[slot];
-            row[x] = lastOut;
-        }
+    ScreenColourCopier copier(colours);
+    for (int y = top; y < bottom; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(data + size_t(y) * stride) + left;
+        copier.Row(row, row, right - left);
     }
     cairo_surface_mark_dirty(surface);
+}
+
+namespace {
+
+using Pixels4 = ScreenColourCopier::Pixels4;
+
+Pixels4 Load4(const uint32_t* from) {
+    Pixels4 v;
+    std::memcpy(&v, from, sizeof v);
+    return v;
+}
+
+void Store4(uint32_t* to, Pixels4 v) {
+    std::memcpy(to, &v, sizeof v);
+}
+
+bool Zero(Pixels4 v) {
+    uint64_t halves[2];
+    std::memcpy(halves, &v, sizeof halves);
+    return (halves[0] | halves[1]) == 0;
+}
+
+// The red transform in whole numbers, for four pixels: the luma's division by 1000 is a
+// division by 8 and then a multiplication by the reciprocal of 125, exact for every luma sum
+// (below 2^18) and without overflow.
+Pixels4 Red4(Pixels4 v) {
+    Pixels4 sum = 299 * ((v >> 16) & 0xFF) + 587 * ((v >> 8) & 0xFF) + 114 * (v & 0xFF) + 500;
+    Pixels4 luma = ((sum >> 3) * 33555) >> 22;
+    return (v & 0xFF000000u) | ((255 - luma) << 16);
+}
+
+}  // namespace
+
+ScreenColourCopier::ScreenColourCopier(ScreenColours colours)
+    : colours_(colours), lastIn_(0), lastOut_(TransformScreenPixel(0, colours)) {
+    std::fill(std::begin(keys_), std::end(keys_), kEmpty);
+}
+
+uint32_t ScreenColourCopier::Pixel(uint32_t in) {
+    if (in == lastIn_) return lastOut_;
+    lastIn_ = in;
+    uint32_t rgb = in & 0xFFFFFF;
+    uint32_t slot = (rgb ^ (rgb >> 12) ^ (rgb >> 7)) & (kCacheSize - 1);
+    if (keys_[slot] != rgb) {
+        keys_[slot] = rgb;
+        values_[slot] = TransformScreenPixel(rgb, colours_);
+    }
+    lastOut_ = (in & 0xFF000000u) | values_[slot];
+    return lastOut_;
+}
+
+void ScreenColourCopier::Row(const uint32_t* from, uint32_t* to, int count) {
+    if (count <= 0) return;
+    int x = 0;
+    if (colours_ == ScreenColours::Normal) {
+        // Sixteen bytes at a time is also faster here than the library's copy of a screen row,
+        // which picks string instructions for rows of this length.
+        if (from == to) return;
+        for (; x + 4 <= count; x += 4) Store4(to + x, Load4(from + x));
+        for (; x < count; ++x) to[x] = from[x];
+        return;
+    }
+    // Kept in locals: the rows could alias the copier's members as far as the compiler knows.
+    bool red = colours_ == ScreenColours::Red;
+    Pixels4 runIn = Pixels4{} + lastIn_, runOut = Pixels4{} + lastOut_;
+    for (; x + 4 <= count; x += 4) {
+        Pixels4 v = Load4(from + x);
+        if (Zero(v ^ runIn)) {
+            // Most of a screen is runs of one colour: the page, the gaps between lines.
+            Store4(to + x, runOut);
+            continue;
+        }
+        Pixels4 out;
+        if (Zero(((v >> 8) ^ v) & 0xFFFF)) {
+            // Black, white and the greys between them (the page, the text and its smoothed
+            // edges): a grey's luma is its level, and both transforms turn it over exactly.
+            out = red ? (v & 0xFF000000u) | ((~v & 0xFF) << 16) : v ^ 0xFFFFFF;
+        } else if (red) {
+            out = Red4(v);
+        } else {
+            // A colour among them: pixel by pixel, through the remembered colours.
+            out = Colours4(v);
+        }
+        Store4(to + x, out);
+        runIn = Pixels4{} + v[3];
+        runOut = Pixels4{} + out[3];
+    }
+    lastIn_ = runIn[0];
+    lastOut_ = runOut[0];
+    for (; x < count; ++x) to[x] = Pixel(from[x]);
+}
+
+Pixels4 ScreenColourCopier::Colours4(Pixels4 v) {
+    Pixels4 out;
+    for (int i = 0; i < 4; ++i) out[i] = Pixel(v[i]);
+    return out;
 }

@@ -37,3 +37,28 @@ uint32_t TransformScreenPixel(uint32_t rgb, ScreenColours colours);
 void TransformScreenSurface(cairo_surface_t* surface, ScreenColours colours);
 void TransformScreenArea(cairo_surface_t* surface, ScreenColours colours, int x, int y, int width,
                          int height);
+
+// Copies rows of RGB24 pixels into the screen's colours. It remembers the colours it has
+// transformed, since a screen holds few distinct colours and mostly in long runs; one copier
+// serves one thread.
+class ScreenColourCopier {
+public:
+    // Four pixels at a time: the compiler turns these into the processor's vector instructions
+    // wherever it has them, and into plain loops where it has none.
+    using Pixels4 = uint32_t __attribute__((vector_size(16)));
+
+    explicit ScreenColourCopier(ScreenColours colours);
+    // Copies `count` pixels from `from` to `to`, which may be the same row.
+    void Row(const uint32_t* from, uint32_t* to, int count);
+
+private:
+    uint32_t Pixel(uint32_t in);
+    Pixels4 Colours4(Pixels4 v);
+
+    static constexpr int kCacheSize = 4096;
+    static constexpr uint32_t kEmpty = 0xFFFFFFFFu;  // no colour: colours are 24 bits
+    ScreenColours colours_;
+    uint32_t keys_[kCacheSize];
+    uint32_t values_[kCacheSize];
+    uint32_t lastIn_, lastOut_;  // the colour of the run the last pixel was in
+};
