@@ -1,6 +1,7 @@
 // Composing a full-HD and a 4K screen of text in each display mode: a screen that did not change
-// since it was last composed, and one drawn over in full (composed and transformed in full). In the same run the peer: the night transform applied pixel by pixel without its colour
-// cache, which is what the cache saves.
+// since it was last composed, and one drawn over in full (composed and transformed in full). In
+// the same run the peers: a plain copy of the page, and the night transform applied pixel by
+// pixel without the copier, which is what the copier saves.
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
