@@ -1,5 +1,6 @@
 // Composing the top-level windows onto the host's screen, with the screen's colours.
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -24,8 +25,7 @@ void ComposeWindows(cairo_t* cr, const RECT& area) {
     // the paint would be a wasted pass over the memory.
     bool covered = false;
     for (Window* w : wm::TopLevels())
-        if ((w->style & WS_VISIBLE) && w->backing && Covers(w->rect, area))
-            covered = true;
+        if ((w->style & WS_VISIBLE) && w->backing && Covers(w->rect, area)) covered = true;
     if (!covered) {
         cairo_set_source_rgb(cr, 0.5, 0.5, 0.5);
         cairo_paint(cr);
@@ -63,7 +63,8 @@ RECT Footprint(const Window* w) {
 const Window* SoleWindow(const RECT& band) {
     const Window* sole = nullptr;
     for (Window* w : wm::TopLevels())
-        if ((w->style & WS_VISIBLE) && w->backing && !wm::IsEmpty(wm::Intersect(Footprint(w), band)))
+        if ((w->style & WS_VISIBLE) && w->backing &&
+            !wm::IsEmpty(wm::Intersect(Footprint(w), band)))
             sole = w;
     if (!sole || !Covers(sole->rect, band)) return nullptr;
     // A backing not yet grown to a window's new size holds only part of the band.
@@ -79,22 +80,24 @@ struct SoleBand {
     const Window* window;
 };
 
-// Copies the sole bands from their windows' backings into the screen's colours.
-void CopyBands(cairo_surface_t* screen, const SoleBand* begin, const SoleBand* end,
-               ScreenColours colours) {
+// Copies sole bands from their windows' backings into the screen's colours, taking the next
+// band not yet taken until none is left: two cores sharing the work finish together.
+void CopyBands(cairo_surface_t* screen, const std::vector<SoleBand>& bands,
+               std::atomic<size_t>& next, ScreenColours colours) {
     unsigned char* data = cairo_image_surface_get_data(screen);
     int stride = cairo_image_surface_get_stride(screen);
     ScreenColourCopier copier(colours);
-    for (const SoleBand* b = begin; b != end; ++b) {
-        const RECT& band = b->band;
-        const unsigned char* from = cairo_image_surface_get_data(b->window->backing);
-        int fromStride = cairo_image_surface_get_stride(b->window->backing);
+    for (size_t i = next++; i < bands.size(); i = next++) {
+        const RECT& band = bands[i].band;
+        const Window* w = bands[i].window;
+        const unsigned char* from = cairo_image_surface_get_data(w->backing);
+        int fromStride = cairo_image_surface_get_stride(w->backing);
         for (int y = band.top; y < band.bottom; ++y)
-            copier.Row(reinterpret_cast<const uint32_t*>(
-                           from + size_t(y - b->window->rect.top) * fromStride) +
-                           (band.left - b->window->rect.left),
-                       reinterpret_cast<uint32_t*>(data + size_t(y) * stride) + band.left,
-                       band.right - band.left);
+            copier.Row(
+                reinterpret_cast<const uint32_t*>(from + size_t(y - w->rect.top) * fromStride) +
+                    (band.left - w->rect.left),
+                reinterpret_cast<uint32_t*>(data + size_t(y) * stride) + band.left,
+                band.right - band.left);
     }
 }
 
@@ -132,15 +135,12 @@ void ComposeArea(cairo_surface_t* screen, const RECT& area, ScreenColours colour
         }
     }
     if (cr) cairo_destroy(cr);
-    const SoleBand* begin = sole.data();
-    const SoleBand* end = begin + sole.size();
-    if (solePixels < kSharedPixels) {
-        CopyBands(screen, begin, end, colours);
-    } else {
-        const SoleBand* middle = begin + sole.size() / 2;
-        RunOnTwoCores([&] { CopyBands(screen, begin, middle, colours); },
-                      [&] { CopyBands(screen, middle, end, colours); });
-    }
+    std::atomic<size_t> next = 0;
+    if (solePixels < kSharedPixels)
+        CopyBands(screen, sole, next, colours);
+    else
+        RunOnTwoCores([&] { CopyBands(screen, sole, next, colours); },
+                      [&] { CopyBands(screen, sole, next, colours); });
     cairo_surface_mark_dirty(screen);
 }
 
@@ -185,8 +185,8 @@ LastScreen& Last() {
 void ComposeInto(cairo_t* cr) {
     if (CurrentScreenColours() == ScreenColours::Normal) {
         Host* host = CurrentHost();
-        ComposeWindows(cr, RECT{0, 0, host ? host->ScreenWidth() : 240,
-                                host ? host->ScreenHeight() : 320});
+        ComposeWindows(
+            cr, RECT{0, 0, host ? host->ScreenWidth() : 240, host ? host->ScreenHeight() : 320});
         return;
     }
     cairo_surface_t* s = ComposeScreen();
