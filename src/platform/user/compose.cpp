@@ -11,6 +11,10 @@
 
 namespace {
 
+// The shadow that sets dialogs and message boxes apart from what lies behind: this many pixels
+// to the right of and below an owned window.
+constexpr int kShadow = 2;
+
 bool Covers(const RECT& outer, const RECT& inner) {
     return outer.left <= inner.left && outer.top <= inner.top && outer.right >= inner.right &&
            outer.bottom >= inner.bottom;
@@ -38,10 +42,11 @@ void ComposeWindows(cairo_t* cr, const RECT& area) {
                         w->rect.bottom - w->rect.top);
         cairo_fill(cr);
         if (w->owner) {
-            // A thin shadow sets dialogs and message boxes apart from what lies behind.
             cairo_set_source_rgba(cr, 0, 0, 0, 0.35);
-            cairo_rectangle(cr, w->rect.right, w->rect.top + 2, 2, w->rect.bottom - w->rect.top);
-            cairo_rectangle(cr, w->rect.left + 2, w->rect.bottom, w->rect.right - w->rect.left, 2);
+            cairo_rectangle(cr, w->rect.right, w->rect.top + kShadow, kShadow,
+                            w->rect.bottom - w->rect.top);
+            cairo_rectangle(cr, w->rect.left + kShadow, w->rect.bottom,
+                            w->rect.right - w->rect.left, kShadow);
             cairo_fill(cr);
         }
     }
@@ -52,8 +57,8 @@ void ComposeWindows(cairo_t* cr, const RECT& area) {
 RECT Footprint(const Window* w) {
     RECT r = w->rect;
     if (w->owner) {
-        r.right += 2;
-        r.bottom += 2;
+        r.right += kShadow;
+        r.bottom += kShadow;
     }
     return r;
 }
@@ -74,6 +79,13 @@ const Window* SoleWindow(const RECT& band) {
     return sole;
 }
 
+// The pixel at x, y of an RGB24 image surface.
+uint32_t* PixelAt(cairo_surface_t* s, int x, int y) {
+    return reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(s) +
+                                       size_t(y) * cairo_image_surface_get_stride(s)) +
+           x;
+}
+
 // A band of rows that one window makes up alone.
 struct SoleBand {
     RECT band;
@@ -84,20 +96,13 @@ struct SoleBand {
 // band not yet taken until none is left: two cores sharing the work finish together.
 void CopyBands(cairo_surface_t* screen, const std::vector<SoleBand>& bands,
                std::atomic<size_t>& next, ScreenColours colours) {
-    unsigned char* data = cairo_image_surface_get_data(screen);
-    int stride = cairo_image_surface_get_stride(screen);
     ScreenColourCopier copier(colours);
     for (size_t i = next++; i < bands.size(); i = next++) {
         const RECT& band = bands[i].band;
         const Window* w = bands[i].window;
-        const unsigned char* from = cairo_image_surface_get_data(w->backing);
-        int fromStride = cairo_image_surface_get_stride(w->backing);
         for (int y = band.top; y < band.bottom; ++y)
-            copier.Row(
-                reinterpret_cast<const uint32_t*>(from + size_t(y - w->rect.top) * fromStride) +
-                    (band.left - w->rect.left),
-                reinterpret_cast<uint32_t*>(data + size_t(y) * stride) + band.left,
-                band.right - band.left);
+            copier.Row(PixelAt(w->backing, band.left - w->rect.left, y - w->rect.top),
+                       PixelAt(screen, band.left, y), band.right - band.left);
     }
 }
 
@@ -112,8 +117,6 @@ void ComposeArea(cairo_surface_t* screen, const RECT& area, ScreenColours colour
     int width = area.right - area.left;
     int rows = std::max(1, kBandBytes / std::max(1, width * 4));
     cairo_surface_flush(screen);
-    unsigned char* data = cairo_image_surface_get_data(screen);
-    int stride = cairo_image_surface_get_stride(screen);
     std::vector<SoleBand> sole;
     size_t solePixels = 0;
     cairo_t* cr = nullptr;
@@ -129,10 +132,8 @@ void ComposeArea(cairo_surface_t* screen, const RECT& area, ScreenColours colour
         if (!cr) cr = cairo_create(screen);
         ComposeWindows(cr, band);
         cairo_surface_flush(screen);
-        for (int y = band.top; y < band.bottom; ++y) {
-            auto* row = reinterpret_cast<uint32_t*>(data + size_t(y) * stride) + band.left;
-            copier.Row(row, row, width);
-        }
+        for (int y = band.top; y < band.bottom; ++y)
+            copier.Row(PixelAt(screen, band.left, y), PixelAt(screen, band.left, y), width);
     }
     if (cr) cairo_destroy(cr);
     std::atomic<size_t> next = 0;

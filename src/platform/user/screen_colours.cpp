@@ -105,30 +105,6 @@ uint32_t TransformScreenPixel(uint32_t rgb, ScreenColours colours) {
     return rgb;
 }
 
-void TransformScreenSurface(cairo_surface_t* surface, ScreenColours colours) {
-    TransformScreenArea(surface, colours, 0, 0, cairo_image_surface_get_width(surface),
-                        cairo_image_surface_get_height(surface));
-}
-
-void TransformScreenArea(cairo_surface_t* surface, ScreenColours colours, int left, int top,
-                         int width, int height) {
-    if (colours == ScreenColours::Normal) return;
-    cairo_surface_flush(surface);
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    if (!data) return;
-    left = std::max(0, left);
-    top = std::max(0, top);
-    int right = std::min(cairo_image_surface_get_width(surface), left + width);
-    int bottom = std::min(cairo_image_surface_get_height(surface), top + height);
-    int stride = cairo_image_surface_get_stride(surface);
-    ScreenColourCopier copier(colours);
-    for (int y = top; y < bottom; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(data + size_t(y) * stride) + left;
-        copier.Row(row, row, right - left);
-    }
-    cairo_surface_mark_dirty(surface);
-}
-
 namespace {
 
 using Pixels4 = ScreenColourCopier::Pixels4;

@@ -32,11 +32,6 @@ constexpr uint32_t Colour(uint32_t rgb) {
 
 // One pixel, 0x00RRGGBB, as the screen shows it in the given colours.
 uint32_t TransformScreenPixel(uint32_t rgb, ScreenColours colours);
-// Transforms an RGB24 image surface in place, all of it or the rectangle x, y, width, height;
-// nothing for Normal.
-void TransformScreenSurface(cairo_surface_t* surface, ScreenColours colours);
-void TransformScreenArea(cairo_surface_t* surface, ScreenColours colours, int x, int y, int width,
-                         int height);
 
 // Copies rows of RGB24 pixels into the screen's colours. It remembers the colours it has
 // transformed, since a screen holds few distinct colours and mostly in long runs; one copier
