@@ -47,6 +47,16 @@ offers() {  # TARGET PATTERN
 wait_for() {
     wait_until offers "$1" "$2" || fail "the clipboard never offered $1 matching $2"
 }
+# Presses Copy until the reader's copy is on the clipboard: a reader just started, slowed by the
+# sanitizers, may not take keys yet, and Copy can be pressed again without harm.
+copied() {  # TARGET PATTERN
+    xdotool key ctrl+c
+    sleep 0.2
+    offers "$1" "$2"
+}
+copy_until() {  # TARGET PATTERN
+    wait_until copied "$1" "$2" || fail "Copy never offered $1 matching $2"
+}
 # The reader owns the clipboard with more than the two lines xclip put there.
 appended() {
     [ "$(xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null | wc -l)" -gt 2 ]
@@ -67,8 +77,7 @@ if [ "${3:-}" = "--on-display" ]; then
     win=$(start "$work/r1.reg")
     sleep 0.3
     xdotool windowfocus --sync "$win"
-    xdotool key ctrl+c
-    wait_for text/rtf 'rtf1'
+    copy_until text/rtf 'rtf1'
     xclip -o -selection clipboard -t TARGETS > "$work/targets"
     grep -qx text/rtf "$work/targets" || fail "no text/rtf target: $(cat "$work/targets")"
     grep -qx UTF8_STRING "$work/targets" || fail "no UTF8_STRING target: $(cat "$work/targets")"
@@ -81,9 +90,10 @@ if [ "${3:-}" = "--on-display" ]; then
     registry "$work/r2.reg" 224
     win=$(start "$work/r2.reg")
     sleep 0.3
+    xdotool windowfocus --sync "$win"
+    copy_until UTF8_STRING .  # the reader takes keys
     printf 'from xclip \xd7\x90\nsecond line\n' | xclip -i -selection clipboard &
     wait_for UTF8_STRING 'from xclip'
-    xdotool windowfocus --sync "$win"
     xdotool key ctrl+e
     wait_until appended || true  # the comparison below says what is missing
     xclip -o -selection clipboard -t UTF8_STRING > "$work/appended.txt"
@@ -101,9 +111,10 @@ if [ "${3:-}" = "--on-display" ]; then
     registry "$work/r3.reg" 1488
     win=$(start "$work/r3.reg")
     sleep 0.3
+    xdotool windowfocus --sync "$win"
+    copy_until text/rtf 'rtf1'  # the reader takes keys
     printf 'foreign text only' | xclip -i -selection clipboard &
     wait_for UTF8_STRING 'foreign text only'
-    xdotool windowfocus --sync "$win"
     xdotool key ctrl+e
     wait_for text/rtf 'rtf1'
     xclip -o -selection clipboard -t text/rtf > "$work/appended.rtf"
