@@ -7,6 +7,7 @@ namespace {
 constexpr ACCEL kGoKeys[] = {
     {FVIRTKEY | FCONTROL, 'F', 40006},  // Font
     {FVIRTKEY | FCONTROL, 'D', 119},    // Index
+    {FVIRTKEY | FCONTROL, 'B', 123},    // Bookmark
     {FVIRTKEY | FALT, VK_F3, 116},      // Search
     {FVIRTKEY, VK_F3, 117},             // Search Again
     {FVIRTKEY | FCONTROL, 'C', 40007},  // Copy

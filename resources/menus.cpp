@@ -14,7 +14,7 @@ constexpr MenuTemplateItem kMainMenu[] = {
     {MF_STRING, 122, u"Re&verse"},
     {MF_SEPARATOR, 0, nullptr},
     {MF_STRING, 119, u"&Index\tCtrl+D"},
-    {MF_STRING, 123, u"&Bookmark"},
+    {MF_STRING, 123, u"&Bookmark\tCtrl+B"},
     {MF_STRING, 110, u"&Previous Article"},
     {MF_STRING, 109, u"&Next Article"},
     {MF_SEPARATOR, 0, nullptr},

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/heap.h"
+#include "platform/user/message_box.h"
 #include "platform/user/user.h"
 #include "reader/app_state.h"
 #include "reader/checked_alloc.h"
@@ -113,8 +114,10 @@ void ToggleBookmark(bool bookmarked) {
         RemoveBookmark();
         return;
     }
-    switch (MessageBox(App.MainWindow, u"Remove Bookmark?\n\nCancel - Don't ask again", u"Bookmark",
-                       MB_YESNOCANCEL)) {
+    // Escape backs out as No does: the Cancel button removes the bookmark, and a user pressing
+    // Escape to leave the question alone must not lose it.
+    switch (MessageBoxEscaping(App.MainWindow, u"Remove Bookmark?\n\nCancel - Don't ask again",
+                               u"Bookmark", MB_YESNOCANCEL, IDNO)) {
         case IDYES:
             RemoveBookmark();
             break;

@@ -4,10 +4,12 @@
 
 #include "bookmarks/bookmark_section.h"
 #include "index/access_outline.h"
+#include "index/index_keys.h"
 #include "index/index_outline.h"
 #include "platform/gdi/gdi.h"
 #include "platform/heap.h"
 #include "platform/user/controls.h"
+#include "platform/user/dialog_template.h"
 #include "reader/app_state.h"
 #include "reader/dialog_setup.h"
 #include "store/record_list.h"
@@ -42,6 +44,7 @@ void BuildView() {
     // A list whose first record is empty is refused, not taken: it is still ours to release.
     if (LayoutIndex(S().view, list, false) == kIndexBadList) HeapFreeBlock(list);
     RevealArticle(S().view, S().chosen);
+    SetIndexCurrentArticle(S().view, S().chosen);
     UpdateIndexScrollBar();
 }
 
@@ -56,7 +59,11 @@ LRESULT OnSize() {
     RestoreIndexState(view, saved);
     HeapFreeBlock(saved);
     if (view && view->maxFirstRow == 0) view->firstRow = 0;
-    PaintIndex(view, true);
+    // The current entry stays in view at the new size (this paints); without one, paint.
+    if (IndexCurrentLine(view) >= 0)
+        SetIndexCurrent(view, IndexCurrentLine(view));
+    else
+        PaintIndex(view, true);
     UpdateIndexScrollBar();
     return 0;
 }
@@ -87,37 +94,17 @@ void ScrollRows(int rows) {
     UpdateIndexScrollBar();
 }
 
-// The arrows move a line; PageUp and PageDown a page of the rows shown in the last paint; Home
-// and End go to the first and the last rows, as in a desktop list. Returns 0 for those keys, 1
-// for others.
+// The keys move the current entry, open and close groups, and Enter on an article entry ends
+// the dialog with it (IndexViewKey). Returns 0 for the view's keys, 1 for others.
 LRESULT OnKeyDown(WPARAM key) {
-    const IndexView* view = S().view;
-    int page = view && view->rowsPainted > 1 ? view->rowsPainted : 1;
-    int first = view ? view->firstRow : 0;
-    int delta;
-    switch (key) {
-        case VK_UP:
-            delta = -1;
-            break;
-        case VK_DOWN:
-            delta = 1;
-            break;
-        case VK_PRIOR:
-            delta = -page;
-            break;
-        case VK_NEXT:
-            delta = page;
-            break;
-        case VK_HOME:
-            delta = -first;
-            break;
-        case VK_END:
-            delta = (view ? view->maxFirstRow : 0) - first;
-            break;
-        default:
-            return 1;
+    int32_t article = 0;
+    if (!IndexViewKey(S().view, key, &article)) return 1;
+    if (article > 0) {
+        S().chosen = uint16_t(article);
+        EndDialog(S().window, 1);
+        return 0;
     }
-    ScrollRows(delta);
+    UpdateIndexScrollBar();
     return 0;
 }
 
@@ -135,6 +122,7 @@ LRESULT OnTap(LPARAM lp) {
         S().chosen = uint16_t(r);
         EndDialog(S().window, 1);
     } else if (r < 0) {
+        KeepIndexCurrentShown(S().view);  // a group closed over it
         UpdateIndexScrollBar();
     }
     return 0;
@@ -223,6 +211,9 @@ LRESULT ChooseArticleProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_KEYDOWN:
             return OnKeyDown(wp);
+        // Enter belongs to the current entry, not to the dialog's OK.
+        case WM_GETDLGCODE:
+            return wp == VK_RETURN ? DLGC_WANTALLKEYS : 0;
         case WM_MOUSEWHEEL:
             return OnWheel(wp);
         case WM_LBUTTONDOWN:

@@ -2,7 +2,9 @@
 // painted line with its outline marker.
 #include <algorithm>
 
+#include "index/index_keys.h"
 #include "index/index_view.h"
+#include "platform/user/controls.h"
 #include "reader/app_state.h"
 #include "text/paint.h"
 
@@ -69,6 +71,10 @@ int PaintIndex(IndexView* view, bool erase) {
         FillPaneRect(surface, view->left, view->top, view->width + kIndentStep, view->height,
                      WHITE_BRUSH);
 
+    // The current entry is drawn as a selection: its lines on the selection band, in its ink.
+    const int selected = IndexCurrentLine(view);
+    const int selectedEnd = IndexEntryEnd(view, selected);
+
     int32_t y = view->top;
     int32_t remaining = view->height;
     int lastPainted = -1;
@@ -83,8 +89,21 @@ int PaintIndex(IndexView* view, bool erase) {
         // Once per record, on its first painted line (the top line always gets one, so that a
         // record scrolled half out of view still shows what it is).
         if (lastPainted != i - 1 || !ContinuesIndexRecord(view, i)) DrawMarker(surface, line, y);
-        DrawConverted(surface, view->list + line.offset, line.count, line.x, y, line.width,
-                      line.height);
+        if (i >= selected && i < selectedEnd) {
+            HBRUSH fill = CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));
+            RECT r{int32_t(line.x) - 2, y, int32_t(line.x) + line.width + 2, y + line.height};
+            FillRect(surface, &r, fill);
+            DeleteObject(fill);
+            COLORREF ink = SetTextColor(surface, GetSysColor(COLOR_HIGHLIGHTTEXT));
+            int mode = SetBkMode(surface, TRANSPARENT);
+            DrawConverted(surface, view->list + line.offset, line.count, line.x, y, line.width,
+                          line.height);
+            SetBkMode(surface, mode);
+            SetTextColor(surface, ink);
+        } else {
+            DrawConverted(surface, view->list + line.offset, line.count, line.x, y, line.width,
+                          line.height);
+        }
         y += line.height;
         remaining -= line.height;
         ++view->rowsPainted;

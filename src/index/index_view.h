@@ -63,6 +63,10 @@ struct IndexView {
     uint16_t lineCount;
     uint16_t capacity;
     uint16_t maxFirstRow;
+    // The current entry, drawn as selected, that the keys move: 1 + the number of records
+    // before its record (so that a zeroed view has none); 0 for none. A record is counted
+    // the same at every width, so it survives a relayout.
+    uint16_t current;
 };
 
 // A new view for the surface, with the rectangle (left, top, right, bottom) when given, a copy of

@@ -65,6 +65,10 @@ void ComposeInto(cairo_t* cr);
 // Input from hosts, in screen pixels. Each becomes queued window messages.
 enum class MouseAction { Down, Move, Up };
 void InjectMouse(MouseAction action, int x, int y);
+// The press that brings the program to the front from behind another one: the window under it
+// is activated, but the press, and the moves and the lift that follow it, reach no window (a
+// click that only fetches the reader must not turn its page).
+void InjectFocusingPress(int x, int y);
 // A wheel turn of delta (120 a notch, positive away from the user); keys holds MK_CONTROL and
 // MK_SHIFT as they were held.
 void InjectWheel(int x, int y, int delta, WORD keys = 0);

@@ -14,6 +14,21 @@ namespace {
 constexpr uint16_t kPaneCapacity = 100;
 constexpr COLORREF kBottomBackground = RGB(238, 255, 255);
 constexpr COLORREF kBottomLine = RGB(255, 0, 0);
+// The active pane's scroll-bar track: darker than the grey of the other track by far more than
+// the night and red screens need to keep them apart, and independent of the zoom.
+constexpr COLORREF kActiveTrack = RGB(40, 90, 190);
+
+// The pane whose scroll bar was last drawn with the mark.
+const TextPane* gMarkedPane = nullptr;
+
+// Repaints both scroll bars when the active pane has changed since they were drawn: every
+// change of the active pane (a tap, F6, a search hit, the scroll bars) ends by setting the bars.
+void FollowActivePane() {
+    if (KeyPane() == gMarkedPane) return;
+    gMarkedPane = KeyPane();
+    if (App.TopScrollBar) InvalidateRect(App.TopScrollBar, nullptr, FALSE);
+    if (App.BottomScrollBar) InvalidateRect(App.BottomScrollBar, nullptr, FALSE);
+}
 
 int Gutter() { return App.SurroundingGutter; }
 
@@ -24,8 +39,7 @@ bool PageByTap(TextPane* pane, int x, int y, bool paintAtOnce) {
     if (!(x >= pane->left - g && x <= pane->left + pane->width + g && y >= pane->top - g &&
           y <= pane->top + pane->height))
         return false;
-    App.ActivePane = pane;
-    App.ActiveScrollBar = pane == App.BottomPane ? App.BottomScrollBar : App.TopScrollBar;
+    SetActivePane(pane);
     if (!(App.Flags & kTapPagingFlag)) return false;
     bool firstHalf = (App.Flags & kTapHalvesFlag) ? y < pane->top + pane->height / 2
                                                   : x < pane->left + pane->width / 2;
@@ -172,9 +186,34 @@ void RepaintPanes(HWND window, int mask) {
     UpdateScrollBars();
 }
 
-void UpdateScrollBar(HWND bar) {
+TextPane* KeyPane() {
+    if (!App.ActivePane || (App.ActivePane == App.BottomPane && App.BottomSection < 10))
+        return App.TopPane;
+    return App.ActivePane;
+}
+
+void SetActivePane(TextPane* pane) {
+    App.ActivePane = pane;
+    App.ActiveScrollBar = pane && pane == App.BottomPane ? App.BottomScrollBar : App.TopScrollBar;
+    FollowActivePane();
+}
+
+void SwitchActivePane() {
+    bool bottomShown = App.BottomPane && App.BottomSection >= 10;
+    SetActivePane(KeyPane() == App.TopPane && bottomShown ? App.BottomPane : App.TopPane);
+}
+
+HBRUSH ActivePaneTrack(HWND bar) {
+    static HBRUSH track = CreateSolidBrush(kActiveTrack);
+    if (!bar || !KeyPane()) return nullptr;
+    return bar == (KeyPane() == App.BottomPane ? App.BottomScrollBar : App.TopScrollBar) ? track
+                                                                                         : nullptr;
+}
+
+// Sets the bar from the pane (the top pane when there is none).
+static void SetBarFrom(HWND bar, const TextPane* pane) {
     if (!(App.Flags & kScrollTrackingMask) || !bar || bar == App.MainWindow) return;
-    TextPane* pane = App.ActivePane ? App.ActivePane : App.TopPane;
+    if (!pane) pane = App.TopPane;
     if (!pane) return;
     SCROLLINFO info{};
     info.cbSize = sizeof info;
@@ -186,13 +225,15 @@ void UpdateScrollBar(HWND bar) {
     SendMessage(bar, SBM_SETSCROLLINFO, TRUE, LPARAM(&info));
 }
 
+void UpdateScrollBar(HWND bar) {
+    FollowActivePane();
+    SetBarFrom(bar, App.ActivePane);
+}
+
 void UpdateScrollBars() {
-    TextPane* active = App.ActivePane;
-    App.ActivePane = App.TopPane;
-    UpdateScrollBar(App.TopScrollBar);
-    App.ActivePane = App.BottomPane;
-    UpdateScrollBar(App.BottomScrollBar);
-    App.ActivePane = active;
+    FollowActivePane();
+    SetBarFrom(App.TopScrollBar, App.TopPane);
+    SetBarFrom(App.BottomScrollBar, App.BottomPane);
 }
 
 void TapPanes(HWND window, int x, int y) {

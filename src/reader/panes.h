@@ -27,5 +27,14 @@ struct TextPane;
 // The page step of a 3-bit ViewFlags field (page keys or tap paging): half the rows painted at
 // the last paint for the values 2 and 4, else the rows painted less one.
 int PageStep(const TextPane* pane, uint32_t shift);
+// The pane that the keys, Copy and the scroll bars' mark act on: the active pane, the top one
+// when there is none or when the bottom section is hidden.
+TextPane* KeyPane();
+// Makes the pane the active one, with its scroll bar.
+void SetActivePane(TextPane* pane);
+// F6 and Shift+F6: the other pane becomes active; a hidden bottom section is skipped.
+void SwitchActivePane();
+// The track brush of the active pane's scroll bar, nullptr for the other (WM_CTLCOLORSCROLLBAR).
+HBRUSH ActivePaneTrack(HWND bar);
 // Whether a code is one of the bottom sizes the menu offers (1, 12, 13, 14, 23, 34).
 bool IsBottomSectionCode(int code);

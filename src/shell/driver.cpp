@@ -13,6 +13,7 @@
 
 #include "book_encoding.h"
 #include "index/choose_article.h"
+#include "index/index_keys.h"
 #include "platform/access/access_tree.h"
 #include "platform/bars/menu.h"
 #include "platform/heap.h"
@@ -105,6 +106,9 @@ std::string DescribeOutline() {
     s += ",\"rowCount\":" + std::to_string(view->rowCount);
     s += ",\"maxFirstRow\":" + std::to_string(view->maxFirstRow);
     s += ",\"rowsPainted\":" + std::to_string(view->rowsPainted);
+    // The current entry's lines (a wrapped entry has several).
+    const int current = IndexCurrentLine(view);
+    const int currentEnd = IndexEntryEnd(view, current);
     s += ",\"lines\":[";
     bool first = true;
     for (int i = 0; view->lines && view->list && view->lines[i].flags != 0; ++i) {
@@ -117,6 +121,7 @@ std::string DescribeOutline() {
         first = false;
         s += "\"key\":" + std::to_string(line.key);
         s += ",\"open\":" + std::string((line.flags & kIndexOpen) ? "true" : "false");
+        s += ",\"current\":" + std::string(i >= current && i < currentEnd ? "true" : "false");
         s += ",\"text\":" + Json(Utf8ToUtf16(EncodeUtf8(text)));
         s += ",\"x\":" + std::to_string(origin.x + line.x);
         s += ",\"y\":" + (y < 0 ? std::string("null") : std::to_string(origin.y + y));

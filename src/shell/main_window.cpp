@@ -8,6 +8,7 @@
 #include "export/export_article.h"
 #include "index/choose_article.h"
 #include "index/font_dialog.h"
+#include "platform/bars/menu.h"
 #include "platform/gdi/gdi.h"
 #include "platform/services/shell_services.h"
 #include "platform/user/controls.h"
@@ -40,10 +41,10 @@ constexpr int kCommandCopy = 40007;
 constexpr int kCommandAppend = 40009;
 // Wheel notches scroll three rows, as a desktop user expects.
 constexpr int kWheelRows = 3;
+// F6 and Shift+F6 move between the panes, as between a desktop program's panes.
+constexpr UINT kPaneKey = VK_F1 + 5;
 
 SHACTIVATEINFO gActivateInfo{sizeof(SHACTIVATEINFO), nullptr, 0};
-
-TextPane* KeyPane() { return App.ActivePane ? App.ActivePane : App.TopPane; }
 
 // Scrolls a pane by rows from a key or the wheel and repaints what moved.
 void ScrollByKey(TextPane* pane, int rows) {
@@ -84,6 +85,12 @@ LRESULT OnKeyDown(HWND window, WPARAM key) {
     if (OnComfortKey(window, key) == 0) return 0;
     TextPane* pane = KeyPane();
     switch (key) {
+        case VK_F10:
+            OpenBarMenuByKey(App.MenuBar, VK_F10);
+            return 0;
+        case kPaneKey:
+            SwitchActivePane();
+            return 0;
         case VK_RETURN:
             if (App.SearchString[0]) FindNext(window);
             return 0;
@@ -126,7 +133,7 @@ LRESULT OnVScroll(HWND window, WPARAM wp, LPARAM lp) {
         pane = App.TopPane;
         mask = kEraseTop | kPaintTop;
     }
-    App.ActivePane = pane;
+    SetActivePane(pane);
     int rows = 0;
     if (pane) {
         switch (LOWORD(wp)) {
@@ -204,6 +211,8 @@ void ChooseBottomSize(HWND window, int command) {
     int code = command - 400;
     if (code == App.BottomSection) return;
     App.BottomSection = code;
+    // A hidden bottom pane is no longer the active one.
+    if (code < 10 && App.ActivePane == App.BottomPane) SetActivePane(App.TopPane);
     LayoutPanes(window, kReplayClientSize, 0);
     RepaintPanes(window, 1023);
     CheckMenuRadioItem(BottomMenu(), 401, 434, UINT(command), MF_BYCOMMAND);
@@ -296,6 +305,12 @@ LRESULT MainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
             if (!ModalIsOpen(window)) RunAboutDialog(window);
             return 0;
         case WM_KEYDOWN: return OnKeyDown(window, wp);
+        // Alt with a menu's underlined letter opens that menu.
+        case WM_SYSKEYDOWN:
+            if (OpenBarMenuByKey(App.MenuBar, UINT(wp))) return 0;
+            break;
+        case WM_CTLCOLORSCROLLBAR:
+            return LRESULT(ActivePaneTrack(reinterpret_cast<HWND>(lp)));
         case WM_COMMAND:
             if (HandleCommand(window, LOWORD(wp)) == 0) return 0;
             break;

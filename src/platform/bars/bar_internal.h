@@ -12,9 +12,19 @@ struct MenuLabel {
     int mark = -1;
 };
 MenuLabel ParseMenuLabel(std::u16string_view text);
+// The virtual key of the label's underlined letter or digit ('A'..'Z', '0'..'9'), or 0.
+unsigned MenuLabelKey(const MenuLabel& label);
 // Draws the label with its cell's top-left at (x, y), underlining the marked unit.
 void DrawMenuLabel(HDC dc, int x, int y, const MenuLabel& label);
 int MenuLabelWidth(HDC dc, const std::u16string& text);
+
+// How a menu came up: by the stylus (nothing highlighted) or by a key (its first item
+// highlighted).
+enum class MenuOpening { Stylus, Key };
+// Shows the menu and follows the stylus and the keys until it closes, as TrackPopupMenu does;
+// returns the chosen command, or 0. With `step` (a menu of a bar), Left and Right close it and
+// set *step to -1 or +1, for the bar to open its neighbour; *step is 0 otherwise.
+UINT TrackMenu(HMENU menu, UINT flags, int x, int y, HWND owner, MenuOpening opening, int* step);
 
 // The bar window behind both the shell's menu bar and the command bar (toolbar.cpp).
 enum class BarEdge { Top, Bottom };

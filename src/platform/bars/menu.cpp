@@ -89,6 +89,14 @@ MenuLabel ParseMenuLabel(std::u16string_view text) {
     return label;
 }
 
+unsigned MenuLabelKey(const MenuLabel& label) {
+    if (label.mark < 0) return 0;
+    char16_t c = label.text[size_t(label.mark)];
+    if (c >= u'a' && c <= u'z') return unsigned(c - u'a' + 'A');
+    if ((c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')) return unsigned(c);
+    return 0;
+}
+
 int MenuLabelWidth(HDC dc, const std::u16string& text) {
     SIZE size{};
     GetTextExtentPoint32(dc, text.data(), int(text.size()), &size);

@@ -153,6 +153,16 @@ BOOL CommandBar_Show(HWND bar, BOOL show);
 // The menu inserted with CommandBar_InsertMenubar (for button 0), or nullptr.
 HMENU CommandBar_GetMenu(HWND bar, int button);
 
+// The key that opens a window's menus (Win32 keeps it among its virtual keys).
+constexpr UINT VK_F10 = VK_F1 + 9;
+// The bar's menus from the keyboard: F10 opens the first menu, and the key of a menu's
+// underlined letter ('A'..'Z', as with Alt) opens that one, with its first item highlighted. In
+// an open menu the arrows move, Left and Right go to the neighbouring menu, an item's
+// underlined letter or Enter chooses, Escape closes. Returns false when the key opens no menu;
+// otherwise the menu has closed again and a chosen item is posted to the bar's parent as
+// WM_COMMAND.
+bool OpenBarMenuByKey(HWND bar, UINT vk);
+
 // A button of either bar by its text, or a tool button by its tooltip ("&" marks and case
 // ignored), in screen coordinates; false when there is none (for the driver and tests).
 bool FindBarButton(HWND bar, const char16_t* text, RECT* screenRect);

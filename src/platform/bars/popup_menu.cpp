@@ -23,6 +23,7 @@ struct PopupState {
     bool moved = false;  // the stylus moved since the menu opened (a drag from the button)
     bool done = false;
     UINT chosen = 0;
+    int* step = nullptr;  // opened from a bar: Left and Right go to its neighbours
 };
 
 HWND gOpenPopup = nullptr;
@@ -210,16 +211,48 @@ LRESULT PopupProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProc(w, msg, wp, lp);
 }
 
+// A key with an item's underlined letter or digit: the one item that has it is chosen; among
+// several (About and Append share their "A") the highlight goes to the next of them and Enter
+// chooses. Returns false when no item has it.
+bool ChooseByLetter(HWND w, WPARAM vk) {
+    PopupState* s = StateOf(w);
+    int n = int(s->rows.size()), count = 0, next = -1, first = -1;
+    for (int i = 0; i < n; ++i) {
+        ItemView v = ViewOf(s->menu, i);
+        if (!Choosable(v) || MenuLabelKey(v.label) != vk) continue;
+        ++count;
+        if (first < 0) first = i;
+        if (next < 0 && i > s->hot) next = i;
+    }
+    if (count == 0) return false;
+    if (count == 1) {
+        SetHot(w, first);
+        Choose(w, first);
+    } else {
+        SetHot(w, next >= 0 ? next : first);
+    }
+    return true;
+}
+
 // Keys while the menu is open; returns true when the key belonged to the menu.
 bool MenuKey(HWND w, const MSG& m) {
     if (m.message == WM_KEYUP || m.message == WM_SYSKEYUP || m.message == WM_CHAR ||
         m.message == WM_SYSCHAR)
         return true;
     if (m.message != WM_KEYDOWN && m.message != WM_SYSKEYDOWN) return false;
+    PopupState* s = StateOf(w);
     switch (m.wParam) {
         case VK_ESCAPE:
         case VK_MENU:
-            StateOf(w)->done = true;
+        case VK_F10:
+            s->done = true;
+            break;
+        case VK_LEFT:
+        case VK_RIGHT:
+            if (s->step) {
+                *s->step = m.wParam == VK_LEFT ? -1 : +1;
+                s->done = true;
+            }
             break;
         case VK_UP:
             Step(w, -1);
@@ -227,8 +260,20 @@ bool MenuKey(HWND w, const MSG& m) {
         case VK_DOWN:
             Step(w, +1);
             break;
+        // The first and the last item.
+        case VK_HOME:
+            s->hot = -1;
+            Step(w, +1);
+            break;
+        case VK_END:
+            s->hot = -1;
+            Step(w, -1);
+            break;
         case VK_RETURN:
-            Choose(w, StateOf(w)->hot);
+            Choose(w, s->hot);
+            break;
+        default:
+            ChooseByLetter(w, m.wParam);
             break;
     }
     return true;
@@ -242,15 +287,25 @@ HWND OpenPopupMenuWindow() {
 
 BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const RECT*) {
     if (!IsMenu(menu) || !IsWindow(owner) || OpenPopupMenuWindow()) return FALSE;
+    UINT chosen = TrackMenu(menu, flags, x, y, owner, MenuOpening::Stylus, nullptr);
+    if (flags & TPM_RETURNCMD) return BOOL(chosen);
+    if (chosen && IsWindow(owner)) PostMessage(owner, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
+    return chosen ? TRUE : FALSE;
+}
+
+UINT TrackMenu(HMENU menu, UINT flags, int x, int y, HWND owner, MenuOpening opening, int* step) {
+    if (step) *step = 0;
+    if (!IsMenu(menu) || !IsWindow(owner) || OpenPopupMenuWindow()) return 0;
     WNDCLASS wc{};
     wc.lpfnWndProc = PopupProc;
     wc.lpszClassName = kPopupClass;
     RegisterClass(&wc);
     SendMessage(owner, WM_INITMENUPOPUP, WPARAM(menu), 0);
-    if (!IsWindow(owner) || !IsMenu(menu)) return FALSE;
+    if (!IsWindow(owner) || !IsMenu(menu)) return 0;
 
     PopupState state;
     state.menu = menu;
+    state.step = step;
     SIZE size = Measure(menu, &state.rows);
     int width = size.cx + 2, height = size.cy + 2;  // with the border
     int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
@@ -259,8 +314,10 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const
     y = std::clamp(y, 0, std::max(0, sh - height));
     HWND w = CreateWindowEx(0, kPopupClass, u"", WS_POPUP | WS_BORDER, x, y, width, height, owner,
                             nullptr, nullptr, nullptr);
-    if (!w) return FALSE;
+    if (!w) return 0;
     w->control = &state;
+    // Opened by a key, the menu starts on its first item, so that Enter alone chooses.
+    if (opening == MenuOpening::Key) Step(w, +1);
     w->noActivate = true;
     gOpenPopup = w;
     ShowWindow(w, SW_SHOW);
@@ -291,10 +348,8 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const
         DestroyWindow(w);
     }
     if (quit) PostQuitMessage(quitCode);
-    UINT chosen = state.chosen;
-    if (flags & TPM_RETURNCMD) return BOOL(chosen);
-    if (chosen && IsWindow(owner)) PostMessage(owner, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
-    return chosen ? TRUE : FALSE;
+    if (step && (quit || state.chosen)) *step = 0;
+    return state.chosen;
 }
 
 std::vector<AccessItemInfo> DescribePopupItems(HWND popup) {

@@ -204,28 +204,76 @@ int ButtonAt(HWND w, int x, int y) {
     return -1;
 }
 
+bool OpensMenu(const Button& b) {
+    return b.popup && !b.hidden && (b.state & TBSTATE_ENABLED);
+}
+
+// The menu button `step` places (1 or -1) after button i, round the bar; i itself when there
+// is no other.
+int NeighbourMenu(HWND w, int i, int step) {
+    const auto& buttons = StateOf(w)->buttons;
+    int n = int(buttons.size());
+    for (int k = 1; k <= n; ++k) {
+        int j = ((i + step * k) % n + n) % n;
+        if (OpensMenu(buttons[size_t(j)])) return j;
+    }
+    return i;
+}
+
+// Opens the menu of button i, shown pressed while it is open; Left and Right in it go on to the
+// neighbouring menus. A chosen item is posted to the parent as WM_COMMAND.
+void RunMenus(HWND w, int i, MenuOpening opening) {
+    for (;;) {
+        BarState* s = StateOf(w);
+        Button b = s->buttons[size_t(i)];
+        s->pressed = i;
+        s->inside = true;
+        InvalidateRect(w, nullptr, FALSE);
+        bool bottom = s->edge == BarEdge::Bottom;
+        POINT p{b.rect.left, bottom ? 0 : wm::ClientRectOf(w).bottom};
+        ClientToScreen(w, &p);
+        UpdateWindow(w);
+        HWND parent = w->parent;
+        int step = 0;
+        UINT chosen = TrackMenu(b.popup, bottom ? TPM_BOTTOMALIGN : TPM_TOPALIGN, p.x, p.y, parent,
+                                opening, &step);
+        if (chosen && IsWindow(parent)) PostMessage(parent, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
+        if (!IsWindow(w)) return;
+        StateOf(w)->pressed = -1;
+        InvalidateRect(w, nullptr, FALSE);
+        if (!step) return;
+        i = NeighbourMenu(w, i, step);
+        opening = MenuOpening::Key;
+    }
+}
+
+// The virtual key of a menu button's underlined letter: from its own text, or, on the shell's
+// menu bar, whose button strings carry no "&", from its pop-up's text in the bar's menu.
+unsigned ButtonKey(HWND w, const Button& b) {
+    if (unsigned key = MenuLabelKey(ParseMenuLabel(b.text))) return key;
+    HMENU menu = StateOf(w)->menu;
+    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+        if (GetSubMenu(menu, i) != b.popup) continue;
+        char16_t text[64] = {};
+        MENUITEMINFO mi{sizeof mi, MIIM_TYPE, 0, 0, 0, nullptr, nullptr, nullptr, 0, text, 64};
+        GetMenuItemInfo(menu, UINT(i), TRUE, &mi);
+        return MenuLabelKey(ParseMenuLabel(text));
+    }
+    return 0;
+}
+
 // A press on a menu button opens its pop-up at once; other buttons act when released.
 LRESULT Press(HWND w, int x, int y) {
     BarState* s = StateOf(w);
     int i = ButtonAt(w, x, y);
     if (i < 0 || !(s->buttons[size_t(i)].state & TBSTATE_ENABLED)) return 0;
+    if (s->buttons[size_t(i)].popup) {
+        RunMenus(w, i, MenuOpening::Stylus);
+        return 0;
+    }
     s->pressed = i;
     s->inside = true;
     InvalidateRect(w, nullptr, FALSE);
-    Button b = s->buttons[size_t(i)];
-    if (b.popup) {
-        bool bottom = s->edge == BarEdge::Bottom;
-        POINT p{b.rect.left, bottom ? 0 : wm::ClientRectOf(w).bottom};
-        ClientToScreen(w, &p);
-        UpdateWindow(w);
-        TrackPopupMenu(b.popup, bottom ? TPM_BOTTOMALIGN : TPM_TOPALIGN, p.x, p.y, 0, w->parent,
-                       nullptr);
-        if (IsWindow(w)) {
-            StateOf(w)->pressed = -1;
-            InvalidateRect(w, nullptr, FALSE);
-        }
-        return 0;
-    }
     SetCapture(w);
     ShowTip(w, i);
     return 0;
@@ -437,6 +485,18 @@ std::vector<AccessItemInfo> DescribeBarButtons(HWND bar) {
         out.push_back(std::move(item));
     }
     return out;
+}
+
+bool OpenBarMenuByKey(HWND bar, UINT vk) {
+    if (!IsBar(bar) || !IsWindowVisible(bar) || OpenPopupMenuWindow()) return false;
+    const auto& buttons = StateOf(bar)->buttons;
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        if (!OpensMenu(buttons[i])) continue;
+        if (vk != VK_F10 && ButtonKey(bar, buttons[i]) != vk) continue;
+        RunMenus(bar, int(i), MenuOpening::Key);
+        return true;
+    }
+    return false;
 }
 
 bool IsBottomBar(HWND bar) { return IsBar(bar) && StateOf(bar)->edge == BarEdge::Bottom; }

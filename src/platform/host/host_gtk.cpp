@@ -28,6 +28,7 @@ struct GtkHost::Impl {
     int height = 320;
     int scale = 1;  // program pixels to GTK's logical pixels
     bool focused = true;
+    gint64 focusedAt = 0;  // when the desktop last gave the focus (monotonic microseconds)
     bool focusAsked = false;
     bool damaged = true;
     guint fdWatch = 0;
@@ -170,9 +171,21 @@ void OnConfigure(GtkHost::Impl* impl, const GdkEventConfigure& e) {
     ScreenResized(w, h);
 }
 
+// A window manager gives the focus on the press that fetches a window from behind another and
+// then passes that press on: a press without the focus, or this soon after it came, only
+// brought the reader forward.
+constexpr gint64 kFocusingPressWindow = 250000;  // microseconds
+
 void OnButton(GtkHost::Impl* impl, const GdkEventButton& e) {
     if (e.button != 1 || e.type == GDK_2BUTTON_PRESS || e.type == GDK_3BUTTON_PRESS) return;
     int x = int(e.x) / impl->scale, y = int(e.y) / impl->scale;
+    if (e.type == GDK_BUTTON_PRESS &&
+        (!impl->focused || g_get_monotonic_time() - impl->focusedAt < kFocusingPressWindow)) {
+        // Without a window manager nothing else would give it.
+        if (!impl->focused) gdk_window_focus(impl->window, e.time);
+        InjectFocusingPress(x, y);
+        return;
+    }
     InjectMouse(e.type == GDK_BUTTON_PRESS ? MouseAction::Down : MouseAction::Up, x, y);
 }
 
@@ -210,6 +223,7 @@ void OnCommit(GtkIMContext*, const gchar* text, gpointer) { InjectText(Utf8ToUtf
 
 void OnFocus(GtkHost::Impl* impl, const GdkEventFocus& e) {
     impl->focused = e.in;
+    if (e.in) impl->focusedAt = g_get_monotonic_time();
     if (e.in)
         gtk_im_context_focus_in(impl->im);
     else

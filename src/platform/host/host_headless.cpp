@@ -35,8 +35,17 @@ void HeadlessHost::Tap(int x, int y) {
     Release(x, y);
 }
 
+// A press while another program has the desktop's focus is what a window manager takes to
+// bring the reader forward: it gives the focus, and the press is only a focusing one.
 void HeadlessHost::Press(int x, int y) {
-    pending_.push_back([x, y] { InjectMouse(MouseAction::Down, x, y); });
+    pending_.push_back([this, x, y] {
+        if (desktopFocus_) {
+            InjectMouse(MouseAction::Down, x, y);
+            return;
+        }
+        SetDesktopFocus(true);
+        InjectFocusingPress(x, y);
+    });
 }
 void HeadlessHost::Drag(int x, int y) {
     pending_.push_back([x, y] { InjectMouse(MouseAction::Move, x, y); });

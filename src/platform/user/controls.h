@@ -100,6 +100,14 @@ constexpr UINT SBM_GETPOS = 0x00E1;
 constexpr UINT SBM_SETRANGE = 0x00E2;
 constexpr UINT SBM_GETRANGE = 0x00E4;
 constexpr UINT SBM_SETSCROLLINFO = 0x00E9;
+// The system colours of a selection (its band and its ink), as COLORREF; they follow the
+// screen's colours so that a selection stays dim in red. Other indices give black.
+constexpr int COLOR_HIGHLIGHT = 13;
+constexpr int COLOR_HIGHLIGHTTEXT = 14;
+DWORD GetSysColor(int index);
+// Sent by a scroll-bar control to its parent as it paints (first parameter its device context,
+// second the bar): the brush of its track, or nullptr for the usual grey.
+constexpr UINT WM_CTLCOLORSCROLLBAR = 0x0137;
 constexpr UINT SBM_GETSCROLLINFO = 0x00EA;
 
 constexpr UINT SIF_RANGE = 0x0001;

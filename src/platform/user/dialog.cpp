@@ -187,7 +187,10 @@ bool IsDialogKeyMessage(HWND dlg, MSG* m) {
     if (m->message != WM_KEYDOWN && m->message != WM_CHAR) return false;
     if (!m->hwnd || wm::TopLevelOf(m->hwnd) != dlg) return false;
     HWND focus = GetFocus();
-    LRESULT code = focus && focus != dlg ? SendMessage(focus, WM_GETDLGCODE, m->wParam, 0) : 0;
+    // A dialog without controls (or with none focused) has the keys itself: its own procedure
+    // may want some of them (the table of contents takes Enter for its current entry).
+    HWND asked = focus && wm::TopLevelOf(focus) == dlg ? focus : dlg;
+    LRESULT code = SendMessage(asked, WM_GETDLGCODE, m->wParam, 0);
     if (code & DLGC_WANTALLKEYS) return false;
     if (m->message == WM_CHAR) return m->wParam == u'\r' || m->wParam == 0x1B;
     switch (m->wParam) {
@@ -205,6 +208,12 @@ bool IsDialogKeyMessage(HWND dlg, MSG* m) {
             return true;
         }
         case VK_ESCAPE:
+            // A message box whose Cancel button means more than backing out answers Escape
+            // with the answer its caller gave for it.
+            if (int answer = MessageBoxEscapeAnswer(dlg)) {
+                EndDialog(dlg, answer);
+                return true;
+            }
             SendMessage(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                         LPARAM(GetDlgItem(dlg, IDCANCEL)));
             return true;

@@ -11,3 +11,6 @@ HWND CreateDialogWindow(const DialogTemplate* t, HWND owner, DLGPROC proc, LPARA
 // owner meanwhile. Returns the EndDialog value (0 when the window was destroyed first).
 intptr_t RunModal(HWND dlg, HWND owner, bool ownerWasEnabled);
 bool IsDialogKeyMessage(HWND dlg, MSG* m);
+// The answer a message box gives to Escape when its caller chose one, else 0 (Escape is
+// Cancel).
+int MessageBoxEscapeAnswer(HWND box);

@@ -13,6 +13,7 @@ void PostKeyMessage(HWND w, UINT msg, WPARAM vk, LPARAM lp, bool ctrl, bool alt,
 namespace {
 
 bool gDesktopFocus = true;
+bool gFocusingPress = false;  // a focusing press is held: its moves and lift go nowhere
 
 Window* TopLevelAt(int x, int y) {
     const auto& tl = wm::TopLevels();
@@ -58,7 +59,18 @@ UINT NonClientMessage(MouseAction action) {
                                        : WM_NCMOUSEMOVE;
 }
 
+void InjectFocusingPress(int x, int y) {
+    gFocusingPress = true;
+    Window* top = TopLevelAt(x, y);
+    if (top && !Blocked(top) && wm::ActiveWindow() != top) wm::Activate(top, WA_CLICKACTIVE);
+}
+
 void InjectMouse(MouseAction action, int x, int y) {
+    if (gFocusingPress) {
+        if (action == MouseAction::Move) return;
+        gFocusingPress = false;
+        if (action == MouseAction::Up) return;
+    }
     if (Window* bar = wm::WindowScrollBarTracking()) {
         PostMessage(bar, NonClientMessage(action), HTVSCROLL, MAKELPARAM(x, y));
         return;

@@ -1,6 +1,9 @@
 // Message boxes: a modal window with the text, an icon for the stop and exclamation styles and
 // the buttons of the style.
+#include "platform/user/message_box.h"
+
 #include <algorithm>
+#include <map>
 #include <vector>
 
 #include "platform/gdi/gdi_internal.h"
@@ -14,6 +17,12 @@ constexpr int kIconSize = 24;
 constexpr int kButtonWidth = 50;
 constexpr int kButtonHeight = 22;
 constexpr int kButtonGap = 6;
+
+// The Escape answers of the open boxes that have one (boxes nest: a box's owner may be a box).
+std::map<HWND, int>& EscapeAnswers() {
+    static auto* answers = new std::map<HWND, int>;
+    return *answers;
+}
 
 struct BoxButton {
     int id;
@@ -105,7 +114,16 @@ LRESULT MessageBoxProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
+int MessageBoxEscapeAnswer(HWND box) {
+    auto it = EscapeAnswers().find(box);
+    return it == EscapeAnswers().end() ? 0 : it->second;
+}
+
 int MessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {
+    return MessageBoxEscaping(owner, text, caption, style, 0);
+}
+
+int MessageBoxEscaping(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style, int escapeAnswer) {
     if (owner && !IsWindow(owner)) owner = nullptr;
     HWND ownerTop = owner;
     while (ownerTop && GetParent(ownerTop) && (GetWindowStyle(ownerTop) & WS_CHILD))
@@ -155,5 +173,8 @@ int MessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {
     MoveWindow(box, std::max(0, (sw - width) / 2), std::max(0, (sh - height) / 2), width, height,
                FALSE);
     if (first) SetFocus(first);
-    return int(RunModal(box, owner, ownerWasEnabled));
+    if (escapeAnswer) EscapeAnswers()[box] = escapeAnswer;
+    int answer = int(RunModal(box, owner, ownerWasEnabled));
+    EscapeAnswers().erase(box);
+    return answer;
 }

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "platform/hosting.h"
+#include "platform/user/controls.h"
 #include "platform/user/window_internal.h"
 
 namespace {
@@ -86,6 +87,12 @@ ChromeBand CaptionBand() {
 ChromeBand SelectionBand() {
     if (gColours == ScreenColours::Red) return {kRedModeBand, 0x000000};
     return {0x000000, 0xFFFFFF};
+}
+
+DWORD GetSysColor(int index) {
+    if (index == COLOR_HIGHLIGHT) return Colour(SelectionBand().fill);
+    if (index == COLOR_HIGHLIGHTTEXT) return Colour(SelectionBand().ink);
+    return 0;
 }
 
 ScreenColours CurrentScreenColours() {

@@ -181,10 +181,17 @@ void Triangle(cairo_t* cr, double cx, double cy, bool up, double size) {
 }
 
 // Draws a bar of `length` along and `thickness` across, vertical in the context's coordinates.
-void PaintBar(cairo_t* cr, const ScrollBarState& s, int length, int thickness, Part pressed) {
+// The track is `track`'s colour when there is that brush.
+void PaintBar(cairo_t* cr, const ScrollBarState& s, int length, int thickness, Part pressed,
+              const GdiObject* track) {
     Geometry g = Measure(s, length, thickness);
     bool enabled = Scrollable(s);
-    cairo_set_source_rgb(cr, 0.88, 0.88, 0.88);
+    if (track && gdi::IsValidObject(const_cast<GdiObject*>(track)) &&
+        track->kind == GdiObject::Kind::Brush && !track->hollow)
+        cairo_set_source_rgb(cr, GetRValue(track->color) / 255.0, GetGValue(track->color) / 255.0,
+                             GetBValue(track->color) / 255.0);
+    else
+        cairo_set_source_rgb(cr, 0.88, 0.88, 0.88);
     cairo_rectangle(cr, 0, 0, thickness, length);
     cairo_fill(cr);
     auto box = [&](int top, int len, bool down) {
@@ -216,8 +223,13 @@ void PaintBar(cairo_t* cr, const ScrollBarState& s, int length, int thickness, P
     if (g.thumbLen > 0) box(g.thumbTop, g.thumbLen, pressed == Part::Thumb);
 }
 
-void PaintInto(cairo_t* cr, Window* w, bool control, RECT r) {
+void PaintInto(cairo_t* cr, Window* w, bool control, RECT r, HDC dc = nullptr) {
     Part pressed = gTrack.window == w ? gTrack.part : Part::None;
+    // A control's parent may colour its track (the reader marks the active pane's bar so).
+    HBRUSH track = nullptr;
+    if (control && w->parent)
+        track = reinterpret_cast<HBRUSH>(
+            SendMessage(w->parent, WM_CTLCOLORSCROLLBAR, WPARAM(dc), LPARAM(w)));
     ScrollBarState shown = w->vscroll;
     if (pressed == Part::Thumb) shown.pos = gTrack.pos;  // the thumb follows the stylus
     cairo_save(cr);
@@ -225,11 +237,11 @@ void PaintInto(cairo_t* cr, Window* w, bool control, RECT r) {
     cairo_clip(cr);
     cairo_translate(cr, r.left, r.top);
     if (Vertical(w, control)) {
-        PaintBar(cr, shown, r.bottom - r.top, r.right - r.left, pressed);
+        PaintBar(cr, shown, r.bottom - r.top, r.right - r.left, pressed, track);
     } else {
         cairo_matrix_t swap{0, 1, 1, 0, 0, 0};  // x and y trade places
         cairo_transform(cr, &swap);
-        PaintBar(cr, shown, r.right - r.left, r.bottom - r.top, pressed);
+        PaintBar(cr, shown, r.right - r.left, r.bottom - r.top, pressed, track);
     }
     cairo_restore(cr);
 }
@@ -284,7 +296,7 @@ LRESULT ScrollBarProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(w, &ps);
             if (cairo_t* cr = gdi::Begin(dc)) {
-                PaintInto(cr, w, true, wm::ClientRectOf(w));
+                PaintInto(cr, w, true, wm::ClientRectOf(w), dc);
                 cairo_destroy(cr);
             }
             EndPaint(w, &ps);
