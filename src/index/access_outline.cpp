@@ -6,6 +6,7 @@
 
 #include "book_encoding.h"
 #include "index/choose_article.h"
+#include "index/index_keys.h"
 #include "index/index_view.h"
 #include "platform/access/access.h"
 #include "platform/unicode.h"
@@ -26,7 +27,9 @@ void Parts(HWND, std::vector<AccessPart>* out) {
     tree.key = kTreeKey;
     tree.rect = RECT{view->left, view->top, view->left + view->width, view->top + view->height};
     out->push_back(tree);
-    int top = FindIndexTopLine(view);
+    // The entry the keys are on has the focus; without one, the top line.
+    int top = IndexCurrentLine(view);
+    if (top < 0) top = FindIndexTopLine(view);
     for (int i = 0; view->lines[i].flags != 0; ++i) {
         const IndexLine& line = view->lines[i];
         if (!(line.flags & kIndexShown)) continue;

@@ -52,6 +52,10 @@ void BuildView() {
 LRESULT OnSize() {
     TakeClient();
     IndexView* view = S().view;
+    // The current entry stays in view at the new size when it was in view before.
+    const int current = IndexCurrentLine(view);
+    const bool currentShown = current >= 0 && PaintedIndexLineTop(view, current) >= 0 &&
+                              PaintedIndexLineTop(view, IndexEntryEnd(view, current) - 1) >= 0;
     uint16_t* saved = SaveIndexState(view);
     // The view keeps the marker strip at the right (the window's own scroll bar, when it shows,
     // is already outside the client area): otherwise the outermost markers would fall outside.
@@ -59,9 +63,8 @@ LRESULT OnSize() {
     RestoreIndexState(view, saved);
     HeapFreeBlock(saved);
     if (view && view->maxFirstRow == 0) view->firstRow = 0;
-    // The current entry stays in view at the new size (this paints); without one, paint.
-    if (IndexCurrentLine(view) >= 0)
-        SetIndexCurrent(view, IndexCurrentLine(view));
+    if (currentShown)
+        SetIndexCurrent(view, IndexCurrentLine(view));  // scrolls as far as it must, and paints
     else
         PaintIndex(view, true);
     UpdateIndexScrollBar();

@@ -3,7 +3,6 @@
 #include "index/index_keys.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "index/index_outline.h"
 #include "platform/user/user.h"
@@ -104,17 +103,16 @@ void MakeCurrent(IndexView* view, int start) {
     ScrollToRecord(view, start);
 }
 
-// Moves by a page of rows (the rows of the last paint less one, at least one) up or down, and
-// by one entry at least.
+// The entry a page of rows (the rows of the last paint) below or above the one at `start`: the
+// first entry that starts a page or more below, or the last that starts a page or more above;
+// the last or the first entry when there is none so far.
 int PageFrom(const IndexView* view, int start, int direction) {
-    const int page = std::max(1, view->rowsPainted - 1);
-    const int from = RowOf(view, start);
+    const int page = std::max(1, view->rowsPainted);
+    const int target = RowOf(view, start) + direction * page;
     int at = start;
-    for (int next; (next = direction > 0 ? Next(view, at) : Previous(view, at)) >= 0; at = next)
-        if (std::abs(RowOf(view, next) - from) > page) break;
-    if (at == start) {
-        int next = direction > 0 ? Next(view, at) : Previous(view, at);
-        if (next >= 0) at = next;
+    for (int next; (next = direction > 0 ? Next(view, at) : Previous(view, at)) >= 0;) {
+        at = next;
+        if (direction > 0 ? RowOf(view, at) >= target : RowOf(view, at) <= target) break;
     }
     return at;
 }
@@ -210,12 +208,16 @@ bool IndexViewKey(IndexView* view, WPARAM key, int32_t* article) {
         case VK_DOWN:
             MakeCurrent(view, Next(view, at));
             break;
+        // The page keys turn the view by a page, as they always did, and take the current entry
+        // along by as many rows.
         case VK_PRIOR:
-            MakeCurrent(view, PageFrom(view, at, -1));
+        case VK_NEXT: {
+            const int direction = key == VK_NEXT ? 1 : -1;
+            const int along = PageFrom(view, at, direction);
+            ScrollIndex(view, direction * std::max(1, view->rowsPainted), 0, true);
+            MakeCurrent(view, along);
             break;
-        case VK_NEXT:
-            MakeCurrent(view, PageFrom(view, at, +1));
-            break;
+        }
         case VK_HOME:
             MakeCurrent(view, FirstShown(view));
             break;

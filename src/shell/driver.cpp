@@ -106,9 +106,12 @@ std::string DescribeOutline() {
     s += ",\"rowCount\":" + std::to_string(view->rowCount);
     s += ",\"maxFirstRow\":" + std::to_string(view->maxFirstRow);
     s += ",\"rowsPainted\":" + std::to_string(view->rowsPainted);
-    // The current entry's lines (a wrapped entry has several).
+    // Where the current entry's first line is among the shown lines listed below.
     const int current = IndexCurrentLine(view);
-    const int currentEnd = IndexEntryEnd(view, current);
+    int currentAt = current < 0 ? -1 : 0;
+    for (int i = 0; i < current; ++i)
+        if (view->lines[i].flags & kIndexShown) ++currentAt;
+    s += ",\"current\":" + (currentAt < 0 ? std::string("null") : std::to_string(currentAt));
     s += ",\"lines\":[";
     bool first = true;
     for (int i = 0; view->lines && view->list && view->lines[i].flags != 0; ++i) {
@@ -121,7 +124,6 @@ std::string DescribeOutline() {
         first = false;
         s += "\"key\":" + std::to_string(line.key);
         s += ",\"open\":" + std::string((line.flags & kIndexOpen) ? "true" : "false");
-        s += ",\"current\":" + std::string(i >= current && i < currentEnd ? "true" : "false");
         s += ",\"text\":" + Json(Utf8ToUtf16(EncodeUtf8(text)));
         s += ",\"x\":" + std::to_string(origin.x + line.x);
         s += ",\"y\":" + (y < 0 ? std::string("null") : std::to_string(origin.y + y));

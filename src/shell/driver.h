@@ -21,10 +21,10 @@
 //                     messageBox, inFront, lastOpened, checked (the command ids of the
 //                     checked menu items), fontSize, displayMode, windowFullScreen
 //   outline           one JSON line: the open Choose Article view's firstRow, rowCount,
-//                     maxFirstRow, rowsPainted and shown lines (key, open, current: a line
-//                     of the entry the keys are on, text in reading order, x, y, width,
-//                     height in screen pixels; y null when not painted), or null when the
-//                     dialog is not open
+//                     maxFirstRow, rowsPainted, current (the place among the lines of the
+//                     first line of the entry the keys are on, or null) and shown lines (key,
+//                     open, text in reading order, x, y, width, height in screen pixels; y
+//                     null when not painted), or null when the dialog is not open
 //   dialog            one JSON line on standard output: the open dialog's caption, its rect
 //                     on the screen and its controls (id, class, text, rect; checked; list
 //                     items and selection; the edit field's selection)

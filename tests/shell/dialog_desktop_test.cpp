@@ -109,7 +109,7 @@ TEST_F(DialogDesktopTest, MessageBoxFollowsTheScreen) {
 // kept, and pages by the rows it shows now.
 TEST_F(DialogDesktopTest, ChooseArticleFollowsTheScreenWithItsOutline) {
     Outcome o =
-        Run("resize 240 160\nkey Ctrl+D\nkey Down\nkey Down\noutline\nresize 230 150\noutline\n"
+        Run("resize 240 160\nkey Ctrl+D\nwheel 100 80 -1\noutline\nresize 230 150\noutline\n"
             "resize 1024 768\noutline\nresize 240 120\noutline\nkey PageDown\noutline\nquit\n");
     ASSERT_EQ(o.code, 0) << o.err;
     std::vector<std::string> out = Lines(o.out);
@@ -131,8 +131,8 @@ TEST_F(DialogDesktopTest, ChooseArticleFollowsTheScreenWithItsOutline) {
                                                                                  : -1;
     };
     for (const std::string& line : out) EXPECT_EQ(outline(line), outline(out[0]));
-    EXPECT_EQ(number(out[0], "firstRow"), 2);
-    EXPECT_EQ(number(out[1], "firstRow"), 2);
+    EXPECT_EQ(number(out[0], "firstRow"), 3);
+    EXPECT_EQ(number(out[1], "firstRow"), 3);
     EXPECT_EQ(number(out[2], "firstRow"), 0);  // everything fits: back at the top
     EXPECT_EQ(number(out[2], "maxFirstRow"), 0);
     EXPECT_GT(number(out[2], "rowsPainted"), number(out[0], "rowsPainted"));

@@ -183,10 +183,14 @@ TEST_F(OutlineDriverTest, ACraftedIndexIsOpenedTappedAndScrolledThroughTheDriver
     EXPECT_EQ(out[0], "null");  // the dialog closed
     EXPECT_NE(out[1].find("\"lesson\":2,"), std::string::npos) << out[1];
 
-    // PageDown moves a page of the rows shown, Down one more line.
-    out = Run("key Ctrl+D\noutline\nkey PageDown\nkey Down\noutline\nquit\n", book);
+    // PageDown moves a page of the rows shown, taking the current entry along; Down moves the
+    // current entry to the next one, which is in view, so the view stays.
+    out = Run("key Ctrl+D\noutline\nkey PageDown\noutline\nkey Down\noutline\nquit\n", book);
     EXPECT_EQ(Number(out.at(1), "firstRow"),
-              std::min(Number(out.at(0), "rowsPainted") + 1, Number(out.at(0), "maxFirstRow")));
+              std::min(Number(out.at(0), "rowsPainted"), Number(out.at(0), "maxFirstRow")));
+    EXPECT_GT(Number(out.at(1), "current"), Number(out.at(0), "current"));
+    EXPECT_EQ(Number(out.at(2), "firstRow"), Number(out.at(1), "firstRow"));
+    EXPECT_GT(Number(out.at(2), "current"), Number(out.at(1), "current"));
 }
 
 TEST_F(OutlineDriverTest, StateListsTheCheckedMenuItems) {
