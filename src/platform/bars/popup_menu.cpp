@@ -212,8 +212,8 @@ LRESULT PopupProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 // A key with an item's underlined letter or digit: the one item that has it is chosen; among
-// several (About and Append share their "A") the highlight goes to the next of them and Enter
-// chooses. Returns false when no item has it.
+// several that share it the highlight goes to the next of them, and Enter chooses. Returns false
+// when no item has it.
 bool ChooseByLetter(HWND w, WPARAM vk) {
     PopupState* s = StateOf(w);
     int n = int(s->rows.size()), count = 0, next = -1, first = -1;
@@ -273,7 +273,8 @@ bool MenuKey(HWND w, const MSG& m) {
             Choose(w, s->hot);
             break;
         default:
-            ChooseByLetter(w, m.wParam);
+            // With Ctrl a letter is another command's key, not the item's.
+            if (!(GetKeyState(VK_CONTROL) & 0x8000)) ChooseByLetter(w, m.wParam);
             break;
     }
     return true;
