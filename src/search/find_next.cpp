@@ -263,3 +263,7 @@ void RedrawHitBanner() {
     TextPane* pane = App.ActivePane ? App.ActivePane : App.TopPane;
     if (pane && IsLastHitView(pane)) DrawHitBanner(pane, LastHitNote);
 }
+
+const char16_t* ShownHitNote() {
+    return LastHitNote;
+}

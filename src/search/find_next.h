@@ -57,3 +57,5 @@ bool ShowFoundPlace(HWND owner, const SearchOrigin& origin, const FoundPlace& pl
 // Draws the banner of the hit shown last again, while the view is still the one it was shown in
 // (after a dialog over the main window has gone and the window has repainted).
 void RedrawHitBanner();
+// The note of the banner shown last ("Whole book searched"), or nullptr.
+const char16_t* ShownHitNote();

@@ -122,7 +122,10 @@ void BuildRows() {
         Span s = HitSpan(places[i]);
         int32_t reach = 2 * kNameReach + (s.to - s.from);
         Widen(&s, [&](uint8_t) { return reach-- > 0; });
-        S().names.push_back(Decoded(s.text + s.from, s.to - s.from, s.rightToLeft) + u", " + title);
+        std::u16string line = Decoded(s.text + s.from, s.to - s.from, s.rightToLeft);
+        const size_t lead = line.find_first_not_of(u' '), tail = line.find_last_not_of(u' ');
+        line = lead == std::u16string::npos ? u"" : line.substr(lead, tail - lead + 1);
+        S().names.push_back(line + u", " + title);
     }
     S().selected = S().rows.size() > 1 ? 1 : 0;
 }

@@ -63,8 +63,8 @@ void DrawHitBanner(TextPane* pane, const char16_t* note) {
         MeasureFit(surface, h->text, &h->width, &h->count);
     }
 
-    int32_t boxWidth = std::min(std::max({title.width, subtitle.width, noteWidth}) + 2 * H + 8,
-                                pane->width);
+    int32_t boxWidth =
+        std::min(std::max({title.width, subtitle.width, noteWidth}) + 2 * H + 8, pane->width);
     RECT box;
     box.left = pane->left + (pane->width - boxWidth) / 2;
     box.right = box.left + boxWidth;
