@@ -130,8 +130,8 @@ void BuildRows() {
     S().selected = S().rows.size() > 1 ? 1 : 0;
 }
 
-// The font of the rows, and the character and width each book byte is shown with. The list is
-// drawn one character a byte: vowel points, which the search ignores, are left out.
+// The font of the rows, and the character and width each book byte is measured by (vowel points
+// take no room).
 void MakeFont(HDC dc) {
     const FontRecord& font = App.TopPane ? App.TopPane->fontRecord : App.Font;
     LOGFONT lf{};
@@ -142,6 +142,7 @@ void MakeFont(HDC dc) {
     TEXTMETRIC tm{};
     GetTextMetrics(dc, &tm);
     S().rowHeight = std::max<int>(1, tm.tmHeight + 4);
+    S().unicode = font.FontAsciiBase == kUnicodeOutput;
     for (int b = 1; b < 256; ++b) {
         const char16_t c =
             IsPointByte(uint8_t(b)) ? 0 : MeasuredCharacter(uint8_t(b), font.FontAsciiBase);
@@ -178,25 +179,62 @@ void Repaint() {
     UpdateScrollBar();
 }
 
-// Draws bytes [from, to) of an article's text left to right from x, one character a byte, in the
-// current colours; returns the x after them.
-int DrawBytes(HDC dc, const uint8_t* text, int32_t from, int32_t to, int x, int y,
-              const RECT& clip) {
-    char16_t units[256];
-    int n = 0, start = x;
-    for (int32_t i = from; i < to; ++i) {
-        const uint8_t b = text[i];
-        if (!S().glyph[b]) continue;
-        units[n++] = S().glyph[b];
-        x += S().width[b];
-        if (n == int(std::size(units))) {
-            ExtTextOut(dc, start, y, ETO_CLIPPED | ETO_OPAQUE, &clip, units, UINT(n), nullptr);
-            start = x;
-            n = 0;
+// Draws one unit centred in the cell [left, right) of the row, clipped to the cell.
+void PutUnit(HDC dc, char16_t unit, int left, int right, int y, const RECT& row) {
+    RECT cell{std::max(left, int(row.left)), row.top, std::min(right, int(row.right)), row.bottom};
+    if (!unit || cell.left >= cell.right) return;
+    SIZE size{};
+    GetTextExtentPoint32(dc, &unit, 1, &size);
+    ExtTextOut(dc, left + (right - left - int(size.cx)) / 2, y, ETO_CLIPPED, &cell, &unit, 1,
+               nullptr);
+}
+
+// Draws bytes [from, to) of an article's text left to right from x on `back`, in the text
+// colour: each character centred in a cell of its width, as the panes draw them. With a Unicode
+// font a vowel point stands in the cell of the letter stored after it (holam in a 3-pixel cell
+// at its left edge); otherwise the points are left out, as the panes leave them. Returns the x
+// after them.
+int DrawBytes(HDC dc, const uint8_t* text, int32_t from, int32_t to, int x, int y, const RECT& row,
+              COLORREF back) {
+    int end = x;
+    for (int32_t i = from; i < to; ++i) end += S().width[text[i]];
+    RECT fill{std::max(x, int(row.left)), row.top, std::min(end, int(row.right)), row.bottom};
+    if (fill.left < fill.right) {
+        if (HBRUSH brush = CreateSolidBrush(back)) {
+            FillRect(dc, &fill, brush);
+            DeleteObject(brush);
         }
     }
-    RECT r{std::max(start, int(clip.left)), clip.top, std::min(x, int(clip.right)), clip.bottom};
-    if (n) ExtTextOut(dc, start, y, ETO_CLIPPED | ETO_OPAQUE, &r, units, UINT(n), nullptr);
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const bool unicode = S().unicode;
+    int32_t points = -1;  // the first of the points stored before the next letter
+    for (int32_t i = from; i < to; ++i) {
+        const uint8_t b = text[i];
+        if (IsPointByte(b)) {
+            if (points < 0) points = i;
+            continue;
+        }
+        const int w = S().width[b];
+        if (unicode && b >= kFirstMappedByte && b <= kLastMappedByte) {
+            char16_t first = UnicodeMap[b - kFirstMappedByte].first;
+            char16_t second = UnicodeMap[b - kFirstMappedByte].second;
+            if (first == kHolam && second) std::swap(first, second);
+            PutUnit(dc, first, x, x + w, y, row);
+            if (second == kHolam)
+                PutUnit(dc, second, x - 2, x + 1, y, row);
+            else
+                PutUnit(dc, second, x, x + w, y, row);
+        } else {
+            PutUnit(dc, S().glyph[b], x, x + w, y, row);
+        }
+        for (int32_t j = points; unicode && j >= 0 && j < i; ++j) {
+            const char16_t point = UnicodeMap[text[j] - kFirstMappedByte].first;
+            PutUnit(dc, point, x, text[j] == kHolamByte ? x + 3 : x + w, y, row);
+        }
+        points = -1;
+        x += w;
+    }
+    SetBkMode(dc, oldMode);
     return x;
 }
 
@@ -223,13 +261,11 @@ void PaintPlace(HDC dc, const FoundPlace& p, const RECT& row, COLORREF back) {
     int x = s.rightToLeft ? int(row.right) - kMargin - used : int(row.left) + kMargin;
     if (used > room) x = int(row.left) + kMargin;
     const int y = row.top + 2;
-    x = DrawBytes(dc, s.text, s.from, hit.from, x, y, row);
+    x = DrawBytes(dc, s.text, s.from, hit.from, x, y, row, back);
     SetTextColor(dc, kHighlightText);
-    SetBkColor(dc, kHighlightBack);
-    x = DrawBytes(dc, s.text, hit.from, hit.to, x, y, row);
+    x = DrawBytes(dc, s.text, hit.from, hit.to, x, y, row, kHighlightBack);
     SetTextColor(dc, RGB(0, 0, 0));
-    SetBkColor(dc, back);
-    DrawBytes(dc, s.text, hit.to, s.to, x, y, row);
+    DrawBytes(dc, s.text, hit.to, s.to, x, y, row, back);
 }
 
 // The count at the top, then the rows from firstRow: titles on grey, the selected place framed.
@@ -272,7 +308,7 @@ void Paint(HDC dc) {
                 const int x = (ArticleRecordStyle(text) & kRightToLeft)
                                   ? std::max(int(row.left) + kMargin, int(row.right) - kMargin - w)
                                   : int(row.left) + kMargin;
-                DrawBytes(dc, text, title.from, title.to, x, y + 2, row);
+                DrawBytes(dc, text, title.from, title.to, x, y + 2, row, back);
             }
         } else {
             PaintPlace(dc, S().found.places[size_t(r.place)], row, back);

@@ -34,7 +34,8 @@ struct PlacesDialogState {
     int rowsShown = 1;
     int selected = 0;          // the selected row (always a place's)
     int chosen = -1;           // the place chosen, or -1
-    char16_t glyph[256] = {};  // the character each book byte is shown by (0: none)
+    bool unicode = false;      // the font takes Unicode Hebrew (FontAsciiBase 1488)
+    char16_t glyph[256] = {};  // the character each book byte is measured by (0: none)
     int width[256] = {};
 };
 extern PlacesDialogState PlacesDialog;
