@@ -2,6 +2,8 @@
 // by its button and by Shift+Enter, driven by keys, the wheel and taps, read by a screen reader,
 // and drawn in every display mode and at any screen size; and the Search dialog with its button
 // at the handheld size and at a large one.
+#include "search/places_dialog.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +15,6 @@
 #include "platform/user/screen_query.h"
 #include "reader/display_setting.h"
 #include "search/find_all.h"
-#include "search/places_dialog.h"
 #include "search/search_dialog.h"
 #include "support/reader_run.h"
 #include "text/paint.h"
@@ -94,10 +95,10 @@ TEST_F(PlacesDialogTest, TheListIsDrivenByKeysWheelAndTapsAndChoosingGoesWhereF3
             // Grouped: a title row before each article's places, and none between.
             int titles = 0;
             for (size_t r = 0; r < list.rows.size(); ++r) {
-                const bool first = list.rows[r].place >= 0 &&
-                                   (list.rows[r].place == 0 ||
-                                    expected[size_t(list.rows[r].place) - 1].article !=
-                                        list.rows[r].article);
+                const bool first =
+                    list.rows[r].place >= 0 &&
+                    (list.rows[r].place == 0 ||
+                     expected[size_t(list.rows[r].place) - 1].article != list.rows[r].article);
                 if (list.rows[r].place < 0) {
                     ++titles;
                     ASSERT_LT(r + 1, list.rows.size());
