@@ -179,8 +179,8 @@ protected:
         const bool bottom = App.ActivePane == App.BottomPane;
         const TextPane* pane = bottom ? App.BottomPane : App.TopPane;
         const char16_t* note = ShownHitNote();
-        return {App.Lesson, bottom, pane->firstRow, pane->markStart, pane->markEnd,
-                note ? std::u16string(note) : std::u16string()};
+        return {App.Lesson,      bottom,        pane->firstRow,
+                pane->markStart, pane->markEnd, note ? std::u16string(note) : std::u16string()};
     }
     // Back where the reader started: the first pair at its top, the top pane active.
     void BackToStart() {
@@ -246,7 +246,8 @@ protected:
         // they lie in counted once.
         ASSERT_EQ(listed.places.size(), expected.size());
         for (size_t i = 0; i < listed.places.size(); ++i)
-            ASSERT_EQ(Describe(AsOccurrences(listed.places)[i]), Describe(seen[i])) << "place " << i;
+            ASSERT_EQ(Describe(AsOccurrences(listed.places)[i]), Describe(seen[i]))
+                << "place " << i;
         std::vector<int> articles;
         for (const Occurrence& o : expected) articles.push_back(o.article);
         std::sort(articles.begin(), articles.end());
@@ -284,7 +285,8 @@ protected:
             EXPECT_EQ(other->markEnd, 0);
             EXPECT_GT(VisibleHighlight(App.ActivePane), 0) << "place " << k + 1;
             CommandNow(kSearchAgain);
-            EXPECT_EQ(DescribeWhere(Now()), DescribeWhere(where[k + 1])) << "F3 after place " << k + 1;
+            EXPECT_EQ(DescribeWhere(Now()), DescribeWhere(where[k + 1]))
+                << "F3 after place " << k + 1;
             if (HasFailure()) return;
         }
     }

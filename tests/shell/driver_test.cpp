@@ -143,8 +143,9 @@ TEST_F(DriverTest, ASearchTypedOnTheDesktopKeyboardFindsTheWordAndIsKeptForTheNe
 // what `state` shows highlighted; without a list both say so and fail the run.
 TEST_F(DriverTest, PlacesDescribesTheFindAllListAndPlaceChoosesOne) {
     StoreRegistry("\"FontName\"=\"David CLM\"\n");
-    Outcome r = Run("places\nplace 1\nkey Alt+F3\ntype הצל\nkey Shift+Enter\nplaces\nplace 3\n"
-                    "state\nplaces\nquit\n");
+    Outcome r =
+        Run("places\nplace 1\nkey Alt+F3\ntype הצל\nkey Shift+Enter\nplaces\nplace 3\n"
+            "state\nplaces\nquit\n");
     EXPECT_EQ(r.code, 1);
     std::istringstream lines(r.out);
     std::string none, list, state, after;
@@ -155,7 +156,8 @@ TEST_F(DriverTest, PlacesDescribesTheFindAllListAndPlaceChoosesOne) {
     EXPECT_EQ(none, "null");
     EXPECT_EQ(after, "null");
     std::smatch m;
-    ASSERT_TRUE(std::regex_search(list, m, std::regex("^\\{\"count\":\"(\\d+) places in (\\d+) articles\"")))
+    ASSERT_TRUE(std::regex_search(list, m,
+                                  std::regex("^\\{\"count\":\"(\\d+) places in (\\d+) articles\"")))
         << list;
     // One entry a place, the first one selected, the third one's highlight.
     size_t entries = 0;
@@ -168,7 +170,8 @@ TEST_F(DriverTest, PlacesDescribesTheFindAllListAndPlaceChoosesOne) {
     const std::string rest = list.substr(list.find("\"places\":["));
     ASSERT_TRUE(std::regex_search(
         rest, third,
-        std::regex("(\\{\"article\":(\\d+),\"markStart\":(\\d+),\"markEnd\":(\\d+)[^}]*\\},?){3}")));
+        std::regex(
+            "(\\{\"article\":(\\d+),\"markStart\":(\\d+),\"markEnd\":(\\d+)[^}]*\\},?){3}")));
     const int article = std::stoi(third[2].str());
     const std::string mark = "[" + third[3].str() + "," + third[4].str() + "]";
     EXPECT_NE(state.find((article % 2 ? "\"topMark\":" : "\"bottomMark\":") + mark),
