@@ -120,7 +120,7 @@ void BuildRows() {
         }
         S().rows.push_back({int(i), uint8_t(article)});
         Span s = HitSpan(places[i]);
-        int32_t reach = 2 * kNameReach + (s.to - s.from);
+        int32_t reach = 2 * kNameReach;
         Widen(&s, [&](uint8_t) { return reach-- > 0; });
         std::u16string line = Decoded(s.text + s.from, s.to - s.from, s.rightToLeft);
         const size_t lead = line.find_first_not_of(u' '), tail = line.find_last_not_of(u' ');
