@@ -263,7 +263,18 @@ void PaintPlace(HDC dc, const FoundPlace& p, const RECT& row, COLORREF back) {
     const int y = row.top + 2;
     x = DrawBytes(dc, s.text, s.from, hit.from, x, y, row, back);
     SetTextColor(dc, kHighlightText);
+    const int hitLeft = x;
     x = DrawBytes(dc, s.text, hit.from, hit.to, x, y, row, kHighlightBack);
+    // A bar under the hit in the text colour of the highlight marks it also where a display
+    // mode's colours leave little between the highlight and the page (red on black).
+    RECT bar{std::max(hitLeft, int(row.left)), row.bottom - 2, std::min(x, int(row.right)),
+             row.bottom};
+    if (bar.left < bar.right) {
+        if (HBRUSH brush = CreateSolidBrush(kHighlightText)) {
+            FillRect(dc, &bar, brush);
+            DeleteObject(brush);
+        }
+    }
     SetTextColor(dc, RGB(0, 0, 0));
     DrawBytes(dc, s.text, hit.to, s.to, x, y, row, back);
 }

@@ -212,6 +212,23 @@ TEST_F(PlacesDialogTest, TheListInEachDisplayModeAndAfterAResize) {
                     shown += List().rows[r].place >= 0 && PlaceRowTop(int(r)) >= 0;
                 EXPECT_GE(shown, 5);
                 EXPECT_GT(marks(), 20 * shown);
+                // Under each hit a bar in the highlight's text colour, which red mode shows
+                // bright on black where the highlight itself is nearly black.
+                const uint32_t bar = TransformScreenPixel(
+                    uint32_t(GetRValue(kHighlightText)) << 16 |
+                        uint32_t(GetGValue(kHighlightText)) << 8 | GetBValue(kHighlightText),
+                    CurrentScreenColours());
+                POINT o{0, 0};
+                ClientToScreen(Dialog(), &o);
+                const std::vector<uint32_t> pixels = screen.host().Pixels();
+                for (size_t r = 0; r < List().rows.size(); ++r) {
+                    const int top = PlaceRowTop(int(r));
+                    if (List().rows[r].place < 0 || top < 0) continue;
+                    const int y = o.y + top + List().rowHeight - 2;
+                    const auto line = pixels.begin() + y * screen.host().ScreenWidth();
+                    EXPECT_GT(std::count(line, line + screen.host().ScreenWidth(), bar), 3)
+                        << "row " << r;
+                }
                 if (mode == kDisplayModeRed) {
                     const std::vector<uint32_t> pixels = screen.host().Pixels();
                     for (uint32_t p : pixels) ASSERT_EQ(p & 0xFFFF, 0u);
