@@ -3,10 +3,15 @@
 // back to the first one. In the same run, ICU's string search at primary strength (which also
 // ignores the vowel points) over the same book decoded to Unicode once beforehand. The closing
 // line gives the time per whole-book miss of both and their ratio.
+//
+// Find All for the book's most frequent letter: the whole list of its places, every article
+// unpacked and every place collected in the order Search Again shows them; beside it ICU's
+// string search finding every match of the same letter in the decoded book.
 #include <benchmark/benchmark.h>
 #include <unicode/ucol.h>
 #include <unicode/usearch.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -16,6 +21,7 @@
 #include "platform/heap.h"
 #include "platform/resources.h"
 #include "reader/app_state.h"
+#include "search/find_all.h"
 #include "search/find_next.h"
 #include "search/matcher.h"
 #include "store/book_resources.h"
@@ -31,7 +37,11 @@ const uint8_t kMissing[] = {'g', 'g', 'g', 'e', 0};
 const char16_t kMissingUnicode[] = u"\u05D6\u05D6\u05D6\u05D4";
 
 uint8_t* g_firstArticle = nullptr;
-std::vector<std::u16string> g_unicodeBook;  // each article, paragraphs on lines
+uint8_t g_commonLetter[2] = {};  // the book's most frequent letter, as a search string
+std::u16string g_commonLetterUnicode;
+size_t g_commonLetterCount = 0;
+std::vector<std::u16string> g_unicodeBook;
+size_t g_letters[27] = {};  // each article, paragraphs on lines
 size_t g_bookBytes = 0;
 
 bool LoadBook() {
@@ -52,11 +62,24 @@ bool LoadBook() {
             HeapFreeBlock(converted);
         }
         g_unicodeBook.push_back(std::move(text));
+        for (const uint8_t* r = list; !IsArticleListEnd(r); r = NextArticleRecord(r)) {
+            const uint8_t* t = ArticleRecordText(r);
+            for (size_t i = 0; i < ArticleRecordTextLength(r); ++i)
+                if (t[i] >= 'a' && t[i] <= '{') ++g_letters[t[i] - 'a'];
+        }
         if (article == kFirstArticle)
             g_firstArticle = list;
         else
             HeapFreeBlock(list);
     }
+    const size_t most = size_t(std::max_element(g_letters, g_letters + 27) - g_letters);
+    g_commonLetter[0] = uint8_t('a' + most);
+    int32_t units = 0;
+    char16_t* letter =
+        ConvertBookRun(g_commonLetter, 1, nullptr, nullptr, &units, RunOrder::Stored);
+    if (!letter) return false;
+    g_commonLetterUnicode.assign(letter, size_t(units));
+    HeapFreeBlock(letter);
     return true;
 }
 
@@ -106,26 +129,94 @@ void BM_IcuSearchWholeBookMiss(benchmark::State& state) {
 }
 BENCHMARK(BM_IcuSearchWholeBookMiss);
 
+// Seconds per whole list, and the number of places.
+void SetListCounters(benchmark::State& state, size_t places) {
+    state.counters["places"] = double(places);
+    state.counters["time/list"] = benchmark::Counter(
+        double(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_FindAllCommonLetter(benchmark::State& state) {
+    // From past the end of article 1 (as Search Again from the end of a view): every article
+    // is unpacked, and article 1 comes last.
+    SearchOrigin origin;
+    origin.paneText = g_firstArticle;
+    origin.startArticle = kFirstArticle;
+    origin.startOffset = 0xFFFF;
+    size_t places = 0;
+    for (auto _ : state) {
+        PlaceList list = FindAllPlaces(g_commonLetter, origin);
+        places = list.places.size();
+        FreePlaceTexts(&list);
+        benchmark::DoNotOptimize(places);
+    }
+    g_commonLetterCount = places;
+    SetListCounters(state, places);
+}
+BENCHMARK(BM_FindAllCommonLetter)->Unit(benchmark::kMillisecond);
+
+void BM_IcuFindAllCommonLetter(benchmark::State& state) {
+    UErrorCode status = U_ZERO_ERROR;
+    UCollator* collator = ucol_open("he", &status);
+    ucol_setStrength(collator, UCOL_PRIMARY);
+    const std::u16string& first = g_unicodeBook[0];
+    UStringSearch* search =
+        usearch_openFromCollator(reinterpret_cast<const UChar*>(g_commonLetterUnicode.c_str()), -1,
+                                 reinterpret_cast<const UChar*>(first.data()),
+                                 int32_t(first.size()), collator, nullptr, &status);
+    if (U_FAILURE(status)) {
+        state.SkipWithError(u_errorName(status));
+        return;
+    }
+    size_t places = 0;
+    for (auto _ : state) {
+        places = 0;
+        for (const std::u16string& text : g_unicodeBook) {
+            usearch_setText(search, reinterpret_cast<const UChar*>(text.data()),
+                            int32_t(text.size()), &status);
+            for (int32_t at = usearch_first(search, &status); at != USEARCH_DONE;
+                 at = usearch_next(search, &status))
+                ++places;
+        }
+        benchmark::DoNotOptimize(places);
+    }
+    usearch_close(search);
+    ucol_close(collator);
+    SetListCounters(state, places);
+}
+BENCHMARK(BM_IcuFindAllCommonLetter)->Unit(benchmark::kMillisecond);
+
 // Prints as usual and remembers each benchmark's time per miss for the closing ratio.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            auto it = run.counters.find("time/miss");
             const bool single = run.run_type == Run::RT_Iteration || run.aggregate_name == "median";
-            if (it != run.counters.end() && single)
-                micros_[run.run_name.function_name] = it->second.value * 1e6;
+            for (const char* counter : {"time/miss", "time/list"}) {
+                auto it = run.counters.find(counter);
+                if (it != run.counters.end() && single)
+                    micros_[run.run_name.function_name] = it->second.value * 1e6;
+            }
         }
     }
     void PrintRatio() const {
         auto ours = micros_.find("BM_FindNextWholeBookMiss");
         auto icu = micros_.find("BM_IcuSearchWholeBookMiss");
-        if (ours == micros_.end() || icu == micros_.end() || ours->second == 0) return;
+        if (ours != micros_.end() && icu != micros_.end() && ours->second != 0)
+            std::printf(
+                "whole-book miss: FindNext %.1f us (unpacking included), ICU usearch %.1f us "
+                "(text decoded beforehand): FindNext is %.1f x faster\n",
+                ours->second, icu->second, icu->second / ours->second);
+        auto list = micros_.find("BM_FindAllCommonLetter");
+        auto icuList = micros_.find("BM_IcuFindAllCommonLetter");
+        if (list == micros_.end() || icuList == micros_.end() || list->second == 0) return;
         std::printf(
-            "whole-book miss: FindNext %.1f us (unpacking included), ICU usearch %.1f us "
-            "(text decoded beforehand): FindNext is %.1f x faster\n",
-            ours->second, icu->second, icu->second / ours->second);
+            "Find All of the most frequent letter (%zu places): %.2f ms (unpacking included), "
+            "ICU usearch %.2f ms (text decoded beforehand): %s is %.1f x faster\n",
+            g_commonLetterCount, list->second / 1000, icuList->second / 1000,
+            icuList->second >= list->second ? "Find All" : "ICU",
+            std::max(icuList->second / list->second, list->second / icuList->second));
     }
 
 private:

@@ -1,6 +1,6 @@
-// Dialog templates 103 (About), 105 (Choose Font), 115 (Search) and 118 (Choose Section), in
-// dialog units of their "System" 8 font. All four share one style word, and their captions carry
-// the shell's OK button.
+// Dialog templates 103 (About), 105 (Choose Font), 115 (Search), 118 (Choose Section) and 121
+// (Find All), in dialog units of their "System" 8 font. All share one style word, and their
+// captions carry the shell's OK button.
 #include "about/maker_site.h"
 #include "platform/resources.h"
 #include "platform/user/controls.h"
@@ -37,10 +37,12 @@ static_assert(0x50810046 ==
               (kChild | WS_BORDER | WS_TABSTOP | ES_MULTILINE | ES_RIGHT | ES_AUTOVSCROLL));
 
 constexpr DialogItemTemplate kSearchItems[] = {
-    {u"STATIC", u"Search", kNoId, kChild | WS_GROUP | SS_CENTER | SS_NOPREFIX, 0, 7, 7, 112, 8},
+    {u"STATIC", u"Search", kNoId, kChild | WS_GROUP | SS_CENTER | SS_NOPREFIX, 0, 7, 7, 70, 8},
     {u"EDIT", u"", 1013, kChild | WS_BORDER | WS_TABSTOP | ES_RIGHT | ES_AUTOHSCROLL, 0, 7, 21, 112,
      43},
     {u"STATIC", u"", kNoId, kChild | SS_BITMAP, 0, 7, 71, 0, 0, 119},
+    // Find All stands beside the caption's OK, on the title's row.
+    {u"BUTTON", u"Find All", 1014, kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, 80, 4, 46, 13},
 };
 
 // The search dialog is wide and tall enough for the 154 x 95 keyboard below the field.
@@ -49,7 +51,10 @@ constexpr DialogTemplate kAbout{kDialogStyle, kDialogExStyle, 0, 0,           13
 constexpr DialogTemplate kFont{kDialogStyle,   kDialogExStyle, 0, 0,          152, 167,
                                u"Choose Font", u"System",      8, kFontItems, 5};
 constexpr DialogTemplate kSearch{
-    kDialogStyle, kDialogExStyle, 0, 0, 140, 150, u"Orvanel", u"System", 8, kSearchItems, 3};
+    kDialogStyle, kDialogExStyle, 0, 0, 140, 150, u"Orvanel", u"System", 8, kSearchItems, 4};
+// The Find All list draws itself over the whole client area, as Choose Section does.
+constexpr DialogTemplate kFindAll{kDialogStyle, kDialogExStyle, 0, 0,       160, 160,
+                                  u"Find All",  u"System",      8, nullptr, 0};
 constexpr DialogTemplate kChooseSection{kDialogStyle,      kDialogExStyle, 0, 0,       160, 160,
                                         u"Choose Section", u"System",      8, nullptr, 0};
 
@@ -61,6 +66,7 @@ void RegisterDialogs() {
         {RT_DIALOG, 105, &kFont, sizeof kFont},
         {RT_DIALOG, 115, &kSearch, sizeof kSearch},
         {RT_DIALOG, 118, &kChooseSection, sizeof kChooseSection},
+        {RT_DIALOG, 121, &kFindAll, sizeof kFindAll},
     };
     RegisterResources(blobs);
 }

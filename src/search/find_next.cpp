@@ -1,12 +1,14 @@
 #include "search/find_next.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "bookmarks/bookmarks.h"
 #include "platform/heap.h"
 #include "reader/app_state.h"
 #include "reader/navigation.h"
 #include "reader/panes.h"
+#include "search/find_all.h"
 #include "search/matcher.h"
 #include "store/record_list.h"
 #include "store/records.h"
@@ -82,7 +84,38 @@ uint16_t ResumeBelow(const uint8_t* text, uint16_t markStart) {
     return uint16_t(markStart - 1);
 }
 
-void ShowHit(TextPane* pane, uint16_t offset, uint16_t length) {
+// A round of Search Again: the place it began at and the place shown last, for the same
+// SearchString, while each search goes on from the hit before.
+struct SearchRound {
+    uint8_t pattern[kSearchStringSize] = {};
+    FoundPlace first, last;
+    bool valid = false;
+};
+SearchRound Round;
+// The note of the hit shown last: its banner says so when the round begins again.
+const char16_t* LastHitNote = nullptr;
+
+constexpr char16_t kRoundAgainNote[] = u"Whole book searched";
+
+FoundPlace PlaceOf(int article, const uint8_t* text, uint16_t offset, uint16_t length) {
+    return {uint8_t(article), offset, length, ParagraphOf(text, offset)};
+}
+
+// Whether a walk from `last` on to `next` (all round the book when they are the same place)
+// passes the place `first`.
+bool Passes(const FoundPlace& last, const FoundPlace& next, const FoundPlace& first) {
+    if (PlaceBefore(last, next)) return PlaceBefore(last, first) && !PlaceBefore(next, first);
+    return PlaceBefore(last, first) || !PlaceBefore(next, first);
+}
+
+void StartRound(const FoundPlace& first, const FoundPlace& shown) {
+    std::memcpy(Round.pattern, App.SearchString, sizeof Round.pattern);
+    Round.first = first;
+    Round.last = shown;
+    Round.valid = true;
+}
+
+void ShowHit(TextPane* pane, uint16_t offset, uint16_t length, const char16_t* note) {
     // One highlight on the screen: the one of the hit before goes, in either pane.
     for (TextPane* p : {App.TopPane, App.BottomPane}) {
         if (p) p->markStart = p->markEnd = 0;
@@ -95,7 +128,8 @@ void ShowHit(TextPane* pane, uint16_t offset, uint16_t length) {
     pane->markEnd = uint16_t(offset + 1);
     RepaintPanes(App.MainWindow, kRepaintAllKeepTop);
     UpdateBookmarkCheck(1);
-    DrawHitBanner(pane);
+    LastHitNote = note;
+    DrawHitBanner(pane, note);
     LastHit = {pane, pane->text, pane->markStart, pane->markEnd, pane->firstRow};
 }
 
@@ -171,17 +205,16 @@ uint16_t SearchStartOffset(const TextPane* pane) {
 
 bool FindNext(HWND owner) {
     if (!App.SearchString[0]) return false;
-    const bool noBottomSection = App.BottomSection < 10;
-    TextPane* pane = App.ActivePane ? App.ActivePane : App.TopPane;
-    // A bottom pane that is not shown is neither searched from nor searched into view: the
-    // search goes on from the top pane.
-    if (noBottomSection && pane == App.BottomPane) pane = App.TopPane;
-    const bool bottom = pane && pane == App.BottomPane;
-    const int startArticle = App.Lesson + (bottom ? 1 : 0);
-    const uint8_t* paneText = pane ? pane->text : nullptr;
-    const uint16_t startOffset = paneText ? SearchStartOffset(pane) : 0;
-    BookHit hit =
-        SearchBook(App.SearchString, paneText, startOffset, startArticle, noBottomSection);
+    const SearchOrigin origin = CurrentSearchOrigin();
+    TextPane* pane = origin.pane;
+    // A search that goes on from the hit shown last goes on with its round; any other starts a
+    // new one.
+    const bool continuing = Round.valid && pane && IsLastHitView(pane) &&
+                            std::memcmp(Round.pattern, App.SearchString, sizeof Round.pattern) == 0;
+    BookHit hit = SearchBook(App.SearchString, origin.paneText, origin.startOffset,
+                             origin.startArticle, origin.skipEvenArticles);
+    const uint8_t* text = hit.place == HitPlace::OtherArticle ? hit.list : origin.paneText;
+    const FoundPlace place = PlaceOf(hit.article, text, hit.offset, hit.length);
     switch (hit.place) {
         case HitPlace::None:
             MessageBox(owner, u"Not Found!", u"Orvanel", MB_OK);
@@ -189,13 +222,48 @@ bool FindNext(HWND owner) {
         case HitPlace::StartArticle:
         case HitPlace::Wrapped:
             App.ActivePane = pane;
-            App.ActiveScrollBar = bottom ? App.BottomScrollBar : App.TopScrollBar;
+            App.ActiveScrollBar = origin.bottom ? App.BottomScrollBar : App.TopScrollBar;
             break;
         case HitPlace::OtherArticle:
-            pane = ShowArticleOfHit(owner, startArticle, hit.article, hit.list);
+            pane = ShowArticleOfHit(owner, origin.startArticle, hit.article, hit.list);
             if (!pane) return false;
             break;
     }
-    ShowHit(pane, hit.offset, hit.length);
+    // The reader is told when the round comes back to where it began: the whole book has been
+    // searched once.
+    const bool again = continuing && Passes(Round.last, place, Round.first);
+    if (continuing)
+        Round.last = place;
+    else
+        StartRound(place, place);
+    ShowHit(pane, hit.offset, hit.length, again ? kRoundAgainNote : nullptr);
     return true;
+}
+
+bool ShowFoundPlace(HWND owner, const SearchOrigin& origin, const FoundPlace& place,
+                    uint8_t* placeText, const FoundPlace& roundFirst) {
+    TextPane* pane = origin.pane;
+    if (place.article == origin.startArticle && origin.paneText) {
+        HeapFreeBlock(placeText);
+        if (!pane) return false;
+        App.ActivePane = pane;
+        App.ActiveScrollBar = origin.bottom ? App.BottomScrollBar : App.TopScrollBar;
+    } else {
+        if (!placeText) placeText = LoadArticleList(place.article);
+        if (!placeText) return false;
+        pane = ShowArticleOfHit(owner, origin.startArticle, place.article, placeText);
+        if (!pane) return false;
+    }
+    StartRound(roundFirst, place);
+    ShowHit(pane, place.offset, place.length, nullptr);
+    return true;
+}
+
+void RedrawHitBanner() {
+    TextPane* pane = App.ActivePane ? App.ActivePane : App.TopPane;
+    if (pane && IsLastHitView(pane)) DrawHitBanner(pane, LastHitNote);
+}
+
+const char16_t* ShownHitNote() {
+    return LastHitNote;
 }

@@ -7,6 +7,8 @@
 #include "platform/user/user.h"
 
 struct TextPane;
+struct SearchOrigin;
+struct FoundPlace;
 
 // Where a search of the book found its pattern.
 enum class HitPlace {
@@ -40,5 +42,20 @@ uint16_t SearchStartOffset(const TextPane* pane);
 // Searches for SearchString and shows the next hit: its article becomes current, its line is
 // scrolled to the top, the matched bytes are highlighted and the banner names the article.
 // Returns true when a hit was shown. With an empty SearchString it does nothing; when nothing is
-// found it shows "Not Found!" owned by `owner` and leaves the panes as they were.
+// found it shows "Not Found!" owned by `owner` and leaves the panes as they were. When a run of
+// searches, each going on from the hit before, comes back round to the place it began at, the
+// banner also says "Whole book searched".
 bool FindNext(HWND owner);
+
+// Shows a place that Find All listed from `origin` exactly as Search Again from there would show
+// it (pair, pane, scroll, highlight, banner); Search Again then goes on from it, in a round that
+// began at `roundFirst`. `placeText` is the article's text when the caller has it loaded (it is
+// taken over), else nullptr. Returns false when the place cannot be shown.
+bool ShowFoundPlace(HWND owner, const SearchOrigin& origin, const FoundPlace& place,
+                    uint8_t* placeText, const FoundPlace& roundFirst);
+
+// Draws the banner of the hit shown last again, while the view is still the one it was shown in
+// (after a dialog over the main window has gone and the window has repainted).
+void RedrawHitBanner();
+// The note of the banner shown last ("Whole book searched"), or nullptr.
+const char16_t* ShownHitNote();

@@ -7,9 +7,11 @@
 #include "platform/user/controls.h"
 #include "platform/user/dialog_template.h"
 #include "reader/app_state.h"
+#include "search/find_all.h"
 #include "search/find_next.h"
 #include "search/keyboard.h"
 #include "search/matcher.h"
+#include "search/places_dialog.h"
 #include "search/search_field.h"
 #include "text/convert.h"
 #include "text/paint.h"
@@ -18,6 +20,17 @@
 SearchDialogState SearchDialog;
 
 namespace {
+
+// The ending of the dialog that opens the Find All list.
+constexpr int kFindAllResult = 3;
+
+// The places Find All found, listed once the dialog has gone.
+struct AskedList {
+    bool asked = false;
+    SearchOrigin origin;
+    PlaceList found;
+};
+AskedList Asked;
 
 // Reads the base units, makes the field's font, limits the field and shows SearchString in it.
 // Returns TRUE, so that the field (the first tab stop) gets the focus.
@@ -63,32 +76,77 @@ void Close(HWND dialog, int command) {
     SHFullScreen(App.MainWindow, SHFS_HIDESIPBUTTON);
 }
 
-// Takes the field as SearchString and searches. The dialog closes on a hit or an empty string;
-// when nothing is found it stays open with the whole field selected. Returns TRUE.
-LRESULT OnOk(HWND dialog) {
+void ReadField(HWND dialog) {
     char16_t text[kSearchStringSize] = {};
     GetDlgItemText(dialog, kSearchFieldId, text, kSearchStringSize);
     ReadSearchInput(text);
-    if (!App.SearchString[0] || (SearchDialog.foundHit = FindNext(dialog))) {
-        Close(dialog, IDOK);
-        return TRUE;
-    }
+}
+
+// After "Not Found!": the dialog stays open with the whole field selected.
+LRESULT KeepOpen(HWND dialog) {
     HWND field = GetDlgItem(dialog, kSearchFieldId);
     SendMessage(field, EM_SETSEL, 0, -1);
     SetFocus(field);
     return TRUE;
 }
 
+// Takes the field as SearchString and lists every place of it: the dialog closes and the list
+// opens over the main window once it has gone. An empty string closes the dialog as OK does;
+// when nothing is found it stays open with the whole field selected. Returns TRUE.
+LRESULT OnFindAll(HWND dialog) {
+    ReadField(dialog);
+    if (!App.SearchString[0]) {
+        Close(dialog, IDOK);
+        return TRUE;
+    }
+    FreePlaceTexts(&Asked.found);
+    Asked.origin = CurrentSearchOrigin();
+    Asked.found = FindAllPlaces(App.SearchString, Asked.origin);
+    if (Asked.found.places.empty()) {
+        FreePlaceTexts(&Asked.found);
+        MessageBox(dialog, u"Not Found!", u"Orvanel", MB_OK);
+        return KeepOpen(dialog);
+    }
+    Asked.asked = true;
+    Close(dialog, kFindAllResult);
+    return TRUE;
+}
+
+// Takes the field as SearchString and searches. The dialog closes on a hit or an empty string;
+// when nothing is found it stays open with the whole field selected. Shift+Enter (OK with Shift
+// held) is Find All. Returns TRUE.
+LRESULT OnOk(HWND dialog) {
+    if (GetKeyState(VK_SHIFT) & 0x8000) return OnFindAll(dialog);
+    ReadField(dialog);
+    if (!App.SearchString[0] || (SearchDialog.foundHit = FindNext(dialog))) {
+        Close(dialog, IDOK);
+        return TRUE;
+    }
+    return KeepOpen(dialog);
+}
+
 }  // namespace
 
 void RunSearchDialog(HWND owner) {
     SearchDialog = {};
+    Asked.asked = false;
     DialogBoxParam(App.Instance, kSearchDialogId, owner, SearchDialogProc, 0);
+    if (Asked.asked) {
+        Asked.asked = false;
+        PlaceList found = Asked.found;
+        Asked.found = PlaceList{};
+        // The list goes over the main window, not over the dialog that has gone.
+        if (IsWindow(App.MainWindow))
+            RunPlacesDialog(App.MainWindow, Asked.origin, std::move(found));
+        else
+            FreePlaceTexts(&found);
+        return;
+    }
     // The main window repaints everything once the dialog is gone, which would wipe the banner
     // of the hit at once: let that paint happen now and put the banner back over it.
     if (SearchDialog.foundHit && IsWindow(App.MainWindow)) {
         UpdateWindow(App.MainWindow);
-        DrawHitBanner(App.ActivePane ? App.ActivePane : App.TopPane);
+        RedrawHitBanner();
     }
 }
 
@@ -110,6 +168,8 @@ LRESULT SearchDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
                 case IDCANCEL:
                     Close(dialog, IDCANCEL);
                     return TRUE;
+                case kFindAllButtonId:
+                    return OnFindAll(dialog);
             }
             return FALSE;
         case WM_LBUTTONDOWN:

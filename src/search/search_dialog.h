@@ -5,6 +5,8 @@
 
 constexpr WORD kSearchDialogId = 115;
 constexpr WORD kKeyboardBitmapId = 119;
+// The Find All button beside OK; Shift+Enter presses it too.
+constexpr int kFindAllButtonId = 1014;
 
 // What the dialog keeps while it is open; zeroed each time it opens.
 struct SearchDialogState {

@@ -23,6 +23,7 @@
 #include "platform/user/single_instance.h"
 #include "platform/user/user.h"
 #include "reader/app_state.h"
+#include "search/places_dialog.h"
 #include "shell/display_mode.h"
 #include "shell/menu_bar.h"
 #include "shell/reader_main.h"
@@ -129,6 +130,38 @@ std::string DescribeOutline() {
         s += ",\"y\":" + (y < 0 ? std::string("null") : std::to_string(origin.y + y));
         s += ",\"width\":" + std::to_string(line.width);
         s += ",\"height\":" + std::to_string(line.height) + "}";
+    }
+    return s + "]}";
+}
+
+// The open Find All list as one JSON line: the count, the scroll numbers, the selected place and
+// every place with its article, highlight range, line (reading order) and, when drawn, where it
+// is on the screen.
+std::string DescribePlaces() {
+    const PlacesDialogState* list = OpenPlaces();
+    if (!list) return "null";
+    POINT origin{0, 0};
+    ClientToScreen(list->window, &origin);
+    std::string s = "{\"count\":" + Json(list->count);
+    s += ",\"firstRow\":" + std::to_string(list->firstRow);
+    s += ",\"maxFirstRow\":" + std::to_string(list->maxFirstRow);
+    s += ",\"rowsShown\":" + std::to_string(list->rowsShown);
+    const int selected =
+        list->selected < int(list->rows.size()) ? list->rows[size_t(list->selected)].place : -1;
+    s += ",\"selected\":" + std::to_string(selected + 1);
+    s += ",\"places\":[";
+    std::vector<int> rowOf(list->found.places.size(), -1);
+    for (size_t r = 0; r < list->rows.size(); ++r)
+        if (list->rows[r].place >= 0) rowOf[size_t(list->rows[r].place)] = int(r);
+    for (size_t i = 0; i < list->found.places.size(); ++i) {
+        const FoundPlace& p = list->found.places[i];
+        const int top = PlaceRowTop(rowOf[i]);
+        s += i ? ",{" : "{";
+        s += "\"article\":" + std::to_string(p.article);
+        s += ",\"markStart\":" + std::to_string(p.offset - p.length + 1);
+        s += ",\"markEnd\":" + std::to_string(p.offset + 1);
+        s += ",\"line\":" + Json(list->names[i]);
+        s += ",\"y\":" + (top < 0 ? std::string("null") : std::to_string(origin.y + top)) + "}";
     }
     return s + "]}";
 }
@@ -463,6 +496,25 @@ bool ScriptDriver::Run(const std::string& raw) {
         std::fputs(line.c_str(), stdout);
         std::fflush(stdout);
         return false;
+    }
+    if (cmd == "places") {
+        std::string line = DescribePlaces() + "\n";
+        std::fputs(line.c_str(), stdout);
+        std::fflush(stdout);
+        return false;
+    }
+    if (cmd == "place") {
+        char* end = nullptr;
+        long k = std::strtol(rest.c_str(), &end, 10);
+        if (rest.empty() || *end || k < 1) {
+            Fail("usage: place K (1 the first place)");
+            return false;
+        }
+        if (!ChooseOpenPlace(int(k - 1))) {
+            Fail(OpenPlaces() ? "the list has no place " + rest : "no Find All list is open");
+            return false;
+        }
+        return true;
     }
     if (cmd == "access") {
         if (!rest.empty() && rest != "events") {

@@ -22,7 +22,7 @@ struct Heading {
 
 }  // namespace
 
-void DrawHitBanner(TextPane* pane) {
+void DrawHitBanner(TextPane* pane, const char16_t* note) {
     if (!pane || !pane->text) return;
     const uint8_t* first = pane->text;
     Heading title, subtitle;
@@ -40,6 +40,18 @@ void DrawHitBanner(TextPane* pane) {
     COLORREF oldText = GetTextColor(surface);
     HGDIOBJ before = SelectStyleFont(pane, kBannerRequest);
     const int32_t rows = (title.text && subtitle.text) ? 2 : 1;
+    // The note goes on a line of its own below the headings, cut to the pane's width.
+    int32_t noteUnits = 0, noteWidth = 0;
+    while (note && note[noteUnits]) ++noteUnits;
+    if (noteUnits) {
+        SIZE size{};
+        int fit = noteUnits;
+        GetTextExtentExPoint(surface, note, noteUnits, pane->width, &fit, nullptr, &size);
+        noteUnits = fit;
+        GetTextExtentPoint32(surface, note, noteUnits, &size);
+        noteWidth = size.cx;
+    }
+    const int32_t lines = rows + (noteUnits ? 1 : 0);
     TEXTMETRIC tm{};
     GetTextMetrics(surface, &tm);
     const int32_t H = tm.tmHeight;
@@ -51,12 +63,13 @@ void DrawHitBanner(TextPane* pane) {
         MeasureFit(surface, h->text, &h->width, &h->count);
     }
 
-    int32_t boxWidth = std::min(std::max(title.width, subtitle.width) + 2 * H + 8, pane->width);
+    int32_t boxWidth =
+        std::min(std::max({title.width, subtitle.width, noteWidth}) + 2 * H + 8, pane->width);
     RECT box;
     box.left = pane->left + (pane->width - boxWidth) / 2;
     box.right = box.left + boxWidth;
     box.bottom = pane->top + pane->height - 2;
-    box.top = pane->top + pane->height - rows * H - 12;
+    box.top = pane->top + pane->height - lines * H - 12;
     // A hit on the article's last lines cannot be scrolled to the top: the box goes to the top
     // of the pane instead of covering it.
     int32_t markTop = 0, markBottom = 0;
@@ -79,6 +92,14 @@ void DrawHitBanner(TextPane* pane) {
         int32_t x = box.left + (box.right - box.left - h->width) / 2;
         DrawColoured(surface, h->text, h->count, x, y, h->width, H, kBannerText, kHighlightBack);
         y += H;
+    }
+    if (noteUnits) {
+        const int32_t x = box.left + (box.right - box.left - noteWidth) / 2;
+        RECT clip{x, y, x + noteWidth, y + H};
+        SetTextColor(surface, kBannerText);
+        const COLORREF oldBack = SetBkColor(surface, kHighlightBack);
+        ExtTextOut(surface, x, y, ETO_CLIPPED | ETO_OPAQUE, &clip, note, UINT(noteUnits), nullptr);
+        SetBkColor(surface, oldBack);
     }
     SelectObject(surface, before);
     SetBkMode(surface, oldMode);

@@ -41,8 +41,9 @@ int PaintPane(TextPane* pane, bool erase);
 // Redraws the bytes from markStart up to markEnd (exclusive) in blue on yellow. -1 as PaintPane.
 int PaintMarks(TextPane* pane);
 // Shows the article's title and subtitle in a framed yellow box at the bottom of the pane, or at
-// its top when the highlighted bytes are drawn where the box would stand at the bottom.
-void DrawHitBanner(TextPane* pane);
+// its top when the highlighted bytes are drawn where the box would stand at the bottom. A note,
+// when given, stands on a line of its own below them.
+void DrawHitBanner(TextPane* pane, const char16_t* note = nullptr);
 // Whether any of the bytes [from, to) is drawn on a line that fits in the pane now, labels
 // included; the band of those lines is then [*top, *bottom) in surface pixels (either may be
 // none).

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The reader on the accessibility bus, as a screen reader meets it: under Xvfb, with a private
 # D-Bus session and its AT-SPI bus, access_check.py finds "Orvanel", walks its tree, reads the
-# top pane and follows the caret and the focus through paging, the table of contents and the
-# Search dialog. Skipped (exit 77) where the bus cannot start.
+# top pane and follows the caret and the focus through paging, the table of contents, the
+# Search dialog and its Find All list. Skipped (exit 77) where the bus cannot start.
 set -euo pipefail
 orvanel=$1
 book=$2  # orvanel-book, for the article's expanded text
@@ -26,7 +26,7 @@ trap 'rm -rf "$work"' EXIT
 printf '%s\n' 'Windows Registry Editor Version 5.00' '' \
     '[HKEY_CURRENT_USER\Software\Velmora\Orvanel]' '"FontName"="DejaVu Sans"' \
     '"FontSize"=dword:0000000c' '"Lesson"=dword:00000001' '"WindowWidth"=dword:000000f0' \
-    '"WindowHeight"=dword:000000a0' >"$work/r.reg"
+    '"WindowHeight"=dword:000000a0' '"SearchString"=hex:7a,6f,7a,00' >"$work/r.reg"
 "$book" expand "$containers/1001.bin" | sed -n 's/^    //p' >"$work/article.txt"
 xvfb-run -a -s "-screen 0 800x600x24" dbus-run-session -- \
     "$0" "$orvanel" "$book" "$containers" --on-display "$work"

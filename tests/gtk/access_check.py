@@ -148,9 +148,29 @@ try:
              % [(s.getRoleName(), s.name) for s in focused_since(start)])
     if not nodes(dialogs[0], pyatspi.ROLE_PUSH_BUTTON):
         fail("the Search dialog has no buttons")
+    # Shift+Enter lists every place of the stored word: a list named by the count, the selected
+    # place focused, the arrows moving the focus from place to place.
+    start = len(events)
+    key("shift+Return")
+    pump(1.5)
+    lists = [n for c in app if c.getRole() == pyatspi.ROLE_DIALOG for n in nodes(c, pyatspi.ROLE_LIST)]
+    if not lists or " places in " not in lists[0].name:
+        fail("Find All shows no list named by its count: %s %s" % ([l.name for l in lists], [n.name for l in lists for n in nodes(l, pyatspi.ROLE_LIST_ITEM)]))
+    places = nodes(lists[0], pyatspi.ROLE_LIST_ITEM)
+    if not places or not lists[0].name.startswith("%d places" % len(places)):
+        fail("the list %r holds %d places" % (lists[0].name, len(places)))
+    focused = [s for s in focused_since(start) if s.getRole() == pyatspi.ROLE_LIST_ITEM]
+    if not focused or focused[-1].name != places[0].name:
+        fail("the first place did not take the focus: %s" % [s.name for s in focused])
+    start = len(events)
+    key("Down")
+    pump(1.0)
+    moved = [s.name for s in focused_since(start)]
+    if not moved or moved[-1] != places[1].name:
+        fail("Down did not move the focus to the second place: %s" % moved)
     key("Escape")
     pump(1.0)
-    print("ok: Orvanel on the bus, panes read, caret and focus followed")
+    print("ok: Orvanel on the bus, panes read, caret and focus followed, places listed")
 finally:
     reader.terminate()
     reader.wait(10)

@@ -78,7 +78,7 @@ TEST_P(DialogShotsTest, FitsTheScreenAndLeavesASnapshot) {
         EXPECT_LE(wr.bottom, 320);
         RECT client;
         GetClientRect(dlg, &client);
-        for (int cid : {1001, 1002, 1004, 1005, 1006, 1013, 1025}) {
+        for (int cid : {1001, 1002, 1004, 1005, 1006, 1013, 1014, 1025}) {
             HWND c = GetDlgItem(dlg, cid);
             if (!c) continue;
             RECT r;

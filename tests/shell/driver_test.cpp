@@ -139,6 +139,48 @@ TEST_F(DriverTest, ASearchTypedOnTheDesktopKeyboardFindsTheWordAndIsKeptForTheNe
     EXPECT_EQ(r.out.rfind("\"topMark\":[0,0]"), r.out.find("\"topMark\":[0,0]")) << r.out;
 }
 
+// `places` describes the open Find All list and `place K` chooses its K-th place, which is then
+// what `state` shows highlighted; without a list both say so and fail the run.
+TEST_F(DriverTest, PlacesDescribesTheFindAllListAndPlaceChoosesOne) {
+    StoreRegistry("\"FontName\"=\"David CLM\"\n");
+    Outcome r =
+        Run("places\nplace 1\nkey Alt+F3\ntype הצל\nkey Shift+Enter\nplaces\nplace 3\n"
+            "state\nplaces\nquit\n");
+    EXPECT_EQ(r.code, 1);
+    std::istringstream lines(r.out);
+    std::string none, list, state, after;
+    std::getline(lines, none);
+    std::getline(lines, list);
+    std::getline(lines, state);
+    std::getline(lines, after);
+    EXPECT_EQ(none, "null");
+    EXPECT_EQ(after, "null");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(list, m,
+                                  std::regex("^\\{\"count\":\"(\\d+) places in (\\d+) articles\"")))
+        << list;
+    // One entry a place, the first one selected, the third one's highlight.
+    size_t entries = 0;
+    for (size_t at = list.find("\"article\":"); at != std::string::npos;
+         at = list.find("\"article\":", at + 1))
+        ++entries;
+    EXPECT_EQ(std::to_string(entries), m[1].str());
+    EXPECT_NE(list.find("\"selected\":1,"), std::string::npos) << list;
+    std::smatch third;
+    const std::string rest = list.substr(list.find("\"places\":["));
+    ASSERT_TRUE(std::regex_search(
+        rest, third,
+        std::regex(
+            "(\\{\"article\":(\\d+),\"markStart\":(\\d+),\"markEnd\":(\\d+)[^}]*\\},?){3}")));
+    const int article = std::stoi(third[2].str());
+    const std::string mark = "[" + third[3].str() + "," + third[4].str() + "]";
+    EXPECT_NE(state.find((article % 2 ? "\"topMark\":" : "\"bottomMark\":") + mark),
+              std::string::npos)
+        << state << " " << mark;
+    std::string err = ReadFile(dir / "stderr.txt");
+    EXPECT_NE(err.find("script.txt:2: no Find All list is open"), std::string::npos) << err;
+}
+
 TEST_F(DriverTest, ShotWritesAPngOfTheScreenSize) {
     std::string png = (dir / "s.png").string();
     EXPECT_EQ(Run("shot " + png + "\nquit\n", "--screen 300x200").code, 0);
