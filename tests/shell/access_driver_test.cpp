@@ -1,6 +1,7 @@
 // The accessible tree of the real program on the headless host, through the driver's `access`
 // and `access events` lines: what a screen reader is told, without a bus.
 #include <cstdio>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -163,6 +164,79 @@ TEST_F(AccessTest, TheTableOfContentsIsAnOutlineWhoseTopEntryTakesTheFocus) {
     EXPECT_NE(tree.find("\"role\":\"dialog\",\"name\":\"Choose Section\""), std::string::npos);
     EXPECT_NE(tree.find("\"expandable\",\"expanded\"]"), std::string::npos) << "an open heading";
     EXPECT_NE(tree.find("\"expandable\"]"), std::string::npos) << "a closed heading";
+}
+
+// Another program in front takes "active" and "focused" away; coming back tells them again,
+// the focus last.
+TEST_F(AccessTest, TheDesktopFocusDecidesActiveAndFocused) {
+    std::vector<std::string> out =
+        Lines("access\nfocus off\naccess\nfocus on\naccess events\nquit\n");
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(out[1].find("\"focused\""), std::string::npos) << out[1];
+    EXPECT_EQ(out[1].find("\"active\""), std::string::npos) << out[1];
+    EXPECT_NE(out[2].find("{\"event\":\"state\",\"role\":\"frame\",\"name\":\"Orvanel\","
+                          "\"state\":\"active\",\"on\":true}"),
+              std::string::npos)
+        << out[2];
+    const std::string last = "{\"event\":\"focus\",\"role\":\"text\",\"name\":\"Top pane\"}]";
+    EXPECT_EQ(out[2].rfind(last) + last.size(), out[2].size()) << out[2];
+}
+
+// One random step a person could take: keys that page, move, open and close every dialog,
+// taps anywhere (bar buttons, menus, list and outline entries, the on-screen keyboard), typing,
+// the About box and window sizes.
+std::string RandomStep(std::mt19937& random, int width, int height) {
+    static const char* const kKeys[] = {
+        "PageDown", "PageUp", "Down",   "Up",     "Left",   "Right",  "Home",     "End",
+        "Enter",    "Escape", "Tab",    "Ctrl+D", "Alt+F3", "F3",     "Ctrl+F",   "Space",
+        "Ctrl+C",   "Ctrl+E", "Ctrl+N", "Ctrl+=", "Ctrl+-", "Ctrl+0", "Backspace"};
+    switch (std::uniform_int_distribution<int>(0, 9)(random)) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+            return std::string("key ") +
+                   kKeys[std::uniform_int_distribution<size_t>(0, std::size(kKeys) - 1)(random)];
+        case 4:
+        case 5:
+        case 6:
+            return "tap " +
+                   std::to_string(std::uniform_int_distribution<int>(0, width - 1)(random)) + " " +
+                   std::to_string(std::uniform_int_distribution<int>(0, height - 1)(random));
+        case 7:
+            return std::uniform_int_distribution<int>(0, 1)(random) ? "type \u05db\u05d5"
+                                                                    : "type ab";
+        case 8:
+            return "command 40004";
+        default:
+            return "key Down";
+    }
+}
+
+// Whatever a person does, the tree stands still once the step is over: telling the changes a
+// second time tells nothing, in the main window and in every dialog, menu and message box.
+TEST_F(AccessTest, AStepThatChangesNothingTellsNothing) {
+    std::mt19937 random(2911);
+    for (int round = 0; round < 6; ++round) {
+        int width = 200 + 60 * round, height = 240 + 50 * round;
+        std::string script =
+            "resize " + std::to_string(width) + " " + std::to_string(height) + "\naccess\n";
+        std::vector<std::string> steps;
+        for (int i = 0; i < 50; ++i) {
+            steps.push_back(RandomStep(random, width, height));
+            script += steps.back() + "\naccess events\naccess events\n";
+        }
+        Outcome r = Run(script + "quit\n");
+        std::vector<std::string> out;
+        std::istringstream in(r.out);
+        for (std::string line; std::getline(in, line);) out.push_back(line);
+        ASSERT_GE(out.size(), 1u) << r.err;
+        // A step may end the reader (a tap on Exit); the steps up to there count.
+        for (size_t i = 0; 2 + 2 * i < out.size() && i < steps.size(); ++i)
+            ASSERT_EQ(out[2 + 2 * i], "[]")
+                << "round " << round << ", after step " << i << " \"" << steps[i]
+                << "\" the first telling was " << out[1 + 2 * i];
+    }
 }
 
 }  // namespace

@@ -5,13 +5,7 @@
 
 namespace {
 
-struct IdHash {
-    size_t operator()(const AccessId& id) const {
-        return std::hash<const void*>()(id.window) * 31 + std::hash<int>()(id.part);
-    }
-};
-
-using IdIndex = std::unordered_map<AccessId, int, IdHash>;
+using IdIndex = std::unordered_map<AccessId, int, AccessIdHash>;
 
 IdIndex IndexOf(const AccessSnapshot& s) {
     IdIndex index;

@@ -54,6 +54,13 @@ public:
         // window that opened it).
         for (size_t i = 0; i < snap_.nodes.size(); ++i)
             if (int(i) != snap_.focus) snap_.nodes[i].states &= ~kAccessFocused;
+        // While another program has the desktop's focus nothing here is active or focused,
+        // whatever the program's own active window is: a screen reader hears the window
+        // activate and the focus arrive again when the user comes back.
+        if (host && !host->HasDesktopFocus()) {
+            for (AccessNode& node : snap_.nodes) node.states &= ~(kAccessActive | kAccessFocused);
+            snap_.focus = -1;
+        }
         return std::move(snap_);
     }
 
@@ -87,7 +94,7 @@ private:
         std::vector<AccessItem> items = DescribeItems(w);
         for (size_t i = 0; i < items.size(); ++i) {
             AccessNode item = std::move(items[i].node);
-            item.id = AccessId{w, int(i)};
+            item.id = AccessId{w, int(i), AccessIdKind::Item};
             if (!focused) item.states &= ~kAccessFocused;
             Add(std::move(item), index);
         }
@@ -104,7 +111,7 @@ private:
         for (size_t i = 0; i < parts.size(); ++i) {
             const AccessPart& p = parts[i];
             AccessNode node;
-            node.id = AccessId{w, p.key >= 0 ? p.key : int(i)};
+            node.id = AccessId{w, p.key >= 0 ? p.key : int(i), AccessIdKind::Part};
             node.role = p.role;
             node.name = p.name;
             node.states = p.states | inherited;
@@ -151,7 +158,8 @@ AccessSnapshot AccessTakeSnapshot() {
 std::u16string AccessNodeText(const AccessNode& node) {
     auto* w = static_cast<Window*>(const_cast<void*>(node.id.window));
     if (!node.hasText || !IsWindow(w)) return {};
-    if (node.id.part < 0) return w->title;  // an edit field keeps its text as its title
+    if (node.id.kind == AccessIdKind::Window)
+        return w->title;  // an edit field keeps its text as its title
     const Extras* extras = ExtrasOf(w);
     if (!extras || !extras->provider || !extras->provider->text) return {};
     return extras->provider->text(w, node.id.part);

@@ -4,17 +4,31 @@
 // the program is idle and compare it with the one before to learn what changed; the scripted
 // driver prints one as JSON. Nothing here knows a toolkit.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/access/access.h"
 
-// A node's identity, the same in every snapshot while the node exists: its window and the
-// index of its part (-1 for the window itself; the application has no window).
+// What a node is within its window: the window itself, an item the window system draws for it
+// (a list or menu item, a bar button, the caption's OK button) or a part its provider describes.
+// Items and parts are numbered apart, so the two never share an identity.
+enum class AccessIdKind : uint8_t { Window, Item, Part };
+
+// A node's identity, the same in every snapshot while the node exists: its window, what it is
+// there and its number among those (-1 for the window itself; the application has no window).
 struct AccessId {
     const void* window = nullptr;
     int part = -1;
+    AccessIdKind kind = AccessIdKind::Window;
     bool operator==(const AccessId&) const = default;
+};
+
+struct AccessIdHash {
+    size_t operator()(const AccessId& id) const {
+        return (std::hash<const void*>()(id.window) * 31 + std::hash<int>()(id.part)) * 3 +
+               size_t(id.kind);
+    }
 };
 
 struct AccessNode {

@@ -18,12 +18,6 @@
 
 namespace {
 
-struct IdHash {
-    size_t operator()(const AccessId& id) const {
-        return std::hash<const void*>()(id.window) * 31 + std::hash<int>()(id.part);
-    }
-};
-
 // The text of a node as UTF-8, with its length in characters, kept while its stamp holds.
 struct TextCache {
     uint64_t stamp = 0;
@@ -31,16 +25,30 @@ struct TextCache {
     glong length = 0;
 };
 
+// A function the bridge (or another assistive module) gave to hear every key first.
+struct KeyListener {
+    guint id;
+    AtkKeySnoopFunc func;
+    gpointer data;
+};
+
 struct Bridge {
     GdkWindow* window = nullptr;
     int scale = 1;
     AccessSnapshot snapshot;
-    std::unordered_map<AccessId, int, IdHash> index;  // id -> node in the snapshot
-    std::unordered_map<AccessId, AtkObject*, IdHash> objects;
-    std::unordered_map<AccessId, TextCache, IdHash> texts;
+    std::unordered_map<AccessId, int, AccessIdHash> index;  // id -> node in the snapshot
+    std::unordered_map<AccessId, AtkObject*, AccessIdHash> objects;
+    std::unordered_map<AccessId, TextCache, AccessIdHash> texts;
     AtkObject* root = nullptr;
     AtkObject* (*gtkRoot)() = nullptr;  // GTK's own answers, put back when the bridge stops
     const gchar* (*gtkToolkitName)() = nullptr;
+    guint (*gtkAddKeyListener)(AtkKeySnoopFunc, gpointer) = nullptr;
+    void (*gtkRemoveKeyListener)(guint) = nullptr;
+    std::vector<KeyListener> keyListeners;
+    guint nextKeyListener = 1;
+    // The windows and the focus that were already there when the bridge started are told
+    // once, on the first sync after it: a screen reader that was running hears where it is.
+    bool told = false;
 };
 
 Bridge* gBridge = nullptr;
@@ -505,6 +513,18 @@ const gchar* GetToolkitName() {
     return "Orvanel";
 }
 
+guint AddKeyEventListener(AtkKeySnoopFunc func, gpointer data) {
+    if (!gBridge || !func) return 0;
+    guint id = gBridge->nextKeyListener++;
+    gBridge->keyListeners.push_back(KeyListener{id, func, data});
+    return id;
+}
+
+void RemoveKeyEventListener(guint id) {
+    if (!gBridge) return;
+    std::erase_if(gBridge->keyListeners, [id](const KeyListener& l) { return l.id == id; });
+}
+
 void Adopt(AccessSnapshot snapshot) {
     gBridge->snapshot = std::move(snapshot);
     gBridge->index.clear();
@@ -622,8 +642,13 @@ bool StartAccessBridge(GdkWindow* window, int scale) {
     auto* util = static_cast<AtkUtilClass*>(g_type_class_ref(ATK_TYPE_UTIL));
     gBridge->gtkRoot = util->get_root;
     gBridge->gtkToolkitName = util->get_toolkit_name;
+    gBridge->gtkAddKeyListener = util->add_key_event_listener;
+    gBridge->gtkRemoveKeyListener = util->remove_key_event_listener;
     util->get_root = GetRoot;
     util->get_toolkit_name = GetToolkitName;
+    // The bridge asks for every key here as it starts, to hand it to the screen reader first.
+    util->add_key_event_listener = AddKeyEventListener;
+    util->remove_key_event_listener = RemoveKeyEventListener;
     if (atk_bridge_adaptor_init(nullptr, nullptr) != 0) {
         StopAccessBridge();
         return false;
@@ -631,8 +656,43 @@ bool StartAccessBridge(GdkWindow* window, int scale) {
     return true;
 }
 
+bool OfferKeyToAccessBridge(const GdkEventKey* key) {
+    if (!gBridge || gBridge->keyListeners.empty()) return false;
+    // The screen reader hears the key as GTK's own widgets tell it: a printable character, or
+    // any character with Ctrl, by its text; other keys by their names ("Down", "KP_Add").
+    gunichar c = gdk_keyval_to_unicode(key->keyval);
+    char utf8[8] = {};
+    std::string text;
+    if (c && (g_unichar_isgraph(c) || (key->state & GDK_CONTROL_MASK))) {
+        text.assign(utf8, size_t(g_unichar_to_utf8(c, utf8)));
+    } else if (const gchar* name = gdk_keyval_name(key->keyval)) {
+        text = name;
+    }
+    AtkKeyEventStruct event{};
+    event.type = key->type == GDK_KEY_PRESS ? ATK_KEY_EVENT_PRESS : ATK_KEY_EVENT_RELEASE;
+    event.state = key->state;
+    event.keyval = key->keyval;
+    event.length = gint(text.size());
+    event.string = text.data();
+    event.keycode = key->hardware_keycode;
+    event.timestamp = key->time;
+    // A listener may remove itself while it is called.
+    std::vector<KeyListener> listeners = gBridge->keyListeners;
+    bool consumed = false;
+    for (const KeyListener& l : listeners) consumed |= l.func(&event, l.data) != 0;
+    return consumed;
+}
+
 void SyncAccessBridge() {
     if (!gBridge) return;
+    if (!gBridge->told) {
+        gBridge->told = true;
+        // From the application alone, so that the windows already shown are added (a frame in
+        // front is activated) and the focus is told.
+        gBridge->snapshot.nodes.resize(1);
+        gBridge->snapshot.nodes[0].children.clear();
+        gBridge->snapshot.focus = -1;
+    }
     AccessSnapshot before = std::move(gBridge->snapshot);
     Adopt(AccessTakeSnapshot());
     for (const AccessChange& c : AccessDiff(before, gBridge->snapshot)) Announce(c, before);
@@ -645,6 +705,8 @@ void StopAccessBridge() {
     if (util) {
         util->get_root = gBridge->gtkRoot;
         util->get_toolkit_name = gBridge->gtkToolkitName;
+        util->add_key_event_listener = gBridge->gtkAddKeyListener;
+        util->remove_key_event_listener = gBridge->gtkRemoveKeyListener;
     }
     for (auto& [id, object] : gBridge->objects) g_object_unref(object);
     if (gBridge->root) g_object_unref(gBridge->root);
