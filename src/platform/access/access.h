@@ -84,6 +84,16 @@ struct AccessProvider {
     void (*parts)(HWND window, std::vector<AccessPart>* out);
     // The text of the part with this key (its index when it has none), for parts with hasText.
     std::u16string (*text)(HWND window, int key);
+    // Optional, for text parts; offsets in code points of the text, places in the window's
+    // client coordinates. Where the lines start as the window shows them (ascending, the
+    // first 0); a text without it is one line a paragraph.
+    std::vector<int> (*lineStarts)(HWND window, int key) = nullptr;
+    // The box of the character at `offset`; false when it is not on the screen.
+    bool (*characterBox)(HWND window, int key, int offset, RECT* box) = nullptr;
+    // The offset of the character at the point, or -1.
+    int (*offsetAt)(HWND window, int key, POINT point) = nullptr;
+    // Puts the caret at `offset`, bringing its line into view; false when it cannot.
+    bool (*setCaret)(HWND window, int key, int offset) = nullptr;
 };
 
 // Gives the window a provider for what it draws itself (nullptr removes it). The provider lives

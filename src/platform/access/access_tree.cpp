@@ -8,6 +8,7 @@
 #include "platform/access/access_controls.h"
 #include "platform/bars/menu.h"
 #include "platform/hosting.h"
+#include "platform/user/controls.h"
 #include "platform/user/window_internal.h"
 
 namespace {
@@ -163,6 +164,66 @@ std::u16string AccessNodeText(const AccessNode& node) {
     const Extras* extras = ExtrasOf(w);
     if (!extras || !extras->provider || !extras->provider->text) return {};
     return extras->provider->text(w, node.id.part);
+}
+
+namespace {
+
+const AccessProvider* ProviderOf(const AccessNode& node, Window** window) {
+    *window = static_cast<Window*>(const_cast<void*>(node.id.window));
+    if (!node.hasText || node.id.kind != AccessIdKind::Part || !IsWindow(*window)) return nullptr;
+    const Extras* extras = ExtrasOf(*window);
+    return extras ? extras->provider : nullptr;
+}
+
+POINT ClientOrigin(Window* w) {
+    POINT origin{0, 0};
+    ClientToScreen(w, &origin);
+    return origin;
+}
+
+}  // namespace
+
+std::vector<int> AccessNodeLineStarts(const AccessNode& node) {
+    Window* w = nullptr;
+    const AccessProvider* provider = ProviderOf(node, &w);
+    if (provider && provider->lineStarts) return provider->lineStarts(w, node.id.part);
+    std::u16string text = AccessNodeText(node);
+    std::vector<int> starts{0};
+    int at = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] >= 0xDC00 && text[i] <= 0xDFFF)) ++at;  // code points, not units
+        if (text[i] == u'\n' && i + 1 < text.size()) starts.push_back(at);
+    }
+    return starts;
+}
+
+bool AccessNodeCharacterBox(const AccessNode& node, int offset, RECT* box) {
+    Window* w = nullptr;
+    const AccessProvider* provider = ProviderOf(node, &w);
+    if (!provider || !provider->characterBox ||
+        !provider->characterBox(w, node.id.part, offset, box))
+        return false;
+    *box = Offset(*box, ClientOrigin(w));
+    return true;
+}
+
+int AccessNodeOffsetAt(const AccessNode& node, int x, int y) {
+    Window* w = nullptr;
+    const AccessProvider* provider = ProviderOf(node, &w);
+    if (!provider || !provider->offsetAt) return -1;
+    POINT origin = ClientOrigin(w);
+    return provider->offsetAt(w, node.id.part, POINT{x - origin.x, y - origin.y});
+}
+
+bool AccessNodeSetCaret(const AccessNode& node, int offset) {
+    auto* w = static_cast<Window*>(const_cast<void*>(node.id.window));
+    if (!node.hasText || !IsWindow(w) || offset < 0) return false;
+    if (node.id.kind == AccessIdKind::Window) {
+        SendMessage(w, EM_SETSEL, WPARAM(offset), LPARAM(offset));
+        return true;
+    }
+    const AccessProvider* provider = ProviderOf(node, &w);
+    return provider && provider->setCaret && provider->setCaret(w, node.id.part, offset);
 }
 
 bool AccessTap(const AccessNode& node) {

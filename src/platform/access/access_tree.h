@@ -58,6 +58,17 @@ AccessSnapshot AccessTakeSnapshot();
 // The text of a node with hasText (UTF-16): an edit field's text or a provider's part.
 std::u16string AccessNodeText(const AccessNode& node);
 
+// Where the lines of a text node start (ascending, the first 0): as the window shows them
+// when its provider knows, else one a paragraph (after each newline).
+std::vector<int> AccessNodeLineStarts(const AccessNode& node);
+// The box of the character at `offset` in the program's screen pixels; false when it is not
+// on the screen.
+bool AccessNodeCharacterBox(const AccessNode& node, int offset, RECT* box);
+// The offset of the character at a point in the program's screen pixels, or -1.
+int AccessNodeOffsetAt(const AccessNode& node, int x, int y);
+// Moves a text node's caret (an edit field's or a provider part's); false when it cannot.
+bool AccessNodeSetCaret(const AccessNode& node, int offset);
+
 // What changed between two snapshots, in the order a screen reader wants to hear it.
 enum class AccessChangeKind : uint8_t {
     Added,         // node (new): it appeared, below its parent

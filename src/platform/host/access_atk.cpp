@@ -23,6 +23,7 @@ struct TextCache {
     uint64_t stamp = 0;
     std::string utf8;
     glong length = 0;
+    std::vector<glong> lineStarts;  // in characters, ascending, the first 0
 };
 
 // A function the bridge (or another assistive module) gave to hear every key first.
@@ -46,12 +47,13 @@ struct Bridge {
     void (*gtkRemoveKeyListener)(guint) = nullptr;
     std::vector<KeyListener> keyListeners;
     guint nextKeyListener = 1;
-    // The windows and the focus that were already there when the bridge started are told
-    // once, on the first sync after it: a screen reader that was running hears where it is.
-    bool told = false;
+    bool told = false;  // the window in front and the focus, once the bridge is listened to
+    gint64 tellAt = 0;  // monotonic microseconds
 };
 
 Bridge* gBridge = nullptr;
+
+constexpr int kFirstTellingDelay = 700;  // milliseconds
 
 // --- the object types ------------------------------------------------------------------------
 
@@ -311,6 +313,9 @@ const TextCache& TextOf(const AccessNode& node) {
         cache.utf8 = Utf16ToUtf8(AccessNodeText(node));
         cache.length = g_utf8_strlen(cache.utf8.c_str(), -1);
     }
+    // The lines move with the layout (a resize, another font size) as well as with the text.
+    std::vector<int> starts = AccessNodeLineStarts(node);
+    cache.lineStarts.assign(starts.begin(), starts.end());
     return cache;
 }
 
@@ -366,9 +371,10 @@ gchar* StringAt(const TextCache& t, gint offset, AtkTextGranularity granularity,
         while (b < n && !g_unichar_isspace(CharAt(t, b))) ++b;
         while (b < n && g_unichar_isspace(CharAt(t, b)) && CharAt(t, b) != '\n') ++b;
     } else {
-        while (a > 0 && CharAt(t, a - 1) != '\n') --a;
-        while (b < n && CharAt(t, b) != '\n') ++b;
-        if (b < n) ++b;
+        // A line as the window shows it (a row of a pane), from its start up to the next one.
+        auto next = std::upper_bound(t.lineStarts.begin(), t.lineStarts.end(), glong(offset));
+        a = next == t.lineStarts.begin() ? 0 : *(next - 1);
+        b = next == t.lineStarts.end() ? n : std::min<glong>(n, *next);
     }
     *start = gint(a);
     *end = gint(b);
@@ -443,10 +449,80 @@ gchar* GetSelection(AtkText* text, gint i, gint* start, gint* end) {
     return Slice(*t, *start, *end);
 }
 
-// FIXME: characters are not placed one by one; each reports the rectangle of its whole object.
-void GetCharacterExtents(AtkText* text, gint, gint* x, gint* y, gint* width, gint* height,
+// A rectangle in the program's screen pixels on the desktop, or relative to the window.
+void ToDesktop(const RECT& r, gint* x, gint* y, gint* width, gint* height, AtkCoordType coords) {
+    int s = gBridge->scale, ox = 0, oy = 0;
+    if (coords == ATK_XY_SCREEN) gdk_window_get_origin(gBridge->window, &ox, &oy);
+    *x = ox + r.left * s;
+    *y = oy + r.top * s;
+    *width = (r.right - r.left) * s;
+    *height = (r.bottom - r.top) * s;
+}
+
+// A character that is not on the screen (or a text that cannot place its characters) has no
+// box: (0, 0, 0, 0), as GTK answers for it.
+void GetCharacterExtents(AtkText* text, gint offset, gint* x, gint* y, gint* width, gint* height,
                          AtkCoordType coords) {
-    GetExtents(ATK_COMPONENT(text), x, y, width, height, coords);
+    const AccessNode* node = NodeOf(text);
+    RECT box{};
+    *x = *y = *width = *height = 0;
+    if (!node || !gBridge->window || !AccessNodeCharacterBox(*node, offset, &box)) return;
+    ToDesktop(box, x, y, width, height, coords);
+}
+
+void GetRangeExtents(AtkText* text, gint start, gint end, AtkCoordType coords,
+                     AtkTextRectangle* rect) {
+    const AccessNode* node = NodeOf(text);
+    *rect = AtkTextRectangle{0, 0, 0, 0};
+    if (!node || !gBridge->window) return;
+    RECT all{};
+    bool any = false;
+    for (gint i = std::max(start, 0); i < end; ++i) {
+        RECT box{};
+        if (!AccessNodeCharacterBox(*node, i, &box) || box.right <= box.left) continue;
+        all = any ? RECT{std::min(all.left, box.left), std::min(all.top, box.top),
+                         std::max(all.right, box.right), std::max(all.bottom, box.bottom)}
+                  : box;
+        any = true;
+    }
+    if (any) ToDesktop(all, &rect->x, &rect->y, &rect->width, &rect->height, coords);
+}
+
+gint GetOffsetAtPoint(AtkText* text, gint x, gint y, AtkCoordType coords) {
+    const AccessNode* node = NodeOf(text);
+    if (!node || !gBridge->window) return -1;
+    int s = gBridge->scale, ox = 0, oy = 0;
+    if (coords == ATK_XY_SCREEN) gdk_window_get_origin(gBridge->window, &ox, &oy);
+    return AccessNodeOffsetAt(*node, (x - ox) / s, (y - oy) / s);
+}
+
+gboolean SetCaretOffset(AtkText* text, gint offset) {
+    const AccessNode* node = NodeOf(text);
+    return node && AccessNodeSetCaret(*node, offset);
+}
+
+// The whole text is one run: Hebrew, right to left. A screen reader splits what it speaks by
+// runs, and a text without them is read as nothing.
+AtkAttributeSet* TextAttributes() {
+    AtkAttributeSet* set = nullptr;
+    for (auto [name, value] : {std::pair{"language", "he"}, std::pair{"direction", "rtl"}}) {
+        auto* attribute = static_cast<AtkAttribute*>(g_malloc(sizeof(AtkAttribute)));
+        attribute->name = g_strdup(name);
+        attribute->value = g_strdup(value);
+        set = g_slist_prepend(set, attribute);
+    }
+    return set;
+}
+
+AtkAttributeSet* GetRunAttributes(AtkText* text, gint, gint* start, gint* end) {
+    const TextCache* t = TextOf(text);
+    *start = 0;
+    *end = t ? gint(t->length) : 0;
+    return TextAttributes();
+}
+
+AtkAttributeSet* GetDefaultAttributes(AtkText*) {
+    return TextAttributes();
 }
 
 void TextInit(gpointer iface, gpointer) {
@@ -462,6 +538,11 @@ void TextInit(gpointer iface, gpointer) {
     t->get_n_selections = GetNSelections;
     t->get_selection = GetSelection;
     t->get_character_extents = GetCharacterExtents;
+    t->get_range_extents = GetRangeExtents;
+    t->get_offset_at_point = GetOffsetAtPoint;
+    t->set_caret_offset = SetCaretOffset;
+    t->get_run_attributes = GetRunAttributes;
+    t->get_default_attributes = GetDefaultAttributes;
 }
 
 void NoInit(gpointer, gpointer) {}
@@ -653,6 +734,10 @@ bool StartAccessBridge(GdkWindow* window, int scale) {
         StopAccessBridge();
         return false;
     }
+    gBridge->tellAt = g_get_monotonic_time() + kFirstTellingDelay * 1000;
+    // Wakes the main loop then, so that the telling does not wait for the user's first step.
+    g_timeout_add(
+        kFirstTellingDelay + 20, [](gpointer) { return G_SOURCE_REMOVE; }, nullptr);
     return true;
 }
 
@@ -685,17 +770,20 @@ bool OfferKeyToAccessBridge(const GdkEventKey* key) {
 
 void SyncAccessBridge() {
     if (!gBridge) return;
-    if (!gBridge->told) {
-        gBridge->told = true;
-        // From the application alone, so that the windows already shown are added (a frame in
-        // front is activated) and the focus is told.
-        gBridge->snapshot.nodes.resize(1);
-        gBridge->snapshot.nodes[0].children.clear();
-        gBridge->snapshot.focus = -1;
-    }
     AccessSnapshot before = std::move(gBridge->snapshot);
     Adopt(AccessTakeSnapshot());
     for (const AccessChange& c : AccessDiff(before, gBridge->snapshot)) Announce(c, before);
+    // The bridge learns which events anyone listens for a moment after it starts, and drops
+    // the events sent before: the window in front and the focus are told again then, so that
+    // a screen reader that was running hears where the user is.
+    if (!gBridge->told && g_get_monotonic_time() >= gBridge->tellAt) {
+        gBridge->told = true;
+        const AccessSnapshot& now = gBridge->snapshot;
+        for (int child : now.nodes[0].children)
+            if (now.nodes[size_t(child)].states & kAccessActive)
+                g_signal_emit_by_name(ObjectFor(now.nodes[size_t(child)]), "activate");
+        if (now.focus >= 0) Announce({AccessChangeKind::Focus, now.focus}, now);
+    }
 }
 
 void StopAccessBridge() {

@@ -1,0 +1,19 @@
+"""Runs Orca with its debug log written line by line, so that a test can follow it as it grows
+(Orca keeps the file in a block buffer). Arguments: the log file, then Orca's own arguments."""
+import builtins
+import runpy
+import sys
+
+log = sys.argv[1]
+plain_open = builtins.open
+
+
+def line_buffered(file, mode="r", *args, **kwargs):
+    if file == log and "w" in mode:
+        return plain_open(file, mode, buffering=1, encoding="utf-8")
+    return plain_open(file, mode, *args, **kwargs)
+
+
+builtins.open = line_buffered
+sys.argv = ["orca"] + sys.argv[2:] + ["--debug-file", log]
+runpy.run_path("/usr/bin/orca", run_name="__main__")
