@@ -129,22 +129,30 @@ TextPane* PaneOf(int index) {
 // The reading-order offset where each of the pane's lines starts: a line's first character
 // in reading order, a record's first line at the record's start (so that a label read before
 // the text goes with it). One start a line, ascending.
-std::vector<int> LineStartsOf(const TextPane* pane, const PaneText& t,
-                              const std::vector<PaneLine>& lines) {
+std::vector<int> LineStartsOf(const PaneText& t, const std::vector<PaneLine>& lines) {
     std::vector<int> starts;
+    size_t record = 0;
+    bool recordStarted = false;
     for (const PaneLine& line : lines) {
+        const LineEntry& e = *line.line;
+        while (record < t.records.size() && e.offset > t.records[record].end) {
+            ++record;
+            recordStarted = false;
+        }
+        if (record >= t.records.size()) break;
+        // The record's first line in the table is its first on the screen, whichever end of
+        // the stored text it holds.
+        if (!recordStarted) {
+            recordStarted = true;
+            starts.push_back(t.records[record].first);
+            continue;
+        }
         int first = -1;
-        for (uint32_t b = line.line->offset; b < uint32_t(line.line->offset) + line.line->count;
-             ++b)
+        for (uint32_t b = e.offset; b < uint32_t(e.offset) + e.count; ++b)
             if (b < t.readingOf.size() && t.readingOf[b] >= 0)
                 first = first < 0 ? t.readingOf[b] : std::min(first, t.readingOf[b]);
-        for (const RecordSpan& r : t.records)
-            if (line.line->offset >= r.start && line.line->offset <= r.end &&
-                (first < 0 || first < r.first || line.from <= r.start))
-                first = r.first;
         if (first >= 0) starts.push_back(first);
     }
-    (void)pane;
     std::sort(starts.begin(), starts.end());
     starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
     if (starts.empty() || starts.front() != 0) starts.insert(starts.begin(), 0);
@@ -154,7 +162,7 @@ std::vector<int> LineStartsOf(const TextPane* pane, const PaneText& t,
 // The start of the first line the pane shows, or -1.
 int FirstShownStart(const TextPane* pane, const PaneText& t) {
     std::vector<PaneLine> lines = PaneLines(pane);
-    std::vector<int> starts = LineStartsOf(pane, t, lines);
+    std::vector<int> starts = LineStartsOf(t, lines);
     for (const PaneLine& line : lines) {
         if (!line.shown) continue;
         int first = t.readingOf.size() > line.line->offset ? t.readingOf[line.line->offset] : -1;
@@ -210,7 +218,7 @@ std::u16string Text(HWND, int index) {
 std::vector<int> LineStarts(HWND, int index) {
     TextPane* pane = PaneOf(index);
     if (!pane || !pane->text) return {0};
-    return LineStartsOf(pane, TextOf(pane, index), PaneLines(pane));
+    return LineStartsOf(TextOf(pane, index), PaneLines(pane));
 }
 
 // The stored byte of the character at `offset`; a newline answers for the character before it.
