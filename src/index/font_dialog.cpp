@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "index/font_sizes.h"
+#include "platform/access/access.h"
 #include "platform/heap.h"
 #include "platform/user/controls.h"
 #include "platform/user/dialog_template.h"
@@ -177,6 +179,10 @@ void SetSampleText(HWND dialog, int base) {
     for (int i = 0; i < kSampleCodes; ++i) codes[i] = char16_t(base + kSampleCodes - 1 - i);
     codes[kSampleCodes] = 0;
     SetDlgItemText(dialog, kSampleId, codes);
+    // Shown right to left in the chosen font's letters; read as the alphabet it is.
+    std::u16string alphabet;
+    for (int i = 0; i < kSampleCodes; ++i) alphabet += char16_t(0x05D0 + i);
+    SetAccessName(GetDlgItem(dialog, kSampleId), alphabet);
 }
 
 void ApplyFontChoice(HWND dialog, int mode) {

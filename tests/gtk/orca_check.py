@@ -60,31 +60,113 @@ def key(name):
     subprocess.run(["xdotool", "key", "--delay", "120", name], check=True)
 
 
+def find(node, role, name=None):
+    """The first node below `node` with this role (and name), depth first."""
+    if node is None:
+        return None
+    if node.getRole() == role and (name is None or node.name == name):
+        return node
+    for child in node:
+        found = find(child, role, name)
+        if found is not None:
+            return found
+    return None
+
+
+def caret_line(app):
+    """The top pane's line at its caret, as the reader tells it."""
+    pane = find(app, pyatspi.ROLE_TEXT, "Top pane").queryText()
+    return pane.getTextAtOffset(pane.caretOffset, pyatspi.TEXT_BOUNDARY_LINE_START)[0]
+
+
+def step(keys, expect, what):
+    """Presses the keys and waits until Orca has said everything `expect` lists: texts whose
+    letters (or, without letters, whose words) must all come up. `expect` may be a function,
+    asked again as the reader takes the keys."""
+    start = log_length()
+    for name in keys:
+        key(name)
+
+    def wanted():
+        return expect() if callable(expect) else expect
+
+    def heard(words):
+        all_said = " ".join(words)
+        return all(letters(e) in letters(all_said) if letters(e) else e in all_said
+                   for e in wanted())
+
+    words = wait_for(heard, start)
+    print("%s: %s" % (what, words))
+    if not heard(words):
+        fail("%s: Orca did not say %s; it said %s" % (what, wanted(), words))
+    return words
+
+
+def focused_entry(app):
+    found = pyatspi.findDescendant(app, lambda n: n.getRole() == pyatspi.ROLE_TREE_ITEM
+                                   and n.getState().contains(pyatspi.STATE_FOCUSED))
+    return [found.name] if found is not None else ["(no entry has the focus)"]
+
+
 orca = subprocess.Popen(["/usr/bin/python3", os.path.join(here, "orca_wrapper.py"), log,
                          "--replace", "-u", os.path.join(work, "orca")],
                         stdout=subprocess.DEVNULL, stderr=open(os.path.join(work, "orca.err"), "w"))
 reader = None
 try:
     if not wait_for(lambda w: any(w), 0, 60):
-        print("SKIP: Orca did not start (said nothing in a minute)")
+        print("SKIP: Orca did not start (it said nothing in a minute)")
         print(open(os.path.join(work, "orca.err")).read()[-2000:])
         sys.exit(77)
-    time.sleep(1)
+    import pyatspi  # only now: Orca has started the accessibility bus
+
     start = log_length()
     reader = subprocess.Popen([orvanel, "--registry", os.path.join(work, "r.reg")])
-    words = wait_for(lambda w: any("Top pane" in s for s in w), start, 20)
-    print("start:", words)
-    for name in ["Next", "Down", "Down", "Up", "ctrl+d", "Down", "Down", "Escape", "alt+F3"]:
-        start = log_length()
-        key(name)
-        words = wait_for(lambda w: False, start, 3)
-        print(name, ":", words)
+    words = wait_for(lambda w: any("Top pane" in s for s in w), start, 60)
+    app = None
+    for _ in range(100):
+        app = next((a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == "Orvanel"),
+                   None)
+        if app is not None:
+            break
+        time.sleep(0.1)
+    if app is None:
+        fail("no application Orvanel on the bus")
+        sys.exit(1)
+    line = caret_line(app)
+    words = wait_for(lambda w: letters(line) in letters(" ".join(w)), start, 30)
+    print("start: %s" % words)
+    if not any("Orvanel frame" in w for w in words):
+        fail("at the start Orca did not name the frame: %s" % words)
+    if not any("Top pane" in w for w in words) or letters(line) not in letters(" ".join(words)):
+        fail("at the start Orca did not read the pane and its line %r: %s" % (line, words))
+
+    before = line
+    step(["Next"], lambda: [caret_line(app)], "PageDown")
+    line = caret_line(app)
+    if line == before:
+        fail("PageDown did not move the caret's line")
+    step(["Down"], lambda: [caret_line(app)], "Down")
+    if caret_line(app) == line:
+        fail("Down did not move the caret to the next row")
+
+    step(["ctrl+d"], ["Choose Section dialog"], "Ctrl+D")
+    step(["Down"], lambda: focused_entry(app), "Down in the contents")
+    step(["Escape"], ["Top pane"], "Escape from the contents")
+
+    step(["alt+F3"], ["Search entry"], "Alt+F3")
     start = log_length()
-    subprocess.run(["xdotool", "type", "--delay", "300", "כוכב"], check=True)
-    print("typed:", wait_for(lambda w: False, start, 4))
-    start = log_length()
-    key("Escape")
-    print("Escape:", wait_for(lambda w: False, start, 3))
+    subprocess.run(["xdotool", "type", "--delay", "250", "כוכב"], check=True)
+    words = wait_for(lambda w: sum(1 for s in w if letters(s) in ("כ", "ו", "ב")) >= 4, start)
+    print("typed: %s" % words)
+    if [letters(s) for s in words if letters(s) in ("כ", "ו", "ב")][:4] != ["כ", "ו", "כ", "ב"]:
+        fail("the typed letters were not echoed in order: %s" % words)
+    field = find(app, pyatspi.ROLE_ENTRY, "Search")
+    text = field.queryText().getText(0, -1) if field else None
+    if text != "כוכב":
+        fail("the Search field reads %r, not the word typed" % text)
+
+    line = caret_line(app)
+    step(["Escape"], ["Top pane", line], "Escape back to the pane")
 finally:
     if reader:
         reader.terminate()
@@ -97,4 +179,6 @@ finally:
     # Orca's log, to look at after a failure.
     if os.environ.get("ORCA_LOG_COPY"):
         subprocess.run(["cp", log, os.environ["ORCA_LOG_COPY"]])
-sys.exit(1 if failures else 0)
+if failures:
+    sys.exit(1)
+print("ok: Orca read the reader")

@@ -166,6 +166,29 @@ TEST_F(AccessTest, TheTableOfContentsIsAnOutlineWhoseTopEntryTakesTheFocus) {
     EXPECT_NE(tree.find("\"expandable\"]"), std::string::npos) << "a closed heading";
 }
 
+// The Search field shows a word right to left and keeps it so; it is read as typed, numbers
+// in their own order, with the caret after what was typed (and one back after Right, which
+// moves it towards the word's start).
+TEST_F(AccessTest, TheSearchFieldIsReadInReadingOrder) {
+    struct Case {
+        const char* typed;
+        const char* read;
+        int caret, caretAfterRight;
+    };
+    for (const Case& c :
+         {Case{"\u05db\u05d5\u05db\u05d1", "\u05db\u05d5\u05db\u05d1", 4, 3},
+          Case{"\u05d0\u05d112\u05d2", "\u05d0\u05d112\u05d2", 5, 4}, Case{"ab", "ab", 2, 1}}) {
+        std::vector<std::string> out = Lines(std::string("key Alt+F3\ntype ") + c.typed +
+                                             "\naccess\nkey Right\naccess\nquit\n");
+        ASSERT_EQ(out.size(), 2u);
+        std::string field = out[0].substr(out[0].find("\"name\":\"Search\""));
+        EXPECT_EQ(StringAt(Field(field, "Search", "text"), 0), c.read) << c.typed;
+        EXPECT_EQ(std::atoi(Field(field, "Search", "caret").c_str()), c.caret) << c.typed;
+        field = out[1].substr(out[1].find("\"name\":\"Search\""));
+        EXPECT_EQ(std::atoi(Field(field, "Search", "caret").c_str()), c.caretAfterRight) << c.typed;
+    }
+}
+
 // Another program in front takes "active" and "focused" away; coming back tells them again,
 // the focus last.
 TEST_F(AccessTest, TheDesktopFocusDecidesActiveAndFocused) {

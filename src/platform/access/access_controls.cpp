@@ -116,8 +116,6 @@ void DescribeWindow(Window* w, AccessNode* node) {
             s |= kAccessFocusable;
             s |= (w->style & ES_READONLY) ? kAccessReadOnly : kAccessEditable;
             s |= (w->style & ES_MULTILINE) ? kAccessMultiLine : kAccessSingleLine;
-            // FIXME: a field that keeps right-to-left text in display order, as the Search
-            // field does, is read in that order; it needs a way to say its text is reversed.
             node->hasText = true;
             // The text is the title; its length and units make a stamp that changes with it.
             node->textStamp = std::hash<std::u16string>()(w->title);

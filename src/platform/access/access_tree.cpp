@@ -3,6 +3,7 @@
 // menus and the parts that providers describe.
 #include "platform/access/access_tree.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "platform/access/access_controls.h"
@@ -16,6 +17,8 @@ namespace {
 struct Extras {
     const AccessProvider* provider = nullptr;
     std::u16string name;
+    bool displayOrder = false;
+    char16_t (*letter)(char16_t) = nullptr;
 };
 
 std::unordered_map<const Window*, Extras>& ExtrasTable() {
@@ -30,6 +33,53 @@ const Extras* ExtrasOf(const Window* w) {
 
 RECT Offset(RECT r, POINT by) {
     return RECT{r.left + by.x, r.top + by.y, r.right + by.x, r.bottom + by.y};
+}
+
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// The run of digits [*a, *b) that display position `d` lies strictly inside, if any.
+bool InsideNumber(const std::u16string& shown, int d, int* a, int* b) {
+    int n = int(shown.size());
+    if (d <= 0 || d >= n || !IsDigit(shown[size_t(d - 1)]) || !IsDigit(shown[size_t(d)]))
+        return false;
+    *a = d;
+    *b = d;
+    while (*a > 0 && IsDigit(shown[size_t(*a - 1)])) --*a;
+    while (*b < n && IsDigit(shown[size_t(*b)])) ++*b;
+    return true;
+}
+
+// A place between characters of a text kept in display order, as a place in reading order:
+// what lies right of it is read before it; inside a number, the number's own order holds.
+int ReadingPlace(const std::u16string& shown, int d) {
+    int n = int(shown.size()), a = 0, b = 0;
+    d = d < 0 ? 0 : d > n ? n : d;
+    if (InsideNumber(shown, d, &a, &b)) return (n - b) + (d - a);
+    return n - d;
+}
+
+int DisplayPlace(const std::u16string& shown, int r) {
+    for (int d = 0; d <= int(shown.size()); ++d)
+        if (ReadingPlace(shown, d) == r) return d;
+    return -1;
+}
+
+// The text in reading order: turned round, numbers kept, letters as read.
+std::u16string ReadingText(const Extras& extras, const std::u16string& shown) {
+    std::u16string out;
+    for (int i = int(shown.size()); i > 0;) {
+        int end = i;
+        if (IsDigit(shown[size_t(i - 1)])) {
+            while (i > 0 && IsDigit(shown[size_t(i - 1)])) --i;
+            out += shown.substr(size_t(i), size_t(end - i));
+            continue;
+        }
+        --i;
+        out += extras.letter ? extras.letter(shown[size_t(i)]) : shown[size_t(i)];
+    }
+    return out;
 }
 
 // A window nobody can see (hidden, or without size, as the shell's stand-in task bar) is left
@@ -81,6 +131,13 @@ private:
         DescribeWindow(w, &node);
         const Extras* extras = ExtrasOf(w);
         if (extras && !extras->name.empty()) node.name = extras->name;
+        if (extras && extras->displayOrder && node.hasText) {
+            int a = ReadingPlace(w->title, node.selectionStart);
+            int b = ReadingPlace(w->title, node.selectionEnd);
+            node.caret = ReadingPlace(w->title, node.caret);
+            node.selectionStart = std::min(a, b);
+            node.selectionEnd = std::max(a, b);
+        }
         std::vector<AccessPart> parts;
         if (extras && extras->provider && extras->provider->parts)
             extras->provider->parts(w, &parts);
@@ -146,6 +203,12 @@ void SetAccessName(HWND window, const std::u16string& name) {
     ExtrasTable()[window].name = name;
 }
 
+void SetAccessDisplayOrder(HWND window, char16_t (*letter)(char16_t)) {
+    if (!IsWindow(window)) return;
+    ExtrasTable()[window].displayOrder = true;
+    ExtrasTable()[window].letter = letter;
+}
+
 int AccessSnapshot::Find(const AccessId& id) const {
     for (size_t i = 0; i < nodes.size(); ++i)
         if (nodes[i].id == id) return int(i);
@@ -159,8 +222,10 @@ AccessSnapshot AccessTakeSnapshot() {
 std::u16string AccessNodeText(const AccessNode& node) {
     auto* w = static_cast<Window*>(const_cast<void*>(node.id.window));
     if (!node.hasText || !IsWindow(w)) return {};
-    if (node.id.kind == AccessIdKind::Window)
-        return w->title;  // an edit field keeps its text as its title
+    if (node.id.kind == AccessIdKind::Window) {  // an edit field keeps its text as its title
+        const Extras* extras = ExtrasOf(w);
+        return extras && extras->displayOrder ? ReadingText(*extras, w->title) : w->title;
+    }
     const Extras* extras = ExtrasOf(w);
     if (!extras || !extras->provider || !extras->provider->text) return {};
     return extras->provider->text(w, node.id.part);
@@ -219,6 +284,9 @@ bool AccessNodeSetCaret(const AccessNode& node, int offset) {
     auto* w = static_cast<Window*>(const_cast<void*>(node.id.window));
     if (!node.hasText || !IsWindow(w) || offset < 0) return false;
     if (node.id.kind == AccessIdKind::Window) {
+        const Extras* extras = ExtrasOf(w);
+        if (extras && extras->displayOrder) offset = DisplayPlace(w->title, offset);
+        if (offset < 0 || offset > int(w->title.size())) return false;
         SendMessage(w, EM_SETSEL, WPARAM(offset), LPARAM(offset));
         return true;
     }
