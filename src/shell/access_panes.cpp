@@ -24,6 +24,7 @@ struct RecordSpan {
     uint16_t start, end;  // its stored bytes, as offsets into the list
     int first;            // code point of its first character in reading order
     bool rightToLeft;
+    uint8_t style;
 };
 
 // The article of one pane, in reading order: each text record a line of its own (rules have no
@@ -46,7 +47,29 @@ struct PaneCaret {
     uint64_t stamp = 0;
     uint16_t firstRow = 0;
     int placed = -1;  // where the screen reader put it, while the pane stays where it was
+    uint16_t markStart = 0, markEnd = 0;  // the highlight it was last seen with
 };
+
+constexpr uint8_t kTitleStyle = 0xDC;
+constexpr uint8_t kSubtitleStyle = 0xD1;
+
+// The article's title, and its subtitle after it, as the banner shows them after a search hit:
+// what a screen reader says when the pane's article changes.
+std::u16string TitleOf(const PaneText& t) {
+    std::u16string title;
+    size_t line = 0, at = 0;
+    for (const RecordSpan& r : t.records) {
+        size_t end = t.text.find(u'\n', at);
+        if (end == std::u16string::npos) break;
+        bool wanted =
+            (line == 0 && r.style == kTitleStyle) || (line == 1 && r.style == kSubtitleStyle);
+        if (!wanted) break;
+        title += (title.empty() ? u"" : u", ") + t.text.substr(at, end - at);
+        at = end + 1;
+        ++line;
+    }
+    return title;
+}
 
 PaneText gTexts[2];
 PaneCaret gCarets[2];
@@ -81,7 +104,8 @@ const PaneText& TextOf(const TextPane* pane, int slot) {
         size_t length = ArticleRecordTextLength(r);
         bool rtl = (style & kRightToLeft) != 0;
         t.records.push_back(RecordSpan{uint16_t(text - pane->text),
-                                       uint16_t(text - pane->text + length), int(all.size()), rtl});
+                                       uint16_t(text - pane->text + length), int(all.size()), rtl,
+                                       style});
         // A byte's character counts as many code points alone as in its record, so a record's
         // places are sums of counts: from the end for a right-to-left record, whose last stored
         // byte is read first. (A number in such a record is read in stored order, so its
@@ -192,9 +216,17 @@ void Parts(HWND, std::vector<AccessPart>* out) {
             if (pane == active) part.states |= kAccessFocused;
             const PaneText& t = TextOf(pane, i);
             part.textStamp = t.stamp;
+            part.description = TitleOf(t);
             PaneCaret& caret = gCarets[i];
-            if (caret.stamp != t.stamp || caret.firstRow != pane->firstRow) {
-                caret = PaneCaret{t.stamp, pane->firstRow, -1};
+            if (caret.stamp != t.stamp || caret.firstRow != pane->firstRow ||
+                caret.markStart != pane->markStart || caret.markEnd != pane->markEnd) {
+                caret = PaneCaret{t.stamp, pane->firstRow, -1, pane->markStart, pane->markEnd};
+                // A search hit: the caret stands at the word found, so its line is read.
+                if (pane->markEnd > pane->markStart) {
+                    int a = ReadingOffset(pane, t, pane->markStart);
+                    int b = ReadingOffset(pane, t, pane->markEnd);
+                    if (a >= 0 && b >= 0) caret.placed = std::min(a, b);
+                }
             }
             part.caret = caret.placed >= 0 ? caret.placed : FirstShownStart(pane, t);
             if (pane->markEnd > pane->markStart) {
@@ -257,7 +289,7 @@ bool SetCaret(HWND window, int index, int offset) {
         RepaintPanes(window, kEraseTop | (index == 0 ? kPaintTop : kPaintBottom));
         UpdateScrollBars();
     }
-    gCarets[index] = PaneCaret{t.stamp, pane->firstRow, offset};
+    gCarets[index] = PaneCaret{t.stamp, pane->firstRow, offset, pane->markStart, pane->markEnd};
     return true;
 }
 

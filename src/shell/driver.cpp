@@ -143,6 +143,7 @@ const char* AccessChangeName(AccessChangeKind kind) {
         case AccessChangeKind::Added: return "added";
         case AccessChangeKind::Removed: return "removed";
         case AccessChangeKind::NameChanged: return "name";
+        case AccessChangeKind::DescriptionChanged: return "description";
         case AccessChangeKind::StateChanged: return "state";
         case AccessChangeKind::TextChanged: return "text";
         case AccessChangeKind::CaretMoved: return "caret";

@@ -189,6 +189,30 @@ TEST_F(AccessTest, TheSearchFieldIsReadInReadingOrder) {
     }
 }
 
+// Another article in a pane is told by its title (the pane's description); a search hit puts
+// the caret at the word found, so that its line is read.
+TEST_F(AccessTest, AnArticleIsToldByItsTitleAndAHitByItsLine) {
+    std::vector<std::string> out = Lines(
+        "access\nkey Right\naccess events\naccess\nkey Alt+F3\ntype \u05d4\u05e6\u05dc\nkey "
+        "Enter\naccess\nquit\n");
+    ASSERT_EQ(out.size(), 4u);
+    std::string before = StringAt(Field(out[0], "Top pane", "description"), 0);
+    std::string after = StringAt(Field(out[2], "Top pane", "description"), 0);
+    // The title is the article's first line (the subtitle follows it).
+    EXPECT_EQ(ExpandedArticle(1).rfind(before.substr(0, before.find(", ")) + "\n", 0), 0u)
+        << before;
+    EXPECT_FALSE(before.empty());
+    EXPECT_NE(after, before);
+    EXPECT_NE(out[1].find("{\"event\":\"description\",\"role\":\"text\",\"name\":\"Top pane\"}"),
+              std::string::npos)
+        << out[1];
+    std::string pane = out[3].substr(out[3].find("\"name\":\"Top pane\""));
+    int a = 0, b = 0;
+    ASSERT_EQ(std::sscanf(Field(pane, "Top pane", "selection").c_str(), "[%d,%d]", &a, &b), 2);
+    EXPECT_LT(a, b);
+    EXPECT_EQ(std::atoi(Field(pane, "Top pane", "caret").c_str()), a);
+}
+
 // Another program in front takes "active" and "focused" away; coming back tells them again,
 // the focus last.
 TEST_F(AccessTest, TheDesktopFocusDecidesActiveAndFocused) {

@@ -63,6 +63,8 @@ constexpr uint32_t kAccessReadOnly = 1u << 17;
 struct AccessPart {
     AccessRole role = AccessRole::Panel;
     std::u16string name;
+    // What else a screen reader says of it (a pane: the title of its article).
+    std::u16string description;
     // Besides these the part is enabled, visible and showing with its window. kAccessFocused
     // marks the part that has the focus while its window has it.
     uint32_t states = 0;

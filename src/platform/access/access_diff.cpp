@@ -36,6 +36,8 @@ std::vector<AccessChange> AccessDiff(const AccessSnapshot& before, const AccessS
         }
         const AccessNode& was = before.nodes[size_t(it->second)];
         if (was.name != now.name) out.push_back({AccessChangeKind::NameChanged, int(i)});
+        if (was.description != now.description)
+            out.push_back({AccessChangeKind::DescriptionChanged, int(i)});
         uint32_t flipped = was.states ^ now.states;
         for (uint32_t bit = 1; bit && bit <= flipped; bit <<= 1) {
             if (!(flipped & bit)) continue;

@@ -172,6 +172,7 @@ private:
             node.id = AccessId{w, p.key >= 0 ? p.key : int(i), AccessIdKind::Part};
             node.role = p.role;
             node.name = p.name;
+            node.description = p.description;
             node.states = p.states | inherited;
             if (!focused) node.states &= ~kAccessFocused;
             node.screen = Offset(p.rect, origin);

@@ -37,6 +37,7 @@ struct AccessNode {
     std::vector<int> children;
     AccessRole role = AccessRole::Panel;
     std::u16string name;
+    std::u16string description;
     uint32_t states = 0;
     RECT screen{};  // in the program's screen pixels
     int level = 0;
@@ -79,7 +80,8 @@ enum class AccessChangeKind : uint8_t {
     CaretMoved,    // node (new): to its caret
     SelectionChanged,
     BoundsChanged,
-    Focus,  // node (new) took the focus: its focused state came on
+    Focus,               // node (new) took the focus: its focused state came on
+    DescriptionChanged,  // node (new)
 };
 struct AccessChange {
     AccessChangeKind kind;

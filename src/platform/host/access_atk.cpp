@@ -60,7 +60,8 @@ constexpr int kFirstTellingDelay = 700;  // milliseconds
 struct OrvanelAccessible {
     AtkObject parent;
     AccessId id;
-    gchar* name;  // the last name handed out, valid until the next
+    gchar* name;         // the last name handed out, valid until the next
+    gchar* description;  // likewise
 };
 struct OrvanelAccessibleClass {
     AtkObjectClass parent;
@@ -176,6 +177,13 @@ const gchar* GetName(AtkObject* object) {
     return Self(object)->name;
 }
 
+const gchar* GetDescription(AtkObject* object) {
+    const AccessNode* node = NodeOf(object);
+    g_free(Self(object)->description);
+    Self(object)->description = g_strdup(node ? Utf16ToUtf8(node->description).c_str() : "");
+    return Self(object)->description;
+}
+
 AtkObject* GetParent(AtkObject* object) {
     const AccessNode* node = NodeOf(object);
     if (!node || node->parent < 0) return nullptr;
@@ -231,6 +239,7 @@ AtkAttributeSet* GetAttributes(AtkObject* object) {
 
 void Finalize(GObject* object) {
     g_free(Self(object)->name);
+    g_free(Self(object)->description);
     // AtkObject's: the text and window types inherit this function.
     G_OBJECT_CLASS(g_type_class_peek_parent(g_type_class_peek(AccessibleType())))->finalize(object);
 }
@@ -238,6 +247,7 @@ void Finalize(GObject* object) {
 void ClassInit(gpointer klass, gpointer) {
     auto* atk = ATK_OBJECT_CLASS(klass);
     atk->get_name = GetName;
+    atk->get_description = GetDescription;
     atk->get_parent = GetParent;
     atk->get_n_children = GetNChildren;
     atk->ref_child = RefChild;
@@ -670,6 +680,9 @@ void Announce(const AccessChange& c, const AccessSnapshot& before) {
     switch (c.kind) {
         case AccessChangeKind::NameChanged:
             g_object_notify(G_OBJECT(object), "accessible-name");
+            break;
+        case AccessChangeKind::DescriptionChanged:
+            g_object_notify(G_OBJECT(object), "accessible-description");
             break;
         case AccessChangeKind::StateChanged:
             for (const auto& s : kStates)
