@@ -117,7 +117,7 @@ TEST_F(AccessTest, FocusGoesToTheSearchFieldAndBackToThePaneAndTypingIsTold) {
         "access\nkey Alt+F3\naccess events\ntype \u05e9\naccess events\nkey Escape\naccess "
         "events\nquit\n");
     ASSERT_EQ(out.size(), 4u);
-    EXPECT_NE(out[1].find("{\"event\":\"added\",\"role\":\"dialog\",\"name\":\"Orvanel\"}"),
+    EXPECT_NE(out[1].find("{\"event\":\"added\",\"role\":\"dialog\",\"name\":\"Search\"}"),
               std::string::npos)
         << out[1];
     EXPECT_NE(out[1].find("{\"event\":\"state\",\"role\":\"text\",\"name\":\"Top pane\","
@@ -211,6 +211,45 @@ TEST_F(AccessTest, AnArticleIsToldByItsTitleAndAHitByItsLine) {
     ASSERT_EQ(std::sscanf(Field(pane, "Top pane", "selection").c_str(), "[%d,%d]", &a, &b), 2);
     EXPECT_LT(a, b);
     EXPECT_EQ(std::atoi(Field(pane, "Top pane", "caret").c_str()), a);
+}
+
+// Every dialog is named for what it is, and so is every list, choice and picture in it; a menu
+// is named by its button and its items tell their keys.
+TEST_F(AccessTest, DialogsListsPicturesAndMenusAreNamed) {
+    struct Case {
+        const char* open;
+        std::vector<std::string> wanted;
+    };
+    const Case cases[] = {
+        {"command 40006",
+         {"{\"role\":\"dialog\",\"name\":\"Choose Font\"", "{\"role\":\"list\",\"name\":\"Font\"",
+          "{\"role\":\"list\",\"name\":\"Size\"",
+          "{\"role\":\"radio button\",\"name\":\"Letters at 224 (code page 1255)\"",
+          "{\"role\":\"radio button\",\"name\":\"Letters at 5D0 (Unicode)\"",
+          "{\"role\":\"entry\",\"name\":\"Sample\""}},
+        {"key Alt+F3",
+         {"{\"role\":\"dialog\",\"name\":\"Search\"", "{\"role\":\"image\",\"name\":\"Keyboard\""}},
+        {"command 40004",
+         {"{\"role\":\"dialog\",\"name\":\"About\"",
+          "{\"role\":\"image\",\"name\":\"Orvanel: an open book under a star\""}},
+        {"menu Go",
+         {"{\"role\":\"menu\",\"name\":\"Go\"",
+          "{\"role\":\"menu item\",\"name\":\"Font\",\"shortcut\":\"Ctrl+F\"",
+          "{\"role\":\"menu item\",\"name\":\"Search\",\"shortcut\":\"Alt+F3\""}},
+        {"menu Bottom", {"{\"role\":\"menu\",\"name\":\"Bottom\""}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> out = Lines(std::string(c.open) + "\naccess\nkey Escape\nquit\n");
+        ASSERT_EQ(out.size(), 1u) << c.open;
+        for (const std::string& w : c.wanted)
+            EXPECT_NE(out[0].find(w), std::string::npos) << c.open << ": no " << w;
+    }
+    // The font sample is read as the alphabet, whatever letters the font shows it in.
+    std::vector<std::string> out = Lines("command 40006\naccess\nkey Escape\nquit\n");
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(StringAt(Field(out[0], "Sample", "text"), 0),
+              "\u05d0\u05d1\u05d2\u05d3\u05d4\u05d5\u05d6\u05d7\u05d8\u05d9\u05da\u05db\u05dc\u05dd"
+              "\u05de\u05df\u05e0\u05e1\u05e2\u05e3\u05e4\u05e5\u05e6\u05e7\u05e8\u05e9\u05ea");
 }
 
 // Another program in front takes "active" and "focused" away; coming back tells them again,

@@ -103,6 +103,8 @@ struct AccessProvider {
 void SetAccessProvider(HWND window, const AccessProvider* provider);
 // A name for a window that shows no text of its own.
 void SetAccessName(HWND window, const std::u16string& name);
+// A name for the pictures that show this bitmap resource (a dialog's STATIC with SS_BITMAP).
+void SetAccessImageName(int bitmapId, const std::u16string& name);
 // Says that an edit field keeps right-to-left text in display order (its first character is
 // the last read; a number keeps its own order), so that a screen reader is given its text, caret
 // and selection in reading order; `letter` turns each shown character into the one read (the

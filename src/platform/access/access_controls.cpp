@@ -80,6 +80,9 @@ void DescribeWindow(Window* w, AccessNode* node) {
         case AccessRole::Alert:
             node->name = w->title.empty() ? u"Error" : w->title;
             break;
+        case AccessRole::Menu:
+            node->name = DescribePopupName(w);
+            break;
         case AccessRole::Frame:
         case AccessRole::Dialog:
         case AccessRole::Window:
@@ -184,6 +187,7 @@ std::vector<AccessItem> DescribeItems(Window* w) {
         AccessItem item;
         AccessNode& n = item.node;
         n.name = std::move(info.name);
+        n.shortcut = std::move(info.shortcut);
         n.screen = ClientToScreenRect(w, info.rect);
         n.states = shown & ~(info.enabled ? 0 : kAccessEnabled);
         if (info.separator) {

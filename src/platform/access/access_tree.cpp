@@ -10,6 +10,7 @@
 #include "platform/bars/menu.h"
 #include "platform/hosting.h"
 #include "platform/user/controls.h"
+#include "platform/user/dialog_template.h"
 #include "platform/user/window_internal.h"
 
 namespace {
@@ -20,6 +21,11 @@ struct Extras {
     bool displayOrder = false;
     char16_t (*letter)(char16_t) = nullptr;
 };
+
+std::unordered_map<int, std::u16string>& ImageNames() {
+    static auto* table = new std::unordered_map<int, std::u16string>;
+    return *table;
+}
 
 std::unordered_map<const Window*, Extras>& ExtrasTable() {
     static auto* table = new std::unordered_map<const Window*, Extras>;
@@ -131,6 +137,10 @@ private:
         DescribeWindow(w, &node);
         const Extras* extras = ExtrasOf(w);
         if (extras && !extras->name.empty()) node.name = extras->name;
+        if (node.role == AccessRole::Image && node.name.empty() && w->templateItem) {
+            auto image = ImageNames().find(w->templateItem->imageId);
+            if (image != ImageNames().end()) node.name = image->second;
+        }
         if (extras && extras->displayOrder && node.hasText) {
             int a = ReadingPlace(w->title, node.selectionStart);
             int b = ReadingPlace(w->title, node.selectionEnd);
@@ -202,6 +212,10 @@ void SetAccessProvider(HWND window, const AccessProvider* provider) {
 void SetAccessName(HWND window, const std::u16string& name) {
     if (!IsWindow(window)) return;
     ExtrasTable()[window].name = name;
+}
+
+void SetAccessImageName(int bitmapId, const std::u16string& name) {
+    ImageNames()[bitmapId] = name;
 }
 
 void SetAccessDisplayOrder(HWND window, char16_t (*letter)(char16_t)) {

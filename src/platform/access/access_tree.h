@@ -38,6 +38,7 @@ struct AccessNode {
     AccessRole role = AccessRole::Panel;
     std::u16string name;
     std::u16string description;
+    std::u16string shortcut;  // a menu item's key ("Ctrl+F")
     uint32_t states = 0;
     RECT screen{};  // in the program's screen pixels
     int level = 0;

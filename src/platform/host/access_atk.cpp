@@ -62,6 +62,7 @@ struct OrvanelAccessible {
     AccessId id;
     gchar* name;         // the last name handed out, valid until the next
     gchar* description;  // likewise
+    gchar* keyBinding;   // likewise
 };
 struct OrvanelAccessibleClass {
     AtkObjectClass parent;
@@ -237,9 +238,33 @@ AtkAttributeSet* GetAttributes(AtkObject* object) {
     return g_slist_prepend(nullptr, attribute);
 }
 
+// An outline entry is the child of the heading above it with a lower level, or of the outline
+// itself at the top level: a screen reader counts these steps to say an entry's level.
+AtkRelationSet* RefRelationSet(AtkObject* object) {
+    AtkRelationSet* set = atk_relation_set_new();
+    const AccessNode* node = NodeOf(object);
+    if (!node || node->role != AccessRole::TreeItem || node->parent < 0) return set;
+    const AccessSnapshot& s = gBridge->snapshot;
+    const AccessNode* above = &s.nodes[size_t(node->parent)];
+    const std::vector<int>& siblings = above->children;
+    auto me = std::find_if(siblings.begin(), siblings.end(),
+                           [&](int i) { return &s.nodes[size_t(i)] == node; });
+    for (auto it = me; it != siblings.begin();) {
+        const AccessNode& before = s.nodes[size_t(*--it)];
+        if (before.role == AccessRole::TreeItem && before.level < node->level) {
+            above = &before;
+            break;
+        }
+    }
+    AtkObject* target = ObjectFor(*above);
+    atk_relation_set_add_relation_by_type(set, ATK_RELATION_NODE_CHILD_OF, target);
+    return set;
+}
+
 void Finalize(GObject* object) {
     g_free(Self(object)->name);
     g_free(Self(object)->description);
+    g_free(Self(object)->keyBinding);
     // AtkObject's: the text and window types inherit this function.
     G_OBJECT_CLASS(g_type_class_peek_parent(g_type_class_peek(AccessibleType())))->finalize(object);
 }
@@ -255,6 +280,7 @@ void ClassInit(gpointer klass, gpointer) {
     atk->get_role = GetRole;
     atk->ref_state_set = RefStateSet;
     atk->get_attributes = GetAttributes;
+    atk->ref_relation_set = RefRelationSet;
     G_OBJECT_CLASS(klass)->finalize = Finalize;
 }
 
@@ -307,8 +333,28 @@ gboolean DoAction(AtkAction* action, gint i) {
     return i == 0 && Clickable(node) && AccessTap(*node);
 }
 
+// A menu item's key in GTK's accelerator form, as the third of the binding's three parts
+// (mnemonic; path; accelerator): "Ctrl+F" is "<Control>f", "Alt+F3" "<Alt>F3".
+const gchar* GetKeyBinding(AtkAction* action, gint i) {
+    const AccessNode* node = NodeOf(action);
+    if (i != 0 || !node || node->shortcut.empty()) return nullptr;
+    std::string key = Utf16ToUtf8(node->shortcut), accelerator;
+    for (auto [prefix, modifier] : {std::pair{"Ctrl+", "<Control>"}, std::pair{"Alt+", "<Alt>"},
+                                    std::pair{"Shift+", "<Shift>"}}) {
+        if (key.rfind(prefix, 0) == 0) {
+            accelerator += modifier;
+            key.erase(0, std::strlen(prefix));
+        }
+    }
+    if (key.size() == 1) key[0] = char(g_ascii_tolower(key[0]));
+    g_free(Self(action)->keyBinding);
+    Self(action)->keyBinding = g_strdup((";;" + accelerator + key).c_str());
+    return Self(action)->keyBinding;
+}
+
 void ActionInit(gpointer iface, gpointer) {
     auto* a = static_cast<AtkActionIface*>(iface);
+    a->get_keybinding = GetKeyBinding;
     a->get_n_actions = GetNActions;
     a->get_name = GetActionName;
     a->do_action = DoAction;
