@@ -207,7 +207,10 @@ bool DescribeFocusedText(const std::string& what, std::string* out) {
         for (size_t i = 0; i < text.size(); ++i) {
             RECT box{};
             *out += i ? "," : "";
-            *out += AccessNodeCharacterBox(*node, int(i), &box) ? RectJson(box) : "null";
+            // A character scrolled out of view is placed outside the text; shown as null.
+            bool shown = AccessNodeCharacterBox(*node, int(i), &box) &&
+                         box.top >= node->screen.top && box.bottom <= node->screen.bottom;
+            *out += shown ? RectJson(box) : "null";
         }
         *out += "]}\n";
         return true;

@@ -81,7 +81,14 @@ std::vector<PaneLine> PaneLines(const TextPane* pane) {
     // height below the pane's top.
     int32_t y = pane->top;
     bool started = false, stopped = false;
+    // Where each line stands from the article's top; a line out of view is placed where it
+    // would be drawn, above the pane or below it, as a scrolled text places what it hides.
+    std::vector<int32_t> fromTop;
+    int32_t articleY = 0, base = 0;
+    bool placed = false;
     for (const LineEntry* e = pane->lines; e->style != 0; ++e) {
+        int32_t lineY = articleY;
+        articleY += int32_t(RowsOf(*e)) * e->height;
         bool shown = false;
         int32_t top = 0;
         if (!started && row + RowsOf(*e) > first) {
@@ -89,6 +96,10 @@ std::vector<PaneLine> PaneLines(const TextPane* pane) {
             if (row < first) y += e->height;  // the line is above; its gap is the first row
         }
         if (started && !stopped && row >= first) {
+            if (!placed) {
+                placed = true;
+                base = y - lineY;
+            }
             if (y + e->height <= pane->top + pane->height) {
                 shown = true;
                 top = y;
@@ -110,9 +121,12 @@ std::vector<PaneLine> PaneLines(const TextPane* pane) {
                 }
             }
             out.push_back(line);
+            fromTop.push_back(lineY);
         }
         row += RowsOf(*e);
     }
+    for (size_t i = 0; i < out.size(); ++i)
+        if (!out[i].shown) out[i].top = base + fromTop[i];
     return out;
 }
 
@@ -125,7 +139,7 @@ int PaneLineOf(const std::vector<PaneLine>& lines, uint16_t offset) {
 bool PaneByteBox(const TextPane* pane, const std::vector<PaneLine>& lines, uint16_t offset,
                  RECT* box) {
     int at = PaneLineOf(lines, offset);
-    if (!pane || at < 0 || !lines[size_t(at)].shown) return false;
+    if (!pane || at < 0) return false;
     const PaneLine& l = lines[size_t(at)];
     const LineEntry& e = *l.line;
     // A left-to-right label comes first in storage and the line's own bytes after it; a
@@ -152,24 +166,36 @@ bool PaneByteBox(const TextPane* pane, const std::vector<PaneLine>& lines, uint1
 }
 
 int PaneByteAt(const TextPane* pane, const std::vector<PaneLine>& lines, int32_t x, int32_t y) {
-    if (!pane) return -1;
+    if (!pane || y < pane->top || y > pane->top + pane->height || x < pane->left ||
+        x > pane->left + pane->width)
+        return -1;
+    // The row at y; in a gap between rows or below the last, the nearest row.
+    const PaneLine* row = nullptr;
+    int32_t rowDistance = 0;
     for (const PaneLine& l : lines) {
-        if (!l.shown || y < l.top || y >= l.top + l.line->height) continue;
-        int best = -1;
-        int32_t bestDistance = 0;
-        for (uint32_t b = l.from; b < l.to; ++b) {
-            RECT box{};
-            if (!PaneByteBox(pane, lines, uint16_t(b), &box)) continue;
-            if (box.right <= box.left) continue;  // a point: its letter answers for it
-            int32_t d = x < box.left ? box.left - x : x >= box.right ? x - box.right + 1 : 0;
-            if (best < 0 || d < bestDistance) {
-                best = int(b);
-                bestDistance = d;
-            }
+        if (!l.shown) continue;
+        int32_t d = y < l.top                     ? l.top - y
+                    : y >= l.top + l.line->height ? y - l.top - l.line->height + 1
+                                                  : 0;
+        if (!row || d < rowDistance) {
+            row = &l;
+            rowDistance = d;
         }
-        return best >= 0 ? best : l.from;
     }
-    return -1;
+    if (!row) return -1;
+    int best = -1;
+    int32_t bestDistance = 0;
+    for (uint32_t b = row->from; b < row->to; ++b) {
+        RECT box{};
+        if (!PaneByteBox(pane, lines, uint16_t(b), &box)) continue;
+        if (box.right <= box.left) continue;  // a point: its letter answers for it
+        int32_t d = x < box.left ? box.left - x : x >= box.right ? x - box.right + 1 : 0;
+        if (best < 0 || d < bestDistance) {
+            best = int(b);
+            bestDistance = d;
+        }
+    }
+    return best >= 0 ? best : row->from;
 }
 
 bool ScrollPaneToByte(TextPane* pane, uint16_t offset) {

@@ -23,12 +23,13 @@ std::vector<PaneLine> PaneLines(const TextPane* pane);
 // The index in `lines` of the line that draws stored byte `offset`, or -1.
 int PaneLineOf(const std::vector<PaneLine>& lines, uint16_t offset);
 // The cell stored byte `offset` is drawn in on its line, in surface pixels: a vowel point has
-// the cell of the letter it is drawn on, a label byte the label's whole place. False when no
-// line draws the byte or its line is not shown.
+// the cell of the letter it is drawn on, a label byte the label's whole place. A byte out of
+// view has the cell it would have above or below the pane. False when no line draws the byte.
 bool PaneByteBox(const TextPane* pane, const std::vector<PaneLine>& lines, uint16_t offset,
                  RECT* box);
-// The stored byte drawn at x, y on the surface (the nearest one on the row, when the point is
-// beside the text), or -1 when no shown line is at y.
+// The stored byte drawn at x, y on the surface: the nearest one on the row at y, or on the
+// nearest row when y is between rows or below them; -1 when the point is outside the pane
+// (its right and bottom edges count as inside) or nothing is shown.
 int PaneByteAt(const TextPane* pane, const std::vector<PaneLine>& lines, int32_t x, int32_t y);
 // Scrolls so that the line drawing byte `offset` shows: not at all when it shows already, to
 // make it the first line when it is above, and the last when it is below (no further than

@@ -13,7 +13,7 @@ orvanel, work = sys.argv[1], sys.argv[2]
 here = os.path.dirname(os.path.abspath(__file__))
 log = os.path.join(work, "orca.log")
 # SPEECH OUTPUT: 'the words' {'established': ...} (the voice, when it is not the default one).
-said = re.compile(r"SPEECH OUTPUT: '(.*?)' ?(?:voice=\w+ ?)?(?:\{'|$)")
+said = re.compile(r"SPEECH OUTPUT: '(.*?)'\s*(?:voice=\w+\s*)?(?:\[?\{'|$)", re.S | re.M)
 failures = []
 
 
@@ -23,13 +23,14 @@ def fail(message):
 
 
 def spoken(start=0):
-    """What Orca has said since line `start` of its log, one utterance an item."""
+    """What Orca has said since line `start` of its log, one utterance an item (an utterance
+    may run over several lines)."""
     try:
         with open(log, encoding="utf-8", errors="replace") as f:
-            lines = f.read().splitlines()[start:]
+            text = "\n".join(f.read().splitlines()[start:])
     except FileNotFoundError:
         return []
-    return [m.group(1) for m in map(said.search, lines) if m]
+    return [m.group(1) for m in said.finditer(text)]
 
 
 def log_length():
@@ -148,6 +149,22 @@ try:
     step(["Down"], lambda: [caret_line(app)], "Down")
     if caret_line(app) == line:
         fail("Down did not move the caret to the next row")
+
+    # Another article: Orca names it by its title.
+    step(["Right"], lambda: [find(app, pyatspi.ROLE_TEXT, "Top pane").description], "Right")
+    step(["Left"], lambda: [find(app, pyatspi.ROLE_TEXT, "Top pane").description], "Left")
+    # Orca's own keys are Orca's: flat review reads a line of the screen, and the pane stays.
+    row = caret_line(app)
+    start = log_length()
+    key("KP_Up")
+    words = wait_for(lambda w: any(letters(s) for s in w), start)
+    print("KP_Up: %s" % words)
+    shown = letters(find(app, pyatspi.ROLE_TEXT, "Top pane").queryText().getText(0, -1))
+    if not any(letters(s) and letters(s) in shown for s in words):
+        fail("flat review (KP_Up) read no line of the pane: %s" % words)
+    if caret_line(app) != row:
+        fail("KP_Up moved the pane: Orca's flat review key reached the reader")
+    key("KP_Subtract")  # leaves flat review
 
     step(["ctrl+d"], ["Choose Section dialog"], "Ctrl+D")
     step(["Down"], lambda: focused_entry(app), "Down in the contents")

@@ -90,7 +90,8 @@ struct AccessProvider {
     // client coordinates. Where the lines start as the window shows them (ascending, the
     // first 0); a text without it is one line a paragraph.
     std::vector<int> (*lineStarts)(HWND window, int key) = nullptr;
-    // The box of the character at `offset`; false when it is not on the screen.
+    // The box of the character at `offset`, outside the part where the text is scrolled out of
+    // view (where it would be drawn); false when it has no place.
     bool (*characterBox)(HWND window, int key, int offset, RECT* box) = nullptr;
     // The offset of the character at the point, or -1.
     int (*offsetAt)(HWND window, int key, POINT point) = nullptr;

@@ -63,8 +63,8 @@ std::u16string AccessNodeText(const AccessNode& node);
 // Where the lines of a text node start (ascending, the first 0): as the window shows them
 // when its provider knows, else one a paragraph (after each newline).
 std::vector<int> AccessNodeLineStarts(const AccessNode& node);
-// The box of the character at `offset` in the program's screen pixels; false when it is not
-// on the screen.
+// The box of the character at `offset` in the program's screen pixels, outside the node's
+// rectangle when it is scrolled out of view; false when it has no place.
 bool AccessNodeCharacterBox(const AccessNode& node, int offset, RECT* box);
 // The offset of the character at a point in the program's screen pixels, or -1.
 int AccessNodeOffsetAt(const AccessNode& node, int x, int y);
