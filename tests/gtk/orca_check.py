@@ -184,6 +184,14 @@ try:
 
     line = caret_line(app)
     step(["Escape"], ["Top pane", line], "Escape back to the pane")
+
+    # A search hit: the line with the word found, and the article it is in.
+    step(["alt+F3"], ["Search entry"], "Alt+F3 again")
+    subprocess.run(["xdotool", "type", "--delay", "100", "כוכב"], check=True)
+    pane = find(app, pyatspi.ROLE_TEXT, "Top pane")
+    step(["Return"], lambda: [caret_line(app), pane.description], "a search hit")
+    if "כוכב" not in letters(caret_line(app)):
+        fail("after the hit the caret's line %r does not hold the word" % caret_line(app))
 finally:
     if reader:
         reader.terminate()

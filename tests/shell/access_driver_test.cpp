@@ -193,9 +193,10 @@ TEST_F(AccessTest, TheSearchFieldIsReadInReadingOrder) {
 // the caret at the word found, so that its line is read.
 TEST_F(AccessTest, AnArticleIsToldByItsTitleAndAHitByItsLine) {
     std::vector<std::string> out = Lines(
-        "access\nkey Right\naccess events\naccess\nkey Alt+F3\ntype \u05d4\u05e6\u05dc\nkey "
-        "Enter\naccess\nquit\n");
-    ASSERT_EQ(out.size(), 4u);
+        "access\nkey Right\naccess events\naccess\nkey Alt+F3\ntype "
+        "\u05d4\u05e6\u05dc\naccess\nkey "
+        "Enter\naccess events\naccess\nquit\n");
+    ASSERT_EQ(out.size(), 6u);
     std::string before = StringAt(Field(out[0], "Top pane", "description"), 0);
     std::string after = StringAt(Field(out[2], "Top pane", "description"), 0);
     // The title is the article's first line (the subtitle follows it).
@@ -206,7 +207,16 @@ TEST_F(AccessTest, AnArticleIsToldByItsTitleAndAHitByItsLine) {
     EXPECT_NE(out[1].find("{\"event\":\"description\",\"role\":\"text\",\"name\":\"Top pane\"}"),
               std::string::npos)
         << out[1];
-    std::string pane = out[3].substr(out[3].find("\"name\":\"Top pane\""));
+    // Back in the pane, the focus is told before the caret and the selection, so that the line
+    // is read with the pane and the word found after it.
+    size_t focus = out[4].find("{\"event\":\"focus\",\"role\":\"text\",\"name\":\"Top pane\"}");
+    size_t caret = out[4].find("{\"event\":\"caret\",\"role\":\"text\",\"name\":\"Top pane\"");
+    size_t selection =
+        out[4].find("{\"event\":\"selection\",\"role\":\"text\",\"name\":\"Top pane\"}");
+    ASSERT_NE(focus, std::string::npos) << out[4];
+    EXPECT_LT(focus, caret) << out[4];
+    EXPECT_LT(focus, selection) << out[4];
+    std::string pane = out[5].substr(out[5].find("\"name\":\"Top pane\""));
     int a = 0, b = 0;
     ASSERT_EQ(std::sscanf(Field(pane, "Top pane", "selection").c_str(), "[%d,%d]", &a, &b), 2);
     EXPECT_LT(a, b);

@@ -1,4 +1,5 @@
 // What changed between two accessible trees: the events a screen reader listens for.
+#include <algorithm>
 #include <unordered_map>
 
 #include "platform/access/access_tree.h"
@@ -61,6 +62,16 @@ std::vector<AccessChange> AccessDiff(const AccessSnapshot& before, const AccessS
     bool focusMoved =
         after.focus >= 0 && (before.focus < 0 || !(before.nodes[size_t(before.focus)].id ==
                                                    after.nodes[size_t(after.focus)].id));
-    if (focusMoved) out.push_back({AccessChangeKind::Focus, after.focus});
+    // The focus is told last, but before the caret, the text and the selection of the node
+    // that takes it: a screen reader then reads the node with its caret's line, and only after
+    // that what is selected.
+    if (focusMoved) {
+        auto own = std::find_if(out.begin(), out.end(), [&](const AccessChange& c) {
+            return c.node == after.focus && (c.kind == AccessChangeKind::CaretMoved ||
+                                             c.kind == AccessChangeKind::TextChanged ||
+                                             c.kind == AccessChangeKind::SelectionChanged);
+        });
+        out.insert(own, {AccessChangeKind::Focus, after.focus});
+    }
     return out;
 }
