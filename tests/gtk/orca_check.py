@@ -192,6 +192,16 @@ try:
     step(["Return"], lambda: [caret_line(app), pane.description], "a search hit")
     if "כוכב" not in letters(caret_line(app)):
         fail("after the hit the caret's line %r does not hold the word" % caret_line(app))
+
+    # A first start opens the font dialog before anything else: Orca says so.
+    reader.terminate()
+    reader.wait(10)
+    start = log_length()
+    reader = subprocess.Popen([orvanel, "--registry", os.path.join(work, "first.reg")])
+    words = wait_for(lambda w: any("Choose Font dialog" in s for s in w), start, 60)
+    print("first start: %s" % words)
+    if not any("Choose Font dialog" in s for s in words):
+        fail("on a first start Orca did not say the font dialog is open: %s" % words)
 finally:
     if reader:
         reader.terminate()
