@@ -1,5 +1,7 @@
-"""Runs Orca with its debug log written line by line, so that a test can follow it as it grows
-(Orca keeps the file in a block buffer). Arguments: the log file, then Orca's own arguments."""
+"""Runs Orca for a test: its debug log written line by line, so that the test can follow it as it
+grows (Orca keeps the file in a block buffer), and without touching other Orcas of the same user
+(Orca finds them by the process name "orca"; its --replace would kill them, and without it Orca
+would not start beside them). Arguments: the log file, then Orca's own arguments."""
 import builtins
 import runpy
 import sys
@@ -16,4 +18,8 @@ def line_buffered(file, mode="r", *args, **kwargs):
 
 builtins.open = line_buffered
 sys.argv = ["orca"] + sys.argv[2:] + ["--debug-file", log]
-runpy.run_path("/usr/bin/orca", run_name="__main__")
+launcher = runpy.run_path("/usr/bin/orca", run_name="orca_launcher")
+names = launcher["main"].__globals__
+names["setProcessName"] = lambda name: None
+names["otherOrcas"] = lambda: []
+sys.exit(names["main"]())
