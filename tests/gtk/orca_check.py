@@ -48,6 +48,9 @@ def wait_for(test, start, seconds=30):
         words = spoken(start)
         if test(words) or time.time() > end:
             return words
+        if orca.poll() is not None:
+            fail("Orca stopped (exit %s)" % orca.returncode)
+            sys.exit(1)
         time.sleep(0.2)
 
 
