@@ -150,6 +150,15 @@ TextPane* PaneOf(int index) {
     return index == 0 ? App.TopPane : App.BottomPane;
 }
 
+// Where the first character of a line's own bytes is read, or -1 when it has none.
+int FirstRead(const PaneText& t, const LineEntry& line) {
+    int first = -1;
+    for (uint32_t b = line.offset; b < uint32_t(line.offset) + line.count; ++b)
+        if (b < t.readingOf.size() && t.readingOf[b] >= 0)
+            first = first < 0 ? t.readingOf[b] : std::min(first, t.readingOf[b]);
+    return first;
+}
+
 // The reading-order offset where each of the pane's lines starts: a line's first character
 // in reading order, a record's first line at the record's start (so that a label read before
 // the text goes with it). One start a line, ascending.
@@ -171,11 +180,7 @@ std::vector<int> LineStartsOf(const PaneText& t, const std::vector<PaneLine>& li
             starts.push_back(t.records[record].first);
             continue;
         }
-        int first = -1;
-        for (uint32_t b = e.offset; b < uint32_t(e.offset) + e.count; ++b)
-            if (b < t.readingOf.size() && t.readingOf[b] >= 0)
-                first = first < 0 ? t.readingOf[b] : std::min(first, t.readingOf[b]);
-        if (first >= 0) starts.push_back(first);
+        if (int first = FirstRead(t, e); first >= 0) starts.push_back(first);
     }
     std::sort(starts.begin(), starts.end());
     starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
@@ -189,11 +194,7 @@ int FirstShownStart(const TextPane* pane, const PaneText& t) {
     std::vector<int> starts = LineStartsOf(t, lines);
     for (const PaneLine& line : lines) {
         if (!line.shown) continue;
-        int first = t.readingOf.size() > line.line->offset ? t.readingOf[line.line->offset] : -1;
-        for (uint32_t b = line.line->offset; b < uint32_t(line.line->offset) + line.line->count;
-             ++b)
-            if (t.readingOf[b] >= 0)
-                first = first < 0 ? t.readingOf[b] : std::min(first, t.readingOf[b]);
+        int first = FirstRead(t, *line.line);
         if (first < 0) continue;
         auto it = std::upper_bound(starts.begin(), starts.end(), first);
         return it == starts.begin() ? 0 : *(it - 1);
