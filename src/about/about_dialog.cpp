@@ -2,11 +2,14 @@
 
 #include "about/maker_site.h"
 #include "about/update_check.h"
+#include "platform/access/access.h"
 #include "platform/gdi/gdi.h"
 #include "platform/user/dialog_template.h"
 #include "reader/app_state.h"
 
 namespace {
+
+constexpr int kPictureBitmap = 113;  // the program's picture
 
 // The one value the dialog keeps while it is open.
 HFONT gLinkFont = nullptr;
@@ -74,6 +77,9 @@ void ReleaseLinkFont(HWND dialog) {
 LRESULT AboutDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_INITDIALOG:
+            // Its caption is the program's name; a screen reader names it for what it is.
+            SetAccessName(dialog, u"About");
+            SetAccessImageName(kPictureBitmap, u"Orvanel: an open book under a star");
             MakeLinkFont(dialog);
             return FALSE;
         case WM_SIZE:

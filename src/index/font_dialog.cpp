@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "index/font_sizes.h"
+#include "platform/access/access.h"
 #include "platform/heap.h"
 #include "platform/user/controls.h"
 #include "platform/user/dialog_template.h"
@@ -70,6 +72,15 @@ const char16_t* Decimal(int value, char16_t (&out)[16]) {
     return out;
 }
 
+// The sample shows the alphabet right to left in the chosen font's letters; a screen reader
+// reads it as Hebrew letters.
+int gSampleBase = 0;
+
+char16_t SampleLetter(char16_t shown) {
+    int code = int(shown) - gSampleBase;
+    return code >= 0 && code < kSampleCodes ? char16_t(0x05D0 + code) : shown;
+}
+
 void OnInitDialog(HWND dialog, FontRecord* record) {
     HWND owner = GetParent(dialog);
     HDC dc = GetDC(owner);
@@ -80,6 +91,12 @@ void OnInitDialog(HWND dialog, FontRecord* record) {
     // cancelled.
     if (record->FontAsciiBase == 0) record->FontAsciiBase = kUnicodeAsciiBase;
     SetSampleText(dialog, record->FontAsciiBase);
+    SetAccessName(GetDlgItem(dialog, kFaceListId), u"Font");
+    SetAccessName(GetDlgItem(dialog, kSizeListId), u"Size");
+    SetAccessName(GetDlgItem(dialog, kSampleId), u"Sample");
+    SetAccessDisplayOrder(GetDlgItem(dialog, kSampleId), SampleLetter);
+    SetAccessName(GetDlgItem(dialog, kUpperHalfButtonId), u"Letters at 224 (code page 1255)");
+    SetAccessName(GetDlgItem(dialog, kUnicodeButtonId), u"Letters at 5D0 (Unicode)");
     if (int button = ButtonOfBase(record->FontAsciiBase)) SetCheck(dialog, button, true);
     EnumFontFamilies(dc, nullptr, AddFontFamily, 0);
     ReleaseDC(owner, dc);
@@ -176,6 +193,7 @@ void SetSampleText(HWND dialog, int base) {
     char16_t codes[kSampleCodes + 1];
     for (int i = 0; i < kSampleCodes; ++i) codes[i] = char16_t(base + kSampleCodes - 1 - i);
     codes[kSampleCodes] = 0;
+    gSampleBase = base;
     SetDlgItemText(dialog, kSampleId, codes);
 }
 

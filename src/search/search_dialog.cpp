@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/access/access.h"
 #include "platform/heap.h"
 #include "platform/services/shell_services.h"
 #include "platform/user/controls.h"
@@ -20,6 +21,8 @@
 SearchDialogState SearchDialog;
 
 namespace {
+
+constexpr int kKeyboardBitmap = 119;  // the on-screen keyboard
 
 // The ending of the dialog that opens the Find All list.
 constexpr int kFindAllResult = 3;
@@ -40,6 +43,9 @@ LRESULT OnInitDialog(HWND dialog) {
     MapDialogRect(dialog, &units);
     SearchDialog.baseX = units.right;
     SearchDialog.baseY = units.bottom;
+    // Its caption is the program's name; a screen reader names it for what it is.
+    SetAccessName(dialog, u"Search");
+    SetAccessImageName(kKeyboardBitmap, u"Keyboard");
 
     HWND field = GetDlgItem(dialog, kSearchFieldId);
     const FontRecord& font = App.TopPane ? App.TopPane->fontRecord : App.Font;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/access/access.h"
 #include "platform/user/controls.h"
 #include "reader/app_state.h"
 #include "search/matcher.h"
@@ -172,7 +173,20 @@ void ReadSearchInput(const char16_t* text) {
     App.SearchString[n] = 0;
 }
 
+namespace {
+
+// The letter a screen reader is given for a character the field shows: the display font's
+// letters are Hebrew letters, whatever FontAsciiBase is.
+char16_t ReadLetter(char16_t shown) {
+    int code = int(shown) - int(FieldLetter(kFirstLetterCode));
+    return code >= 0 && code < kLetterCount ? char16_t(kFirstHebrewLetter + code) : shown;
+}
+
+}  // namespace
+
 void TakeDesktopTyping(HWND field) {
+    // The field keeps the word as it is shown, right to left; it is read the other way round.
+    SetAccessDisplayOrder(field, ReadLetter);
     WNDPROC old = reinterpret_cast<WNDPROC>(
         SetWindowLong(field, GWL_WNDPROC, reinterpret_cast<intptr_t>(FieldProc)));
     if (old && old != FieldProc) gFieldProc = old;

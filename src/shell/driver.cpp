@@ -183,6 +183,7 @@ const char* AccessChangeName(AccessChangeKind kind) {
         case AccessChangeKind::Added: return "added";
         case AccessChangeKind::Removed: return "removed";
         case AccessChangeKind::NameChanged: return "name";
+        case AccessChangeKind::DescriptionChanged: return "description";
         case AccessChangeKind::StateChanged: return "state";
         case AccessChangeKind::TextChanged: return "text";
         case AccessChangeKind::CaretMoved: return "caret";
@@ -219,6 +220,54 @@ std::string DescribeAccess(const std::string& what) {
     }
     LastAccessSnapshot() = std::move(now);
     return s + "\n";
+}
+
+// `access text`: the focused text's lines and the box of each of its characters, as a screen
+// reader places them: {"name","caret","lines":[starts],"boxes":[[l,t,r,b] or null]}.
+// `access at X Y`: {"offset"} of the character there. `access caret N`: puts the caret there as
+// a screen reader does, and answers {"caret"} as it is then. False for a bad request.
+bool DescribeFocusedText(const std::string& what, std::string* out) {
+    AccessSnapshot now = AccessTakeSnapshot();
+    const AccessNode* node = now.focus >= 0 ? &now.nodes[size_t(now.focus)] : nullptr;
+    if (node && !node->hasText) node = nullptr;
+    int x = 0, y = 0, n = 0;
+    char extra = 0;
+    if (what == "text") {
+        if (!node) {
+            *out = "null\n";
+            return true;
+        }
+        std::u16string text = AccessNodeText(*node);
+        *out = "{\"name\":" + Json(node->name) + ",\"caret\":" + std::to_string(node->caret) +
+               ",\"lines\":[";
+        std::vector<int> starts = AccessNodeLineStarts(*node);
+        for (size_t i = 0; i < starts.size(); ++i)
+            *out += (i ? "," : "") + std::to_string(starts[i]);
+        *out += "],\"boxes\":[";
+        for (size_t i = 0; i < text.size(); ++i) {
+            RECT box{};
+            *out += i ? "," : "";
+            // A character scrolled out of view is placed outside the text; shown as null.
+            bool shown = AccessNodeCharacterBox(*node, int(i), &box) &&
+                         box.top >= node->screen.top && box.bottom <= node->screen.bottom;
+            *out += shown ? RectJson(box) : "null";
+        }
+        *out += "]}\n";
+        return true;
+    }
+    if (std::sscanf(what.c_str(), "at %d %d %c", &x, &y, &extra) == 2) {
+        *out = "{\"offset\":" + std::to_string(node ? AccessNodeOffsetAt(*node, x, y) : -1) + "}\n";
+        return true;
+    }
+    if (std::sscanf(what.c_str(), "caret %d %c", &n, &extra) == 1) {
+        bool done = node && AccessNodeSetCaret(*node, n);
+        AccessSnapshot after = AccessTakeSnapshot();
+        int caret = after.focus >= 0 ? after.nodes[size_t(after.focus)].caret : -1;
+        *out = "{\"set\":" + std::string(done ? "true" : "false") +
+               ",\"caret\":" + std::to_string(caret) + "}\n";
+        return true;
+    }
+    return false;
 }
 
 // The pane's highlight as [markStart, markEnd]; [0,0] when nothing is highlighted.
@@ -517,11 +566,14 @@ bool ScriptDriver::Run(const std::string& raw) {
         return true;
     }
     if (cmd == "access") {
-        if (!rest.empty() && rest != "events") {
-            Fail("usage: access [events]");
+        std::string out;
+        if (rest.empty() || rest == "events") {
+            out = DescribeAccess(rest);
+        } else if (!DescribeFocusedText(rest, &out)) {
+            Fail("usage: access [events | text | at X Y | caret N]");
             return false;
         }
-        std::fputs(DescribeAccess(rest).c_str(), stdout);
+        std::fputs(out.c_str(), stdout);
         std::fflush(stdout);
         return false;
     }

@@ -63,6 +63,8 @@ constexpr uint32_t kAccessReadOnly = 1u << 17;
 struct AccessPart {
     AccessRole role = AccessRole::Panel;
     std::u16string name;
+    // What else a screen reader says of it (a pane: the title of its article).
+    std::u16string description;
     // Besides these the part is enabled, visible and showing with its window. kAccessFocused
     // marks the part that has the focus while its window has it.
     uint32_t states = 0;
@@ -84,6 +86,17 @@ struct AccessProvider {
     void (*parts)(HWND window, std::vector<AccessPart>* out);
     // The text of the part with this key (its index when it has none), for parts with hasText.
     std::u16string (*text)(HWND window, int key);
+    // Optional, for text parts; offsets in code points of the text, places in the window's
+    // client coordinates. Where the lines start as the window shows them (ascending, the
+    // first 0); a text without it is one line a paragraph.
+    std::vector<int> (*lineStarts)(HWND window, int key) = nullptr;
+    // The box of the character at `offset`, outside the part where the text is scrolled out of
+    // view (where it would be drawn); false when it has no place.
+    bool (*characterBox)(HWND window, int key, int offset, RECT* box) = nullptr;
+    // The offset of the character at the point, or -1.
+    int (*offsetAt)(HWND window, int key, POINT point) = nullptr;
+    // Puts the caret at `offset`, bringing its line into view; false when it cannot.
+    bool (*setCaret)(HWND window, int key, int offset) = nullptr;
 };
 
 // Gives the window a provider for what it draws itself (nullptr removes it). The provider lives
@@ -91,3 +104,10 @@ struct AccessProvider {
 void SetAccessProvider(HWND window, const AccessProvider* provider);
 // A name for a window that shows no text of its own.
 void SetAccessName(HWND window, const std::u16string& name);
+// A name for the pictures that show this bitmap resource (a dialog's STATIC with SS_BITMAP).
+void SetAccessImageName(int bitmapId, const std::u16string& name);
+// Says that an edit field keeps right-to-left text in display order (its first character is
+// the last read; a number keeps its own order), so that a screen reader is given its text, caret
+// and selection in reading order; `letter` turns each shown character into the one read (the
+// display font's letters into Unicode letters), or nullptr to keep them.
+void SetAccessDisplayOrder(HWND window, char16_t (*letter)(char16_t));

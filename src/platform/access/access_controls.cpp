@@ -80,6 +80,9 @@ void DescribeWindow(Window* w, AccessNode* node) {
         case AccessRole::Alert:
             node->name = w->title.empty() ? u"Error" : w->title;
             break;
+        case AccessRole::Menu:
+            node->name = DescribePopupName(w);
+            break;
         case AccessRole::Frame:
         case AccessRole::Dialog:
         case AccessRole::Window:
@@ -116,8 +119,6 @@ void DescribeWindow(Window* w, AccessNode* node) {
             s |= kAccessFocusable;
             s |= (w->style & ES_READONLY) ? kAccessReadOnly : kAccessEditable;
             s |= (w->style & ES_MULTILINE) ? kAccessMultiLine : kAccessSingleLine;
-            // FIXME: a field that keeps right-to-left text in display order, as the Search
-            // field does, is read in that order; it needs a way to say its text is reversed.
             node->hasText = true;
             // The text is the title; its length and units make a stamp that changes with it.
             node->textStamp = std::hash<std::u16string>()(w->title);
@@ -186,6 +187,7 @@ std::vector<AccessItem> DescribeItems(Window* w) {
         AccessItem item;
         AccessNode& n = item.node;
         n.name = std::move(info.name);
+        n.shortcut = std::move(info.shortcut);
         n.screen = ClientToScreenRect(w, info.rect);
         n.states = shown & ~(info.enabled ? 0 : kAccessEnabled);
         if (info.separator) {

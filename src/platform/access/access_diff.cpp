@@ -1,17 +1,12 @@
 // What changed between two accessible trees: the events a screen reader listens for.
+#include <algorithm>
 #include <unordered_map>
 
 #include "platform/access/access_tree.h"
 
 namespace {
 
-struct IdHash {
-    size_t operator()(const AccessId& id) const {
-        return std::hash<const void*>()(id.window) * 31 + std::hash<int>()(id.part);
-    }
-};
-
-using IdIndex = std::unordered_map<AccessId, int, IdHash>;
+using IdIndex = std::unordered_map<AccessId, int, AccessIdHash>;
 
 IdIndex IndexOf(const AccessSnapshot& s) {
     IdIndex index;
@@ -42,6 +37,8 @@ std::vector<AccessChange> AccessDiff(const AccessSnapshot& before, const AccessS
         }
         const AccessNode& was = before.nodes[size_t(it->second)];
         if (was.name != now.name) out.push_back({AccessChangeKind::NameChanged, int(i)});
+        if (was.description != now.description)
+            out.push_back({AccessChangeKind::DescriptionChanged, int(i)});
         uint32_t flipped = was.states ^ now.states;
         for (uint32_t bit = 1; bit && bit <= flipped; bit <<= 1) {
             if (!(flipped & bit)) continue;
@@ -65,6 +62,16 @@ std::vector<AccessChange> AccessDiff(const AccessSnapshot& before, const AccessS
     bool focusMoved =
         after.focus >= 0 && (before.focus < 0 || !(before.nodes[size_t(before.focus)].id ==
                                                    after.nodes[size_t(after.focus)].id));
-    if (focusMoved) out.push_back({AccessChangeKind::Focus, after.focus});
+    // The focus is told last, but before the caret, the text and the selection of the node
+    // that takes it: a screen reader then reads the node with its caret's line, and only after
+    // that what is selected.
+    if (focusMoved) {
+        auto own = std::find_if(out.begin(), out.end(), [&](const AccessChange& c) {
+            return c.node == after.focus && (c.kind == AccessChangeKind::CaretMoved ||
+                                             c.kind == AccessChangeKind::TextChanged ||
+                                             c.kind == AccessChangeKind::SelectionChanged);
+        });
+        out.insert(own, {AccessChangeKind::Focus, after.focus});
+    }
     return out;
 }

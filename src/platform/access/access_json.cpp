@@ -6,7 +6,10 @@ namespace {
 
 void Write(const AccessSnapshot& s, int i, std::string& out) {
     const AccessNode& n = s.nodes[size_t(i)];
-    out += "{\"role\":\"" + std::string(AccessRoleName(n.role)) + "\",\"name\":" + JsonString(n.name);
+    out +=
+        "{\"role\":\"" + std::string(AccessRoleName(n.role)) + "\",\"name\":" + JsonString(n.name);
+    if (!n.description.empty()) out += ",\"description\":" + JsonString(n.description);
+    if (!n.shortcut.empty()) out += ",\"shortcut\":" + JsonString(n.shortcut);
     out += ",\"states\":[";
     bool first = true;
     for (const char* state : AccessStateNames(n.states)) {

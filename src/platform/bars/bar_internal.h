@@ -48,8 +48,12 @@ struct AccessItemInfo {
     bool enabled = true;
     bool checked = false;
     bool radio = false;
-    bool hot = false;  // the item the stylus or the keys are on
+    bool hot = false;         // the item the stylus or the keys are on
+    std::u16string shortcut;  // the key its label shows after a tab ("Ctrl+F"), if any
 };
 std::vector<AccessItemInfo> DescribeBarButtons(HWND bar);
 bool IsBottomBar(HWND bar);
 std::vector<AccessItemInfo> DescribePopupItems(HWND popup);
+// The label of the item that opens this pop-up in its menu ("Go"), or "".
+std::u16string DescribePopupName(HWND popup);
+std::u16string MenuTitleOf(HMENU menu);

@@ -228,3 +228,10 @@ BOOL CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flag
     }
     return TRUE;
 }
+
+std::u16string MenuTitleOf(HMENU menu) {
+    for (Menu* m : LiveMenus())
+        for (const Menu::Item& item : m->items)
+            if (item.popup == menu) return ParseMenuLabel(item.text).text;
+    return {};
+}

@@ -367,7 +367,13 @@ std::vector<AccessItemInfo> DescribePopupItems(HWND popup) {
         item.checked = (v.state & MFS_CHECKED) != 0;
         item.radio = (v.type & MFT_RADIOCHECK) != 0;
         item.hot = s->hot == i;
+        item.shortcut = v.key;
         out.push_back(std::move(item));
     }
     return out;
+}
+
+std::u16string DescribePopupName(HWND popup) {
+    if (!IsWindow(popup) || popup != OpenPopupMenuWindow() || !StateOf(popup)) return {};
+    return MenuTitleOf(StateOf(popup)->menu);
 }

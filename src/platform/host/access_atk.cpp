@@ -18,39 +18,51 @@
 
 namespace {
 
-struct IdHash {
-    size_t operator()(const AccessId& id) const {
-        return std::hash<const void*>()(id.window) * 31 + std::hash<int>()(id.part);
-    }
-};
-
 // The text of a node as UTF-8, with its length in characters, kept while its stamp holds.
 struct TextCache {
     uint64_t stamp = 0;
     std::string utf8;
     glong length = 0;
+    std::vector<glong> lineStarts;  // in characters, ascending, the first 0
+};
+
+// A function the bridge (or another assistive module) gave to hear every key first.
+struct KeyListener {
+    guint id;
+    AtkKeySnoopFunc func;
+    gpointer data;
 };
 
 struct Bridge {
     GdkWindow* window = nullptr;
     int scale = 1;
     AccessSnapshot snapshot;
-    std::unordered_map<AccessId, int, IdHash> index;  // id -> node in the snapshot
-    std::unordered_map<AccessId, AtkObject*, IdHash> objects;
-    std::unordered_map<AccessId, TextCache, IdHash> texts;
+    std::unordered_map<AccessId, int, AccessIdHash> index;  // id -> node in the snapshot
+    std::unordered_map<AccessId, AtkObject*, AccessIdHash> objects;
+    std::unordered_map<AccessId, TextCache, AccessIdHash> texts;
     AtkObject* root = nullptr;
     AtkObject* (*gtkRoot)() = nullptr;  // GTK's own answers, put back when the bridge stops
     const gchar* (*gtkToolkitName)() = nullptr;
+    guint (*gtkAddKeyListener)(AtkKeySnoopFunc, gpointer) = nullptr;
+    void (*gtkRemoveKeyListener)(guint) = nullptr;
+    std::vector<KeyListener> keyListeners;
+    guint nextKeyListener = 1;
+    bool told = false;  // the window in front and the focus, once the bridge is listened to
+    gint64 tellAt = 0;  // monotonic microseconds
 };
 
 Bridge* gBridge = nullptr;
+
+constexpr int kFirstTellingDelay = 700;  // milliseconds
 
 // --- the object types ------------------------------------------------------------------------
 
 struct OrvanelAccessible {
     AtkObject parent;
     AccessId id;
-    gchar* name;  // the last name handed out, valid until the next
+    gchar* name;         // the last name handed out, valid until the next
+    gchar* description;  // likewise
+    gchar* keyBinding;   // likewise
 };
 struct OrvanelAccessibleClass {
     AtkObjectClass parent;
@@ -166,6 +178,13 @@ const gchar* GetName(AtkObject* object) {
     return Self(object)->name;
 }
 
+const gchar* GetDescription(AtkObject* object) {
+    const AccessNode* node = NodeOf(object);
+    g_free(Self(object)->description);
+    Self(object)->description = g_strdup(node ? Utf16ToUtf8(node->description).c_str() : "");
+    return Self(object)->description;
+}
+
 AtkObject* GetParent(AtkObject* object) {
     const AccessNode* node = NodeOf(object);
     if (!node || node->parent < 0) return nullptr;
@@ -219,8 +238,33 @@ AtkAttributeSet* GetAttributes(AtkObject* object) {
     return g_slist_prepend(nullptr, attribute);
 }
 
+// An outline entry is the child of the heading above it with a lower level, or of the outline
+// itself at the top level: a screen reader counts these steps to say an entry's level.
+AtkRelationSet* RefRelationSet(AtkObject* object) {
+    AtkRelationSet* set = atk_relation_set_new();
+    const AccessNode* node = NodeOf(object);
+    if (!node || node->role != AccessRole::TreeItem || node->parent < 0) return set;
+    const AccessSnapshot& s = gBridge->snapshot;
+    const AccessNode* above = &s.nodes[size_t(node->parent)];
+    const std::vector<int>& siblings = above->children;
+    auto me = std::find_if(siblings.begin(), siblings.end(),
+                           [&](int i) { return &s.nodes[size_t(i)] == node; });
+    for (auto it = me; it != siblings.begin();) {
+        const AccessNode& before = s.nodes[size_t(*--it)];
+        if (before.role == AccessRole::TreeItem && before.level < node->level) {
+            above = &before;
+            break;
+        }
+    }
+    AtkObject* target = ObjectFor(*above);
+    atk_relation_set_add_relation_by_type(set, ATK_RELATION_NODE_CHILD_OF, target);
+    return set;
+}
+
 void Finalize(GObject* object) {
     g_free(Self(object)->name);
+    g_free(Self(object)->description);
+    g_free(Self(object)->keyBinding);
     // AtkObject's: the text and window types inherit this function.
     G_OBJECT_CLASS(g_type_class_peek_parent(g_type_class_peek(AccessibleType())))->finalize(object);
 }
@@ -228,6 +272,7 @@ void Finalize(GObject* object) {
 void ClassInit(gpointer klass, gpointer) {
     auto* atk = ATK_OBJECT_CLASS(klass);
     atk->get_name = GetName;
+    atk->get_description = GetDescription;
     atk->get_parent = GetParent;
     atk->get_n_children = GetNChildren;
     atk->ref_child = RefChild;
@@ -235,6 +280,7 @@ void ClassInit(gpointer klass, gpointer) {
     atk->get_role = GetRole;
     atk->ref_state_set = RefStateSet;
     atk->get_attributes = GetAttributes;
+    atk->ref_relation_set = RefRelationSet;
     G_OBJECT_CLASS(klass)->finalize = Finalize;
 }
 
@@ -287,8 +333,28 @@ gboolean DoAction(AtkAction* action, gint i) {
     return i == 0 && Clickable(node) && AccessTap(*node);
 }
 
+// A menu item's key in GTK's accelerator form, as the third of the binding's three parts
+// (mnemonic; path; accelerator): "Ctrl+F" is "<Control>f", "Alt+F3" "<Alt>F3".
+const gchar* GetKeyBinding(AtkAction* action, gint i) {
+    const AccessNode* node = NodeOf(action);
+    if (i != 0 || !node || node->shortcut.empty()) return nullptr;
+    std::string key = Utf16ToUtf8(node->shortcut), accelerator;
+    for (auto [prefix, modifier] : {std::pair{"Ctrl+", "<Control>"}, std::pair{"Alt+", "<Alt>"},
+                                    std::pair{"Shift+", "<Shift>"}}) {
+        if (key.rfind(prefix, 0) == 0) {
+            accelerator += modifier;
+            key.erase(0, std::strlen(prefix));
+        }
+    }
+    if (key.size() == 1) key[0] = char(g_ascii_tolower(key[0]));
+    g_free(Self(action)->keyBinding);
+    Self(action)->keyBinding = g_strdup((";;" + accelerator + key).c_str());
+    return Self(action)->keyBinding;
+}
+
 void ActionInit(gpointer iface, gpointer) {
     auto* a = static_cast<AtkActionIface*>(iface);
+    a->get_keybinding = GetKeyBinding;
     a->get_n_actions = GetNActions;
     a->get_name = GetActionName;
     a->do_action = DoAction;
@@ -303,6 +369,9 @@ const TextCache& TextOf(const AccessNode& node) {
         cache.utf8 = Utf16ToUtf8(AccessNodeText(node));
         cache.length = g_utf8_strlen(cache.utf8.c_str(), -1);
     }
+    // The lines move with the layout (a resize, another font size) as well as with the text.
+    std::vector<int> starts = AccessNodeLineStarts(node);
+    cache.lineStarts.assign(starts.begin(), starts.end());
     return cache;
 }
 
@@ -358,9 +427,10 @@ gchar* StringAt(const TextCache& t, gint offset, AtkTextGranularity granularity,
         while (b < n && !g_unichar_isspace(CharAt(t, b))) ++b;
         while (b < n && g_unichar_isspace(CharAt(t, b)) && CharAt(t, b) != '\n') ++b;
     } else {
-        while (a > 0 && CharAt(t, a - 1) != '\n') --a;
-        while (b < n && CharAt(t, b) != '\n') ++b;
-        if (b < n) ++b;
+        // A line as the window shows it (a row of a pane), from its start up to the next one.
+        auto next = std::upper_bound(t.lineStarts.begin(), t.lineStarts.end(), glong(offset));
+        a = next == t.lineStarts.begin() ? 0 : *(next - 1);
+        b = next == t.lineStarts.end() ? n : std::min<glong>(n, *next);
     }
     *start = gint(a);
     *end = gint(b);
@@ -435,10 +505,80 @@ gchar* GetSelection(AtkText* text, gint i, gint* start, gint* end) {
     return Slice(*t, *start, *end);
 }
 
-// FIXME: characters are not placed one by one; each reports the rectangle of its whole object.
-void GetCharacterExtents(AtkText* text, gint, gint* x, gint* y, gint* width, gint* height,
+// A rectangle in the program's screen pixels on the desktop, or relative to the window.
+void ToDesktop(const RECT& r, gint* x, gint* y, gint* width, gint* height, AtkCoordType coords) {
+    int s = gBridge->scale, ox = 0, oy = 0;
+    if (coords == ATK_XY_SCREEN) gdk_window_get_origin(gBridge->window, &ox, &oy);
+    *x = ox + r.left * s;
+    *y = oy + r.top * s;
+    *width = (r.right - r.left) * s;
+    *height = (r.bottom - r.top) * s;
+}
+
+// A character that is not on the screen (or a text that cannot place its characters) has no
+// box: (0, 0, 0, 0), as GTK answers for it.
+void GetCharacterExtents(AtkText* text, gint offset, gint* x, gint* y, gint* width, gint* height,
                          AtkCoordType coords) {
-    GetExtents(ATK_COMPONENT(text), x, y, width, height, coords);
+    const AccessNode* node = NodeOf(text);
+    RECT box{};
+    *x = *y = *width = *height = 0;
+    if (!node || !gBridge->window || !AccessNodeCharacterBox(*node, offset, &box)) return;
+    ToDesktop(box, x, y, width, height, coords);
+}
+
+void GetRangeExtents(AtkText* text, gint start, gint end, AtkCoordType coords,
+                     AtkTextRectangle* rect) {
+    const AccessNode* node = NodeOf(text);
+    *rect = AtkTextRectangle{0, 0, 0, 0};
+    if (!node || !gBridge->window) return;
+    RECT all{};
+    bool any = false;
+    for (gint i = std::max(start, 0); i < end; ++i) {
+        RECT box{};
+        if (!AccessNodeCharacterBox(*node, i, &box) || box.right <= box.left) continue;
+        all = any ? RECT{std::min(all.left, box.left), std::min(all.top, box.top),
+                         std::max(all.right, box.right), std::max(all.bottom, box.bottom)}
+                  : box;
+        any = true;
+    }
+    if (any) ToDesktop(all, &rect->x, &rect->y, &rect->width, &rect->height, coords);
+}
+
+gint GetOffsetAtPoint(AtkText* text, gint x, gint y, AtkCoordType coords) {
+    const AccessNode* node = NodeOf(text);
+    if (!node || !gBridge->window) return -1;
+    int s = gBridge->scale, ox = 0, oy = 0;
+    if (coords == ATK_XY_SCREEN) gdk_window_get_origin(gBridge->window, &ox, &oy);
+    return AccessNodeOffsetAt(*node, (x - ox) / s, (y - oy) / s);
+}
+
+gboolean SetCaretOffset(AtkText* text, gint offset) {
+    const AccessNode* node = NodeOf(text);
+    return node && AccessNodeSetCaret(*node, offset);
+}
+
+// The whole text is one run: Hebrew, right to left. A screen reader splits what it speaks by
+// runs, and a text without them is read as nothing.
+AtkAttributeSet* TextAttributes() {
+    AtkAttributeSet* set = nullptr;
+    for (auto [name, value] : {std::pair{"language", "he"}, std::pair{"direction", "rtl"}}) {
+        auto* attribute = static_cast<AtkAttribute*>(g_malloc(sizeof(AtkAttribute)));
+        attribute->name = g_strdup(name);
+        attribute->value = g_strdup(value);
+        set = g_slist_prepend(set, attribute);
+    }
+    return set;
+}
+
+AtkAttributeSet* GetRunAttributes(AtkText* text, gint, gint* start, gint* end) {
+    const TextCache* t = TextOf(text);
+    *start = 0;
+    *end = t ? gint(t->length) : 0;
+    return TextAttributes();
+}
+
+AtkAttributeSet* GetDefaultAttributes(AtkText*) {
+    return TextAttributes();
 }
 
 void TextInit(gpointer iface, gpointer) {
@@ -454,6 +594,11 @@ void TextInit(gpointer iface, gpointer) {
     t->get_n_selections = GetNSelections;
     t->get_selection = GetSelection;
     t->get_character_extents = GetCharacterExtents;
+    t->get_range_extents = GetRangeExtents;
+    t->get_offset_at_point = GetOffsetAtPoint;
+    t->set_caret_offset = SetCaretOffset;
+    t->get_run_attributes = GetRunAttributes;
+    t->get_default_attributes = GetDefaultAttributes;
 }
 
 void NoInit(gpointer, gpointer) {}
@@ -503,6 +648,18 @@ AtkObject* GetRoot() {
 }
 const gchar* GetToolkitName() {
     return "Orvanel";
+}
+
+guint AddKeyEventListener(AtkKeySnoopFunc func, gpointer data) {
+    if (!gBridge || !func) return 0;
+    guint id = gBridge->nextKeyListener++;
+    gBridge->keyListeners.push_back(KeyListener{id, func, data});
+    return id;
+}
+
+void RemoveKeyEventListener(guint id) {
+    if (!gBridge) return;
+    std::erase_if(gBridge->keyListeners, [id](const KeyListener& l) { return l.id == id; });
 }
 
 void Adopt(AccessSnapshot snapshot) {
@@ -570,6 +727,9 @@ void Announce(const AccessChange& c, const AccessSnapshot& before) {
         case AccessChangeKind::NameChanged:
             g_object_notify(G_OBJECT(object), "accessible-name");
             break;
+        case AccessChangeKind::DescriptionChanged:
+            g_object_notify(G_OBJECT(object), "accessible-description");
+            break;
         case AccessChangeKind::StateChanged:
             for (const auto& s : kStates)
                 if (s.bit == c.state) atk_object_notify_state_change(object, s.atk, c.on);
@@ -622,13 +782,49 @@ bool StartAccessBridge(GdkWindow* window, int scale) {
     auto* util = static_cast<AtkUtilClass*>(g_type_class_ref(ATK_TYPE_UTIL));
     gBridge->gtkRoot = util->get_root;
     gBridge->gtkToolkitName = util->get_toolkit_name;
+    gBridge->gtkAddKeyListener = util->add_key_event_listener;
+    gBridge->gtkRemoveKeyListener = util->remove_key_event_listener;
     util->get_root = GetRoot;
     util->get_toolkit_name = GetToolkitName;
+    // The bridge asks for every key here as it starts, to hand it to the screen reader first.
+    util->add_key_event_listener = AddKeyEventListener;
+    util->remove_key_event_listener = RemoveKeyEventListener;
     if (atk_bridge_adaptor_init(nullptr, nullptr) != 0) {
         StopAccessBridge();
         return false;
     }
+    gBridge->tellAt = g_get_monotonic_time() + kFirstTellingDelay * 1000;
+    // Wakes the main loop then, so that the telling does not wait for the user's first step.
+    g_timeout_add(
+        kFirstTellingDelay + 20, [](gpointer) { return G_SOURCE_REMOVE; }, nullptr);
     return true;
+}
+
+bool OfferKeyToAccessBridge(const GdkEventKey* key) {
+    if (!gBridge || gBridge->keyListeners.empty()) return false;
+    // The screen reader hears the key as GTK's own widgets tell it: a printable character, or
+    // any character with Ctrl, by its text; other keys by their names ("Down", "KP_Add").
+    gunichar c = gdk_keyval_to_unicode(key->keyval);
+    char utf8[8] = {};
+    std::string text;
+    if (c && (g_unichar_isgraph(c) || (key->state & GDK_CONTROL_MASK))) {
+        text.assign(utf8, size_t(g_unichar_to_utf8(c, utf8)));
+    } else if (const gchar* name = gdk_keyval_name(key->keyval)) {
+        text = name;
+    }
+    AtkKeyEventStruct event{};
+    event.type = key->type == GDK_KEY_PRESS ? ATK_KEY_EVENT_PRESS : ATK_KEY_EVENT_RELEASE;
+    event.state = key->state;
+    event.keyval = key->keyval;
+    event.length = gint(text.size());
+    event.string = text.data();
+    event.keycode = key->hardware_keycode;
+    event.timestamp = key->time;
+    // A listener may remove itself while it is called.
+    std::vector<KeyListener> listeners = gBridge->keyListeners;
+    bool consumed = false;
+    for (const KeyListener& l : listeners) consumed |= l.func(&event, l.data) != 0;
+    return consumed;
 }
 
 void SyncAccessBridge() {
@@ -636,6 +832,17 @@ void SyncAccessBridge() {
     AccessSnapshot before = std::move(gBridge->snapshot);
     Adopt(AccessTakeSnapshot());
     for (const AccessChange& c : AccessDiff(before, gBridge->snapshot)) Announce(c, before);
+    // The bridge learns which events anyone listens for a moment after it starts, and drops
+    // the events sent before: the window in front and the focus are told again then, so that
+    // a screen reader that was running hears where the user is.
+    if (!gBridge->told && g_get_monotonic_time() >= gBridge->tellAt) {
+        gBridge->told = true;
+        const AccessSnapshot& now = gBridge->snapshot;
+        for (int child : now.nodes[0].children)
+            if (now.nodes[size_t(child)].states & kAccessActive)
+                g_signal_emit_by_name(ObjectFor(now.nodes[size_t(child)]), "activate");
+        if (now.focus >= 0) Announce({AccessChangeKind::Focus, now.focus}, now);
+    }
 }
 
 void StopAccessBridge() {
@@ -645,6 +852,8 @@ void StopAccessBridge() {
     if (util) {
         util->get_root = gBridge->gtkRoot;
         util->get_toolkit_name = gBridge->gtkToolkitName;
+        util->add_key_event_listener = gBridge->gtkAddKeyListener;
+        util->remove_key_event_listener = gBridge->gtkRemoveKeyListener;
     }
     for (auto& [id, object] : gBridge->objects) g_object_unref(object);
     if (gBridge->root) g_object_unref(gBridge->root);

@@ -10,3 +10,6 @@ bool StartAccessBridge(GdkWindow* window, int scale);
 // the program is idle, before it waits.
 void SyncAccessBridge();
 void StopAccessBridge();
+// Hands a key press or release to the assistive tools listening for keys (the screen reader)
+// before the program sees it; true when one of them took it, and the program must not see it.
+bool OfferKeyToAccessBridge(const GdkEventKey* key);

@@ -205,6 +205,8 @@ void OnScroll(GtkHost::Impl* impl, const GdkEventScroll& e) {
 }
 
 void OnKey(GtkHost::Impl* impl, GdkEventKey* e) {
+    // A screen reader hears every key first, and keeps the ones that are its commands.
+    if (OfferKeyToAccessBridge(e)) return;
     bool down = e->type == GDK_KEY_PRESS;
     bool ctrl = e->state & GDK_CONTROL_MASK, alt = e->state & GDK_MOD1_MASK,
          shift = e->state & GDK_SHIFT_MASK;
