@@ -120,7 +120,9 @@ LRESULT OnVScroll(HWND window, WPARAM wp, LPARAM lp) {
     if (bar && bar == App.BottomScrollBar) {
         App.ActiveScrollBar = App.BottomScrollBar;
         pane = App.BottomPane;
-        mask = kPaintTop | kPaintBottom;
+        // The bottom section erases itself; the top pane has not moved and is left alone
+        // (painted again without erasing, its antialiased text would thicken).
+        mask = kPaintBottom;
     } else {
         App.ActiveScrollBar = App.TopScrollBar;
         pane = App.TopPane;

