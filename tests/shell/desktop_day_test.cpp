@@ -122,4 +122,41 @@ TEST_F(PaneIsolationTest, ScrollingOnePaneNeverRepaintsTheOther) {
     }});
 }
 
+// In red mode a marked word stands out of the page: the mark's colour (the commonest colour in
+// the marked line that is not the page's) is at least 3:1 against the page, and the letters
+// inside it are at least 3:1 against the mark.
+TEST_F(DesktopDayTest, RedModeMarksTheHitPlainly) {
+    StoreFont("\"Lesson\"=\"5\"\n");
+    Run({[&] {
+        TextPane* pane = App.TopPane;
+        const LineEntry* line = pane->lines;
+        while (line->style && (IsSeparatorStyle(line->style) || line->count < 4)) ++line;
+        ASSERT_NE(line->style, 0);
+        pane->markStart = line->offset;
+        pane->markEnd = uint16_t(line->offset + line->count);
+        RepaintPanes(App.MainWindow, kPaintAll);
+        Key('N', true);
+        Key('N', true);
+        ASSERT_EQ(App.DisplayMode, kDisplayModeRed);
+        int32_t top = 0, bottom = 0;
+        ASSERT_TRUE(ShownBand(pane, pane->markStart, pane->markEnd, &top, &bottom));
+        std::map<uint32_t, int> inBand;
+        for (int y = top; y < bottom; ++y)
+            for (int x = line->x; x < line->x + line->width; ++x)
+                ++inBand[screen.host().Pixel(x, y)];
+        const uint32_t page = screen.host().Pixel(pane->left + 1, pane->top + pane->height - 1);
+        uint32_t mark = page, letters = page;
+        int markCount = 0;
+        for (auto [colour, count] : inBand)
+            if (colour != page && count > markCount) mark = colour, markCount = count;
+        double letterContrast = 0;
+        for (auto [colour, count] : inBand)
+            if (Contrast(colour, mark) > letterContrast && count > 5)
+                letters = colour, letterContrast = Contrast(colour, mark);
+        EXPECT_GE(Contrast(mark, page), 3.0) << std::hex << mark << " on " << page;
+        EXPECT_GE(letterContrast, 3.0) << std::hex << letters << " on " << mark;
+        Key('N', true);
+    }});
+}
+
 }  // namespace
