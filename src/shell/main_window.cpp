@@ -2,6 +2,8 @@
 // command table behind the "Go" and "Bottom" menus and the tool buttons.
 #include "shell/main_window.h"
 
+#include <algorithm>
+
 #include "about/about_dialog.h"
 #include "about/update_check.h"
 #include "bookmarks/bookmarks.h"
@@ -134,8 +136,8 @@ LRESULT OnVScroll(HWND window, WPARAM wp, LPARAM lp) {
         switch (LOWORD(wp)) {
             case 0: rows = -1; break;
             case 1: rows = 1; break;
-            case 2: rows = 1 - pane->rowsPainted; break;
-            case 3: rows = pane->rowsPainted - 1; break;
+            case 2: rows = -std::max(1, pane->rowsPainted - 1); break;
+            case 3: rows = std::max(1, pane->rowsPainted - 1); break;
             case 4:
             case 5: rows = int(int16_t(HIWORD(wp))) - pane->firstRow; break;
             case 6: rows = -pane->firstRow; break;

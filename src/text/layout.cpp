@@ -351,3 +351,5 @@ void ReleaseLayoutScratch() {
     HeapFreeBlock(scratch.bytes);
     scratch = ReverseScratch{};
 }
+    // A pane lower than the last line still scrolls to that line, shown clipped.
+    if (fitting <= 0) fitting = (pane->lines[pane->lineCount - 1].style & kParagraphEnd) ? 2 : 1;

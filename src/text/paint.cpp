@@ -173,7 +173,17 @@ int PaintPane(TextPane* pane, bool erase) {
     if (erase) FillPaneRect(surface, pane->left, pane->top, pane->width, pane->height, WHITE_BRUSH);
 
     int32_t y = start.y, avail = start.avail;
-    for (const LineEntry* e = start.line; e->style != 0 && avail >= e->height; ++e) {
+    for (const LineEntry* e = start.line; e->style != 0; ++e) {
+        // A line taller than the whole pane is shown clipped to it, so that the pane is never
+        // blank and pages on; any other line that does not fit waits for the next page.
+        const bool clipped = avail < e->height;
+        if (clipped && e != start.line) break;
+        if (clipped) {
+            // After the gap of the line above, such a line starts at the pane's top.
+            if (avail <= 0) y = pane->top, avail = pane->height;
+            IntersectClipRect(surface, pane->left, pane->top, pane->left + pane->width,
+                              pane->top + pane->height);
+        }
         if (IsSeparatorStyle(e->style)) {
             DrawSeparator(surface, *e, y);
         } else {
@@ -200,6 +210,10 @@ int PaintPane(TextPane* pane, bool erase) {
             DrawRun(pane, lineText, e->count, e->x, y, e->width, e->height);
         }
         Advance(*e, &y, &avail, &pane->rowsPainted);
+        if (clipped) {
+            SelectClipRgn(surface, nullptr);
+            break;
+        }
     }
     SelectObject(surface, before);
     SetTextColor(surface, oldText);

@@ -159,4 +159,71 @@ TEST_F(DesktopDayTest, RedModeMarksTheHitPlainly) {
     }});
 }
 
+// Paging, over every article of the book in both panes, for each character mapping and several
+// font and section sizes (down to a top pane lower than one line): PageDown moves down until the
+// last row, PageUp moves up until the first, and paging back reaches the article's top. The
+// scroll bar's page codes page the same way.
+struct PagingCase {
+    int asciiBase;
+    int fontSize;
+    int bottomSection;
+};
+
+class PagingTest : public DesktopDayTest, public ::testing::WithParamInterface<PagingCase> {};
+
+TEST_P(PagingTest, PagingAlwaysMovesAndComesBack) {
+    const PagingCase c = GetParam();
+    Store("\"FontName\"=\"Synthetic\"\n\"FontAsciiBase\"=dword:" + Hex(c.asciiBase) +
+          "\n\"FontSize\"=dword:" + Hex(c.fontSize) +
+          "\n\"BottomSection\"=dword:" + Hex(c.bottomSection) + "\n\"Flags\"=dword:51140040\n");
+    int paged = 0;
+    Run({[&] {
+        for (int article = 1; article <= 25; article += 2) {
+            ASSERT_EQ(GoToArticle(App.MainWindow, uint32_t(article)), 0) << article;
+            for (TextPane* pane : {App.TopPane, App.BottomPane}) {
+                const bool bottom = pane == App.BottomPane;
+                App.ActivePane = pane;
+                App.ActiveScrollBar = bottom ? App.BottomScrollBar : App.TopScrollBar;
+                const std::string where = "article " + std::to_string(article + bottom) +
+                                          (bottom ? " (bottom pane)" : " (top pane)");
+                if (pane->maxFirstRow == 0) continue;  // the whole article fits
+                ++paged;
+                for (int row = pane->firstRow; row < pane->maxFirstRow; row = pane->firstRow) {
+                    SendMessage(App.MainWindow, WM_KEYDOWN, VK_NEXT, 0);
+                    ASSERT_GT(pane->firstRow, row) << where << ": PageDown stalled";
+                    ASSERT_GT(pane->rowsPainted, 0) << where << ": a blank page at " << row;
+                }
+                // At the end (a last page may start past maxFirstRow, as the handheld's did),
+                // PageDown stays.
+                const int end = pane->firstRow;
+                EXPECT_GE(end, pane->maxFirstRow) << where;
+                SendMessage(App.MainWindow, WM_KEYDOWN, VK_NEXT, 0);
+                EXPECT_EQ(pane->firstRow, end) << where;
+                for (int row = pane->firstRow; row > 0; row = pane->firstRow) {
+                    SendMessage(App.MainWindow, WM_KEYDOWN, VK_PRIOR, 0);
+                    ASSERT_LT(pane->firstRow, row) << where << ": PageUp stalled";
+                }
+                HWND bar = App.ActiveScrollBar;
+                SendMessage(App.MainWindow, WM_VSCROLL, 3, LPARAM(bar));
+                const int down = pane->firstRow;
+                EXPECT_GT(down, 0) << where << ": the scroll bar's page down";
+                SendMessage(App.MainWindow, WM_VSCROLL, 2, LPARAM(bar));
+                EXPECT_LT(pane->firstRow, down) << where << ": the scroll bar's page up";
+            }
+        }
+    }});
+    EXPECT_GE(paged, 13) << "most articles are longer than a pane";
+}
+
+INSTANTIATE_TEST_SUITE_P(MappingsAndSizes, PagingTest,
+                         ::testing::Values(PagingCase{1488, 16, 12}, PagingCase{224, 16, 12},
+                                           PagingCase{97, 16, 12}, PagingCase{224, 30, 23},
+                                           PagingCase{1488, 72, 34}, PagingCase{224, 72, 34},
+                                           PagingCase{97, 72, 34}),
+                         [](const auto& info) {
+                             return "Base" + std::to_string(info.param.asciiBase) + "Size" +
+                                    std::to_string(info.param.fontSize) + "Section" +
+                                    std::to_string(info.param.bottomSection);
+                         });
+
 }  // namespace
