@@ -171,11 +171,12 @@ void OnWheel(HWND window, WPARAM wp, LPARAM lp) {
         SendMessage(window, WM_VSCROLL, code, LPARAM(bar));
 }
 
-// Runs the Choose Article dialog and goes to the article chosen there, unless it is the current
-// one (OK) or none (Cancel), or the window went while the dialog was open.
+// Runs the Choose Article dialog and shows the pair of the article chosen there (a companion
+// below its article, active), unless it is the current one (OK) or none (Cancel), or the window
+// went while the dialog was open.
 void ChooseAndGo(HWND window) {
     uint16_t chosen = ChooseArticle(App.Instance, window, App.Lesson, &App.Font);
-    if (chosen > 0 && chosen != App.Lesson && IsWindow(window)) GoToArticle(window, chosen);
+    if (chosen > 0 && chosen != App.Lesson && IsWindow(window)) ShowArticlePair(window, chosen);
 }
 
 // Commands that open a dialog or may ask with a message box.

@@ -159,6 +159,37 @@ TEST_F(DesktopDayTest, RedModeMarksTheHitPlainly) {
     }});
 }
 
+// A companion chosen in the table of contents is shown as a search hit's is: its article on top,
+// the companion below, active and at its top; an odd entry shows its pair with the top active.
+TEST_F(DesktopDayTest, AnEvenEntryShowsItsPairWithTheCompanionActive) {
+    StoreFont();
+    struct Choice {
+        int entry, top;
+        bool bottomActive;
+    };
+    std::vector<Choice> choices = {{2, 1, true}, {26, 25, true},  {7, 7, false},
+                                   {8, 7, true}, {13, 13, false}, {14, 13, true}};
+    std::vector<std::function<void()>> steps;
+    for (const Choice& c : choices) {
+        steps.push_back([&] {
+            // The bottom pane scrolled away from its top first, to see that the choice resets it.
+            App.BottomPane->firstRow = App.BottomPane->maxFirstRow;
+            Command(kCommandChooseArticle);
+        });
+        steps.push_back([&, c] { ASSERT_TRUE(TapArticleEntry(c.entry)) << c.entry; });
+        steps.push_back([&, c] {
+            EXPECT_EQ(Dialog(), nullptr) << c.entry;
+            EXPECT_EQ(App.Lesson, c.top) << "entry " << c.entry;
+            EXPECT_EQ(App.ActivePane, c.bottomActive ? App.BottomPane : App.TopPane) << c.entry;
+            if (c.bottomActive) {
+                EXPECT_EQ(App.BottomPane->firstRow, 0) << c.entry;
+            }
+            EXPECT_TRUE(screen.messageBoxes.empty()) << "entry " << c.entry;
+        });
+    }
+    Run(steps);
+}
+
 // Paging, over every article of the book in both panes, for each character mapping and several
 // font and section sizes (down to a top pane lower than one line): PageDown moves down until the
 // last row, PageUp moves up until the first, and paging back reaches the article's top. The
