@@ -221,15 +221,8 @@ int HandleCommand(HWND window, int command) {
     switch (command) {
         case 110: StepArticle(window, -2); return 0;
         case 109: StepArticle(window, +2); return 0;
-        case kCommandReverse: {
-            int checked = SetMenuCheck(GoMenu(), 0, kCommandReverse, 0);
-            if (checked)
-                App.Flags |= kReverseFlag;
-            else
-                App.Flags &= ~kReverseFlag;
-            RepaintPanes(window, kPaintAll);
-            return 0;
-        }
+        // Reverse is not offered here (see StartInstance): the command changes nothing.
+        case kCommandReverse: return 0;
         case 401:
         case 412:
         case 413:
@@ -268,10 +261,8 @@ LRESULT MainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
             CreateMenuBar(window);
             CreatePanes(window);
             ExposePanes(window);
-            App.Flags = (App.Flags & ~kReverseFlag) |
-                        (SetMenuCheck(GoMenu(), 1, kCommandReverse, App.Flags & kReverseFlag)
-                             ? kReverseFlag
-                             : 0);
+            SetMenuCheck(GoMenu(), 1, kCommandReverse, 0);
+            EnableMenuItem(GoMenu(), kCommandReverse, MF_BYCOMMAND | MF_GRAYED);
             UpdateBookmarkCheck(1);
             return 0;
         case WM_DESTROY:

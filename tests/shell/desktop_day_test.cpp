@@ -190,6 +190,25 @@ TEST_F(DesktopDayTest, AnEvenEntryShowsItsPairWithTheCompanionActive) {
     Run(steps);
 }
 
+// Whatever Flags are stored, Reverse shows nothing backwards: the table of contents looks the
+// same with the stored Reverse bit as without, and the bit is not written back.
+TEST_F(DesktopDayTest, AStoredReverseShowsNothingBackwards) {
+    std::vector<uint32_t> shots[2];
+    for (int reversed = 1; reversed >= 0; --reversed) {
+        ResetAppState();
+        ResetSettingsState();
+        StoreFont(std::string("\"Flags\"=dword:") + (reversed ? "d1140840" : "d1140040") + "\n");
+        Run({[&] { Command(kCommandChooseArticle); },
+             [&] {
+                 ASSERT_NE(Dialog(), nullptr);
+                 EXPECT_EQ(App.Flags & kReverseFlag, 0u);
+                 shots[reversed] = screen.host().Pixels();
+             }});
+        EXPECT_TRUE(Has("\"Flags\"=dword:d1140040")) << Stored();
+    }
+    EXPECT_EQ(Changed(shots[0], shots[1]), 0u);
+}
+
 // Paging, over every article of the book in both panes, for each character mapping and several
 // font and section sizes (down to a top pane lower than one line): PageDown moves down until the
 // last row, PageUp moves up until the first, and paging back reaches the article's top. The
