@@ -40,8 +40,9 @@ public:
     // Whether the desktop window is full screen (as last asked, or as the desktop changed it).
     virtual bool IsFullScreen() const { return false; }
     virtual void SetTitle(const std::string&) {}
-    // Opens a web address with the desktop's handler (headless: recorded only).
-    virtual void OpenAddress(const std::string&) {}
+    // Opens a web address with the desktop's handler (headless: recorded only). False when no
+    // handler took it.
+    virtual bool OpenAddress(const std::string&) { return false; }
     // The program's clipboard changed: the host offers these contents to other programs.
     virtual void PublishClipboard(const SystemClipboard&) {}
     // When another program owns the system clipboard, what it holds of the forms asked for

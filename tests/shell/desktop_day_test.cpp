@@ -209,6 +209,47 @@ TEST_F(DesktopDayTest, AStoredReverseShowsNothingBackwards) {
     EXPECT_EQ(Changed(shots[0], shots[1]), 0u);
 }
 
+// Check For Updates on a desktop that cannot open the address: a message box names it, and
+// Ctrl+C there puts its text, address included, on the clipboard.
+TEST_F(DesktopDayTest, AnAddressThatCannotBeOpenedIsShownAndCanBeCopied) {
+    StoreFont();
+    Run({[&] {
+        screen.host().SetOpenAddressFails(true);
+        screen.answerMessageBoxes = false;
+        std::u16string shown;
+        int boxes = 0;
+        bool copied = false;
+        nestedIdle = [&] {
+            ModalInfo info;
+            if (!DescribeActiveModal(&info) || !info.messageBox) return false;
+            if (!copied) {
+                ++boxes;
+                shown = info.text;
+                copied = true;
+                screen.host().Key('C', true);
+            } else {
+                PostMessage(info.window, WM_COMMAND, IDOK, 0);
+            }
+            return true;
+        };
+        SendMessage(App.MainWindow, WM_COMMAND, 129, 0);
+        nestedIdle = nullptr;
+        screen.answerMessageBoxes = true;
+        const std::string opened = screen.host().lastOpened();
+        ASSERT_FALSE(opened.empty());
+        EXPECT_EQ(boxes, 1);
+        EXPECT_NE(shown.find(std::u16string(opened.begin(), opened.end())), std::u16string::npos);
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        const auto* text = static_cast<const char16_t*>(GetClipboardData(CF_UNICODETEXT));
+        EXPECT_EQ(text ? std::u16string(text) : u"", shown);
+        CloseClipboard();
+        // An address that opens shows nothing.
+        screen.host().SetOpenAddressFails(false);
+        SendMessage(App.MainWindow, WM_COMMAND, 129, 0);
+        EXPECT_TRUE(screen.messageBoxes.empty());
+    }});
+}
+
 // Paging, over every article of the book in both panes, for each character mapping and several
 // font and section sizes (down to a top pane lower than one line): PageDown moves down until the
 // last row, PageUp moves up until the first, and paging back reaches the article's top. The

@@ -575,14 +575,16 @@ void GtkHost::SetTitle(const std::string& title) {
     gdk_window_set_title(impl_->window, title.c_str());
 }
 
-void GtkHost::OpenAddress(const std::string& address) {
+bool GtkHost::OpenAddress(const std::string& address) {
     GError* error = nullptr;
     if (!gtk_show_uri_on_window(nullptr, address.c_str(), GDK_CURRENT_TIME,
                                 &error)) {
         std::fprintf(stderr, "orvanel: could not open %s: %s\n", address.c_str(),
                      error ? error->message : "no handler");
         if (error) g_error_free(error);
+        return false;
     }
+    return true;
 }
 
 void GtkHost::PublishClipboard(const SystemClipboard& contents) {

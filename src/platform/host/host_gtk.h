@@ -41,7 +41,7 @@ public:
     void SetFullScreen(bool on) override;
     bool IsFullScreen() const override;
     void SetTitle(const std::string& title) override;
-    void OpenAddress(const std::string& address) override;
+    bool OpenAddress(const std::string& address) override;
     void PublishClipboard(const SystemClipboard& contents) override;
     bool FetchClipboard(unsigned forms, SystemClipboard* contents) override;
 

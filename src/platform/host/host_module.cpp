@@ -94,9 +94,9 @@ public:
         title_ = title;
         if (real_) real_->SetTitle(title);
     }
-    void OpenAddress(const std::string& address) override {
+    bool OpenAddress(const std::string& address) override {
         if (!real_) Open();
-        real_->OpenAddress(address);
+        return real_->OpenAddress(address);
     }
     void PublishClipboard(const SystemClipboard& contents) override {
         if (!real_) Open();
