@@ -2,7 +2,8 @@
 # The desktop window under Xvfb with a window manager: F11 makes it full screen and Escape
 # leaves it, a second start opens the table of contents, the red display mode reaches every pixel
 # the window shows, the zoom keys and Ctrl with the wheel reach the reader, and the window opens
-# again at the size and maximised state it was closed with, cut to the screen.
+# again at the size and maximised state it was closed with, cut to the screen, with the reader
+# laid out for that size (no grey desktop showing beside it).
 set -euo pipefail
 orvanel=$1
 close_window=$2
@@ -38,6 +39,20 @@ if [ "${4:-}" = "--on-display" ]; then
         wait "$pid" || fail "exit code $?"
     }
     value() { grep -i "\"$1\"=" "$work/r.reg" | sed 's/.*=dword://'; }
+
+    # The share of the window's pixels that show the grey of a desktop with no window on it (a
+    # reader left at 240x320 in a larger window leaves a third and more; the bars' one-pixel
+    # edges are of that grey too).
+    grey() {
+        import -window "$win" "$work/grey.png"
+        convert "$work/grey.png" -fill black +opaque 'rgb(128,128,128)' -fill white \
+            -opaque 'rgb(128,128,128)' -colorspace gray -format '%[fx:mean]' info:
+    }
+    filled() {
+        local g
+        g=$(grey)
+        awk -v g="$g" 'BEGIN { exit !(g < 0.02) }' || fail "$1: $g of the window is bare desktop"
+    }
 
     # First start (a font stored, so no first-run font dialog): the default size; F11 fills the
     # screen, Escape and F11 leave it.
@@ -87,6 +102,7 @@ if [ "${4:-}" = "--on-display" ]; then
     [ "$(value FontSize)" = "00000016" ] || fail "FontSize $(value FontSize) after three zoom steps"
     start
     [ "$(size)" = "300x400" ] || fail "the second start opened at $(size), not 300x400"
+    filled "a restart at 300x400"
 
     # Maximised and closed: the next start opens maximised; restoring gives the kept size.
     "$window_state" "$win" maximize; settle
@@ -105,7 +121,22 @@ if [ "${4:-}" = "--on-display" ]; then
     sed -i 's/"WindowWidth"=dword:.*/"WindowWidth"=dword:00001388/; s/"WindowHeight"=dword:.*/"WindowHeight"=dword:00000fa0/' "$work/r.reg"
     start
     w=$(size); [ "${w%x*}" -le 800 ] && [ "${w#*x}" -le 600 ] || fail "5000x4000 opened at $w"
+    filled "a restart cut to the screen"
     stop
+
+    # Restarts at other stored sizes, and with each reader pixel shown 2 x 2: the reader is laid
+    # out for the whole window every time.
+    for stored in "00000168 000001e0" "00000280 000001f4" "000001f4 00000190"; do
+        set -- $stored
+        sed -i "s/\"WindowWidth\"=dword:.*/\"WindowWidth\"=dword:$1/; s/\"WindowHeight\"=dword:.*/\"WindowHeight\"=dword:$2/; s/\"WindowMaximized\"=dword:.*/\"WindowMaximized\"=dword:00000000/" "$work/r.reg"
+        start
+        [ "$(size)" = "$((16#$1))x$((16#$2))" ] || fail "stored $((16#$1))x$((16#$2)), opened at $(size)"
+        filled "a restart at $(size)"
+        stop
+        start --scale 2
+        filled "a restart at $(size) with --scale 2"
+        stop
+    done
     echo "ok: full screen, red mode, remembered and cut window sizes"
     exit 0
 fi
