@@ -76,7 +76,7 @@ void InjectText(const std::u16string& text);
 // The desktop gave or took the program's focus.
 void InjectDesktopFocus(bool focused);
 // The host's close button: WM_CLOSE to the front-most top-level window of the program's main
-// window (the window that followed the screen).
-void InjectClose();
+// window (the window that followed the screen). False when there is no such window.
+bool InjectClose();
 // The screen changed size: windows created with the default size follow it.
 void ScreenResized(int width, int height);
