@@ -250,6 +250,69 @@ TEST_F(DesktopDayTest, AnAddressThatCannotBeOpenedIsShownAndCanBeCopied) {
     }});
 }
 
+// A wide window keeps lines readable: in every article, in both panes, no line of body text
+// holds more than 90 characters, and the ink on the screen keeps a margin on both sides of a wide pane (the
+// painting follows the layout). At the handheld's width there is no margin: the longest line
+// spans nearly the whole pane.
+TEST_F(DesktopDayTest, WidePanesKeepAReadableMeasure) {
+    StoreFont();
+    struct Extent {
+        int left = 1 << 30, right = -1, longest = 0, widestLine = 0;
+    };
+    // Where the pane's ink lies, and its lines' character counts, after painting it.
+    auto measure = [&](TextPane* pane) {
+        Extent e;
+        for (const LineEntry* line = pane->lines; line->style; ++line) {
+            if (IsSeparatorStyle(line->style)) continue;
+            int characters = 0;
+            for (int i = 0; i < line->count; ++i)
+                characters += !IsPointByte(pane->text[line->offset + i]);
+            // Body text: neither the larger letters of headings nor the smaller of notes.
+            if (line->style & 0x06) continue;
+            e.longest = std::max(e.longest, characters);
+            e.widestLine = std::max(e.widestLine, int(line->width));
+        }
+        for (int y = pane->top; y < pane->top + pane->height; ++y)
+            for (int x = pane->left; x < pane->left + pane->width; ++x) {
+                uint32_t p = screen.host().Pixel(x, y);
+                if (((p >> 16) & 0xFF) < 128 || ((p >> 8) & 0xFF) < 128 || (p & 0xFF) < 128) {
+                    e.left = std::min(e.left, x);
+                    e.right = std::max(e.right, x);
+                }
+            }
+        return e;
+    };
+    int longestAnywhere = 0;
+    Run({[&] {
+             screen.host().Resize(1280, 720);
+             screen.Settle();
+         },
+         [&] {
+             for (int article = 1; article <= 25; article += 2) {
+                 ASSERT_EQ(GoToArticle(App.MainWindow, uint32_t(article)), 0);
+                 screen.Settle();
+                 for (TextPane* pane : {App.TopPane, App.BottomPane}) {
+                     const int number = article + (pane == App.BottomPane);
+                     ASSERT_GT(pane->width, 1000);
+                     Extent e = measure(pane);
+                     EXPECT_LE(e.longest, 90) << "article " << number;
+                     longestAnywhere = std::max(longestAnywhere, e.longest);
+                     EXPECT_GE(e.left - pane->left, pane->width / 10) << "article " << number;
+                     EXPECT_GE(pane->left + pane->width - 1 - e.right, pane->width / 10)
+                         << "article " << number;
+                 }
+             }
+             EXPECT_GE(longestAnywhere, 65) << "the column is narrower than it need be";
+             screen.host().Resize(240, 320);
+             screen.Settle();
+         },
+         [&] {
+             TextPane* pane = App.TopPane;
+             Extent e = measure(pane);
+             EXPECT_GE(e.widestLine, pane->width * 8 / 10) << "a margin at the handheld's width";
+         }});
+}
+
 // Paging, over every article of the book in both panes, for each character mapping and several
 // font and section sizes (down to a top pane lower than one line): PageDown moves down until the
 // last row, PageUp moves up until the first, and paging back reaches the article's top. The

@@ -435,6 +435,12 @@ GdkRectangle ScreenArea() {
     return area;
 }
 
+// The scale at which the reader's pixels are not tiny on a screen of this height: 1 up to about
+// 1600 logical pixels, 2 up to about 2700, and so on.
+int ScaleForScreen(const GdkRectangle& area) {
+    return std::clamp((area.height + 540) / 1080, 1, 8);
+}
+
 }  // namespace
 
 GtkHost::Impl* GtkHost::Prepare() {
@@ -470,13 +476,22 @@ std::unique_ptr<GtkHost> GtkHost::Open(Impl* prepared, const GtkHostOptions& opt
     impl->width = options.width;
     impl->height = options.height;
     // GTK already draws in the desktop's own scale (its logical pixels are whole device pixels
-    // at HiDPI); --scale multiplies on top of that.
-    impl->scale = options.scale > 0 ? options.scale : 1;
+    // at HiDPI); --scale multiplies on top of that. Without it, a screen of more than about
+    // 1600 logical pixels' height (4K at the desktop's scale 1) shows each of the reader's pixels
+    // as 2 x 2, and so on, so that its text is not tiny.
+    const GdkRectangle area = ScreenArea();
+    impl->scale = options.scale > 0 ? options.scale : ScaleForScreen(area);
     int windowWidth = impl->width * impl->scale, windowHeight = impl->height * impl->scale;
     StoredWindow stored = ReadStoredWindow();
+    if (stored.width == 0 && !options.sizeGiven && area.height > 0) {
+        // A first start: two thirds of the screen's height, in the handheld's proportions.
+        windowHeight = area.height * 2 / 3;
+        windowWidth = std::min(area.width > 0 ? area.width : windowHeight, windowHeight * 3 / 4);
+        impl->width = std::max(1, windowWidth / impl->scale);
+        impl->height = std::max(1, windowHeight / impl->scale);
+    }
     if (stored.width > 0) {
         // A size stored on a larger screen is cut to this one.
-        GdkRectangle area = ScreenArea();
         windowWidth = area.width > 0 ? std::min(stored.width, area.width) : stored.width;
         windowHeight = area.height > 0 ? std::min(stored.height, area.height) : stored.height;
         impl->width = std::max(1, windowWidth / impl->scale);
@@ -681,7 +696,7 @@ extern "C" __attribute__((visibility("default"))) void* OrvanelPrepareDesktopHos
 extern "C" __attribute__((visibility("default"))) Host* OrvanelOpenDesktopHost(
     void* prepared, const DesktopHostOptions* options) {
     return GtkHost::Open(static_cast<GtkHost::Impl*>(prepared),
-                         {options->width, options->height, options->scale})
+                         {options->width, options->height, options->scale, options->sizeGiven})
         .release();
 }
 
