@@ -1,9 +1,11 @@
 #include "about/update_check.h"
 
 #include <cstdio>
+#include <string>
 
 #include "about/maker_site.h"
 #include "platform/services/shell_services.h"
+#include "platform/user/user.h"
 
 namespace {
 
@@ -68,7 +70,12 @@ void OpenWebAddress(HWND owner, const char16_t* address) {
     info.hwnd = owner;
     info.lpVerb = u"Open";
     info.lpFile = address;
-    ShellExecuteEx(&info);
+    if (ShellExecuteEx(&info)) return;
+    // The shell shows no error of its own (SEE_MASK_FLAG_NO_UI): the address is shown instead,
+    // where it can be copied (Ctrl+C) and opened by hand.
+    std::u16string text = u"Could not open this address:\n";
+    text += address;
+    MessageBox(owner, text.c_str(), u"Orvanel", MB_ICONEXCLAMATION);
 }
 
 // An address that does not fit its buffer is not opened: a cut-short query would name another

@@ -15,8 +15,8 @@ constexpr char16_t kUpdateProductId[] = u"Velmora/Orvanel";
 // false, with `out` empty, when the address does not fit.
 bool BuildUpdateAddress(const char16_t* productId, char16_t* out);
 
-// Asks the shell to open the address with the verb "Open", with no error interface; returns at
-// once, whatever became of it.
+// Asks the shell to open the address with the verb "Open", with no error interface of the
+// shell's; when it cannot, a message box names the address so that it can be copied.
 void OpenWebAddress(HWND owner, const char16_t* address);
 
 void CheckForUpdates(HWND owner);

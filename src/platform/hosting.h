@@ -40,8 +40,9 @@ public:
     // Whether the desktop window is full screen (as last asked, or as the desktop changed it).
     virtual bool IsFullScreen() const { return false; }
     virtual void SetTitle(const std::string&) {}
-    // Opens a web address with the desktop's handler (headless: recorded only).
-    virtual void OpenAddress(const std::string&) {}
+    // Opens a web address with the desktop's handler (headless: recorded only). False when no
+    // handler took it.
+    virtual bool OpenAddress(const std::string&) { return false; }
     // The program's clipboard changed: the host offers these contents to other programs.
     virtual void PublishClipboard(const SystemClipboard&) {}
     // When another program owns the system clipboard, what it holds of the forms asked for
@@ -79,7 +80,7 @@ void InjectText(const std::u16string& text);
 // The desktop gave or took the program's focus.
 void InjectDesktopFocus(bool focused);
 // The host's close button: WM_CLOSE to the front-most top-level window of the program's main
-// window (the window that followed the screen).
-void InjectClose();
+// window (the window that followed the screen). False when there is no such window.
+bool InjectClose();
 // The screen changed size: windows created with the default size follow it.
 void ScreenResized(int width, int height);

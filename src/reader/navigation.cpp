@@ -50,6 +50,21 @@ int GoToArticle(HWND window, uint32_t article) {
     return 0;
 }
 
+int ShowArticlePair(HWND window, uint32_t article) {
+    if (article < 1) return 1;
+    const bool companion = article % 2 == 0;
+    const uint32_t odd = companion ? article - 1 : article;
+    if (odd != App.Lesson && GoToArticle(window, odd) != 0) return 1;
+    if (companion && !App.BottomPane) return 1;
+    App.ActivePane = companion ? App.BottomPane : App.TopPane;
+    App.ActiveScrollBar = companion ? App.BottomScrollBar : App.TopScrollBar;
+    if (App.ActivePane->firstRow != 0) {
+        App.ActivePane->firstRow = 0;
+        RepaintPanes(window, companion ? kPaintBottom : kEraseTop | kPaintTop);
+    }
+    return 0;
+}
+
 int StepArticle(HWND window, int delta) {
     int n = App.Lesson + delta;
     if (n > 26)

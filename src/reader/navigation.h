@@ -16,6 +16,10 @@ uint8_t* LoadArticleList(int article);
 void SelectLesson(int article);
 // 0 on success, 1 when the article could not be loaded (the former article stays).
 int GoToArticle(HWND window, uint32_t article);
+// Shows the pair an article belongs to: an odd article in the top pane, made active; an even
+// one as the companion below its odd article, active and at its top. 0 on success, 1 when the
+// pair could not be loaded (the former one stays).
+int ShowArticlePair(HWND window, uint32_t article);
 // Previous (-2) or Next (+2), wrapping after 26 and before 1.
 int StepArticle(HWND window, int delta);
 // 0, or the message box's result after "Resource not found".

@@ -44,7 +44,6 @@ bool PageByTap(TextPane* pane, int x, int y, bool paintAtOnce) {
     bool firstHalf = (App.Flags & kTapHalvesFlag) ? y < pane->top + pane->height / 2
                                                   : x < pane->left + pane->width / 2;
     int step = PageStep(pane, kTapStepShift);
-    if (step < 0) step = -step;
     ScrollPane(pane, firstHalf ? -step : step, paintAtOnce, true);
     UpdateScrollBar(App.ActiveScrollBar);
     return true;
@@ -79,7 +78,9 @@ void PaintBottomSection(HDC dc) {
 
 int PageStep(const TextPane* pane, uint32_t shift) {
     uint32_t field = (App.Flags >> shift) & 7;
-    return field == 2 || field == 4 ? pane->rowsPainted / 2 : pane->rowsPainted - 1;
+    int step = field == 2 || field == 4 ? pane->rowsPainted / 2 : pane->rowsPainted - 1;
+    // A pane showing one line (the last one, or one taller than the pane) still pages: by a row.
+    return step < 1 ? 1 : step;
 }
 
 bool IsBottomSectionCode(int code) {

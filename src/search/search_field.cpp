@@ -4,6 +4,8 @@
 #include <string>
 
 #include "platform/access/access.h"
+#include "platform/heap.h"
+#include "platform/user/clipboard.h"
 #include "platform/user/controls.h"
 #include "reader/app_state.h"
 #include "search/matcher.h"
@@ -82,12 +84,36 @@ void RemoveAt(HWND field, int at, int caret) {
     SendMessage(field, EM_SETSEL, WPARAM(caret), LPARAM(caret));
 }
 
+LRESULT FieldProc(HWND field, UINT msg, WPARAM wp, LPARAM lp);
+
+// Text that arrives at once (a paste) goes in as if its characters were typed one after another
+// in reading order: letters in front of the ones before, digit runs in their own order. Line
+// breaks and tabs count as spaces. Stops when the field is full.
+void PasteAsTyped(HWND field) {
+    if (!OpenClipboard(field)) return;
+    std::u16string text;
+    if (const void* block = GetClipboardData(CF_UNICODETEXT)) {
+        const auto* p = static_cast<const char16_t*>(block);
+        const size_t units = LocalSize(block) / 2;
+        for (size_t i = 0; i < units && p[i]; ++i) text += p[i];
+    }
+    CloseClipboard();
+    for (char16_t c : text) {
+        if (c == u'\r') continue;
+        if (c == u'\n' || c == u'\t') c = u' ';
+        const int before = GetWindowTextLength(field);
+        const bool replacing = HasSelection(field);
+        FieldProc(field, WM_CHAR, c, 0);
+        if (!replacing && GetWindowTextLength(field) == before) break;
+    }
+}
+
 // The field's procedure while the dialog is open. Typed characters go in front of the caret, as
 // the keyboard's keys do, so a word typed in reading order is shown right to left (its first
 // letter at the right) and stored as the book stores right-to-left text. Hebrew letters become
 // the display font's letters, whatever FontAsciiBase is. Backspace takes back the character
-// typed last (the one right of the caret), Delete the one left of it. Returns what the edit
-// control returns, or 0 for what is handled here.
+// typed last (the one right of the caret), Delete the one left of it; a paste is typed in (see
+// PasteAsTyped). Returns what the edit control returns, or 0 for what is handled here.
 LRESULT FieldProc(HWND field, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_CHAR && !(GetWindowStyle(field) & ES_READONLY)) {
         const char16_t c = char16_t(wp);
@@ -118,6 +144,10 @@ LRESULT FieldProc(HWND field, UINT msg, WPARAM wp, LPARAM lp) {
             RemoveAt(field, at, caret);
             return 0;
         }
+    }
+    if (msg == WM_PASTE && !(GetWindowStyle(field) & ES_READONLY)) {
+        PasteAsTyped(field);
+        return 0;
     }
     if (msg == WM_KEYDOWN && wp == VK_DELETE && !(GetKeyState(VK_CONTROL) & 0x8000) &&
         !(GetWindowStyle(field) & ES_READONLY) && !HasSelection(field)) {

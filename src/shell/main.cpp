@@ -35,6 +35,7 @@ struct Options {
     int width = 240;
     int height = 320;
     int scale = 0;
+    bool screenGiven = false;
     std::string registry;
     std::string book;
     std::string script;
@@ -64,6 +65,7 @@ bool ParseScreen(Options& o, const char* v) {
         return false;
     o.width = int(w);
     o.height = int(h);
+    o.screenGiven = true;
     return true;
 }
 
@@ -87,7 +89,8 @@ const Option kOptions[] = {
     {"--book", Takes::Value, "DIR",
      "read the book's containers 1001.bin ... 1026.bin and 32767.bin from DIR",
      [](Options& o, const char* v) { return *v && (o.book = v, true); }},
-    {"--scale", Takes::Value, "N", "show each of the reader's pixels as N x N screen pixels",
+    {"--scale", Takes::Value, "N",
+     "show each of the reader's pixels as N x N screen pixels (default: by the screen's height)",
      [](Options& o, const char* v) {
          long n = 0;
          return ParseNumber(v, 1, 16, &n) && (o.scale = int(n), true);
@@ -97,7 +100,9 @@ const Option kOptions[] = {
     {"--script", Takes::Value, "FILE|-",
      "read driver commands from FILE, or from standard input for -",
      [](Options& o, const char* v) { return *v && (o.script = v, true); }},
-    {"--screen", Takes::Value, "WxH", "the in-memory screen's size (default 240x320)", ParseScreen},
+    {"--screen", Takes::Value, "WxH",
+     "the in-memory screen's size (default 240x320); with a window, its size at a first start",
+     ParseScreen},
     {"--fail-alloc", Takes::Value, "N", "make the N-th heap allocation fail",
      [](Options& o, const char* v) {
          long n = 0;
@@ -260,8 +265,8 @@ int main(int argc, char** argv) {
     } else {
         DesktopHostResult result;
         std::string detail;
-        std::unique_ptr<Host> host =
-            StartDesktopHost({o.width, o.height, o.scale}, NoDesktopWindow, &result, &detail);
+        std::unique_ptr<Host> host = StartDesktopHost({o.width, o.height, o.scale, o.screenGiven},
+                                                      NoDesktopWindow, &result, &detail);
         if (!host) NoDesktopWindow(result, detail);
         CreateShellWindows();
         code = ReaderMain(ProgramInstance(), nullptr, o.commandLine.c_str(), SW_SHOW);

@@ -2,6 +2,8 @@
 // command table behind the "Go" and "Bottom" menus and the tool buttons.
 #include "shell/main_window.h"
 
+#include <algorithm>
+
 #include "about/about_dialog.h"
 #include "about/update_check.h"
 #include "bookmarks/bookmarks.h"
@@ -127,7 +129,9 @@ LRESULT OnVScroll(HWND window, WPARAM wp, LPARAM lp) {
     if (bar && bar == App.BottomScrollBar) {
         App.ActiveScrollBar = App.BottomScrollBar;
         pane = App.BottomPane;
-        mask = kPaintTop | kPaintBottom;
+        // The bottom section erases itself; the top pane has not moved and is left alone
+        // (painted again without erasing, its antialiased text would thicken).
+        mask = kPaintBottom;
     } else {
         App.ActiveScrollBar = App.TopScrollBar;
         pane = App.TopPane;
@@ -139,8 +143,8 @@ LRESULT OnVScroll(HWND window, WPARAM wp, LPARAM lp) {
         switch (LOWORD(wp)) {
             case 0: rows = -1; break;
             case 1: rows = 1; break;
-            case 2: rows = 1 - pane->rowsPainted; break;
-            case 3: rows = pane->rowsPainted - 1; break;
+            case 2: rows = -std::max(1, pane->rowsPainted - 1); break;
+            case 3: rows = std::max(1, pane->rowsPainted - 1); break;
             case 4:
             case 5: rows = int(int16_t(HIWORD(wp))) - pane->firstRow; break;
             case 6: rows = -pane->firstRow; break;
@@ -174,11 +178,12 @@ void OnWheel(HWND window, WPARAM wp, LPARAM lp) {
         SendMessage(window, WM_VSCROLL, code, LPARAM(bar));
 }
 
-// Runs the Choose Article dialog and goes to the article chosen there, unless it is the current
-// one (OK) or none (Cancel), or the window went while the dialog was open.
+// Runs the Choose Article dialog and shows the pair of the article chosen there (a companion
+// below its article, active), unless it is the current one (OK) or none (Cancel), or the window
+// went while the dialog was open.
 void ChooseAndGo(HWND window) {
     uint16_t chosen = ChooseArticle(App.Instance, window, App.Lesson, &App.Font);
-    if (chosen > 0 && chosen != App.Lesson && IsWindow(window)) GoToArticle(window, chosen);
+    if (chosen > 0 && chosen != App.Lesson && IsWindow(window)) ShowArticlePair(window, chosen);
 }
 
 // Commands that open a dialog or may ask with a message box.
@@ -225,15 +230,8 @@ int HandleCommand(HWND window, int command) {
     switch (command) {
         case 110: StepArticle(window, -2); return 0;
         case 109: StepArticle(window, +2); return 0;
-        case kCommandReverse: {
-            int checked = SetMenuCheck(GoMenu(), 0, kCommandReverse, 0);
-            if (checked)
-                App.Flags |= kReverseFlag;
-            else
-                App.Flags &= ~kReverseFlag;
-            RepaintPanes(window, kPaintAll);
-            return 0;
-        }
+        // Reverse is not offered here (see StartInstance): the command changes nothing.
+        case kCommandReverse: return 0;
         case 401:
         case 412:
         case 413:
@@ -272,10 +270,8 @@ LRESULT MainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
             CreateMenuBar(window);
             CreatePanes(window);
             ExposePanes(window);
-            App.Flags = (App.Flags & ~kReverseFlag) |
-                        (SetMenuCheck(GoMenu(), 1, kCommandReverse, App.Flags & kReverseFlag)
-                             ? kReverseFlag
-                             : 0);
+            SetMenuCheck(GoMenu(), 1, kCommandReverse, 0);
+            EnableMenuItem(GoMenu(), kCommandReverse, MF_BYCOMMAND | MF_GRAYED);
             UpdateBookmarkCheck(1);
             return 0;
         case WM_DESTROY:

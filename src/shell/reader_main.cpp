@@ -79,6 +79,11 @@ HWND StartInstance(int show) {
     InitCommonControls();
     if (App.TaskbarWindow) ShowWindow(App.TaskbarWindow, SW_HIDE);
     LoadSettings();
+    // Reverse hands whole runs to a platform that would reorder them; this desktop draws runs as
+    // they come, so reversing them only writes the table of contents backwards while the panes
+    // (drawn a character at a time) stay as they were. The option is not offered, and a stored
+    // one is dropped (and so not written back at exit).
+    App.Flags &= ~kReverseFlag;
     ApplyDisplayMode();
     // "/today" is recorded but changes nothing about the start article.
     SelectLesson(0);

@@ -55,7 +55,9 @@ namespace {
 
 ConvertCache sharedCache{nullptr, 0};
 
-char16_t Mirrored(char16_t c) {
+}  // namespace
+
+char16_t MirroredBracket(char16_t c) {
     switch (c) {
         case u'(':
             return u')';
@@ -72,8 +74,6 @@ char16_t Mirrored(char16_t c) {
     }
     return c;
 }
-
-}  // namespace
 
 ConvertCache* SharedConvertCache() {
     return &sharedCache;
@@ -150,10 +150,10 @@ int ReverseDisplayText(char16_t* units, int32_t n) {
     int32_t i = 0, j = n - 1;
     for (; i < j; ++i, --j) {
         char16_t a = units[i];
-        units[i] = Mirrored(units[j]);
-        units[j] = Mirrored(a);
+        units[i] = MirroredBracket(units[j]);
+        units[j] = MirroredBracket(a);
     }
-    if (i == j) units[i] = Mirrored(units[i]);
+    if (i == j) units[i] = MirroredBracket(units[i]);
     return 0;
 }
 

@@ -66,6 +66,10 @@ enum class RunOrder { Stored, Display };
 char16_t* ConvertBookRun(const uint8_t* text, int32_t maxBytes, ConvertCache* cache,
                          int32_t* adjustOut, int32_t* unitsOut, RunOrder order);
 
+// The bracket that faces the other way, for ( ) [ ] { }; any other unit as it is. The display's
+// reversal and the reading-order copy both turn brackets with it, so they agree.
+char16_t MirroredBracket(char16_t c);
+
 // Reverses n code units in place, mirroring the brackets ( ) [ ] { }. Always succeeds (0); it
 // needs no scratch memory.
 int ReverseDisplayText(char16_t* units, int32_t n);

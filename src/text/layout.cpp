@@ -84,20 +84,67 @@ struct Layout {
     int32_t label = 0;   // label column width, on a labelled record's first line only
     uint16_t line = 0;   // next line entry
     uint32_t gaps = 0;   // paragraph gaps after records' last lines
+    int32_t left = 0;    // the text column: the pane, or its middle on a wide pane
+    int32_t width = 0;
 };
 
+// How many characters of the article's body text a line holds at most: beyond about 80, the eye
+// loses its way back to the next line's start.
+constexpr int32_t kMeasureCharacters = 75;
+// An article with less body text than this is measured by the average letter instead.
+constexpr int32_t kMeasureSample = 200;
+
+// The widest text column that keeps lines readable: kMeasureCharacters characters of the
+// article's body text at their average width, each record in its own style's font, so that an
+// article of narrow letters gets as many characters a line as one of wide letters. 0 when there
+// are no widths. Leaves style 1's font selected.
+int32_t ReadableMeasure(TextPane* p, const uint8_t* list) {
+    int64_t width = 0, characters = 0;
+    uint8_t selected = 0;
+    for (const uint8_t* r = list; !IsArticleListEnd(r); r = NextArticleRecord(r)) {
+        const uint8_t style = ArticleRecordStyle(r);
+        // Body text only: headings and notes in larger or smaller letters follow its column.
+        if (IsSeparatorStyle(style) || (style & (kSmallerFont | kLargerFont))) continue;
+        if ((style ^ selected) & kFontKeyMask || !selected) {
+            SelectStyleFont(p, style);
+            selected = style;
+        }
+        if (!p->widths) continue;
+        const uint8_t* text = ArticleRecordText(r);
+        const int32_t n = int32_t(ArticleRecordTextLength(r));
+        int32_t w = 0x7FFFFFFF, count = n;
+        MeasureFitByTable(p->widths, text, &w, &count);
+        width += w;
+        for (int32_t i = 0; i < n; ++i) characters += !IsPointByte(text[i]);
+    }
+    SelectStyleFont(p, 1);
+    if (!p->widths) return 0;
+    if (characters < kMeasureSample) {
+        // The 27 letters of the book's encoding, alef to tav, one space to five letters.
+        uint8_t letters[28];
+        for (int i = 0; i < 27; ++i) letters[i] = uint8_t(0x61 + i);
+        letters[27] = 0;
+        int32_t lettersWidth = 0x7FFF, count = 27, spaceWidth = 0x7FFF, one = 1;
+        MeasureFitByTable(p->widths, letters, &lettersWidth, &count);
+        MeasureFitByTable(p->widths, reinterpret_cast<const uint8_t*>(" "), &spaceWidth, &one);
+        width = 5 * lettersWidth + 27 * spaceWidth;
+        characters = 27 * 6;
+    }
+    if (width <= 0) return 0;
+    return int32_t(std::min<int64_t>(kMeasureCharacters * width / characters, 0x7FFF));
+}
+
 uint16_t AlignedX(const Layout& l, uint8_t style, int32_t s, int32_t w) {
-    const TextPane* p = l.pane;
     int32_t x;
     switch (style & kAlignMask) {
         case kAlignRight:
-            x = p->left + p->width - s - w;
+            x = l.left + l.width - s - w;
             break;
         case kAlignCentre:
-            x = p->left + l.indent + (p->width - s - w) / 2;
+            x = l.left + l.indent + (l.width - s - w) / 2;
             break;
         default:
-            x = p->left + s;
+            x = l.left + s;
             break;
     }
     return uint16_t(std::clamp(x, 0, 0xFFFF));
@@ -108,19 +155,19 @@ bool LayOutSeparator(Layout& l, const uint8_t* record) {
     const uint8_t style = record[0], a = record[1];
     if (a == 0) return true;
     if (!MakeRoom(p, l.line)) return false;
-    int32_t length = a <= 160 ? a : ((a - 160) * 2 * p->width) / 100;
-    length = std::clamp(length, 0, std::max(p->width, 0));
+    int32_t length = a <= 160 ? a : ((a - 160) * 2 * l.width) / 100;
+    length = std::clamp(length, 0, std::max(l.width, 0));
     LineEntry& e = p->lines[l.line];
     e = LineEntry{};
     e.offset = uint16_t(record + 2 - l.list);
     e.width = uint16_t(length);
     e.height = uint16_t(l.metrics.tmHeight);
     e.style = style;
-    int32_t x = p->left;
+    int32_t x = l.left;
     if ((style & kAlignMask) == kAlignRight)
-        x = p->left + p->width - length;
+        x = l.left + l.width - length;
     else if ((style & kAlignMask) == kAlignCentre)
-        x = p->left + (p->width - length) / 2;
+        x = l.left + (l.width - length) / 2;
     e.x = uint16_t(std::clamp(x, 0, 0xFFFF));
     ++l.line;
     if (style & kParagraphEnd) ++l.gaps;
@@ -153,14 +200,14 @@ bool LayOutTextRecord(Layout& l, const uint8_t* record, int k) {
             return false;
         }
     }
-    if (l.indent >= p->width || l.indent < 0) l.indent = 0;
+    if (l.indent >= l.width || l.indent < 0) l.indent = 0;
 
     size_t pos = 0;
     for (;;) {
         while (pos < n && text[pos] == ' ') ++pos;
         if (pos >= n) break;
         if (!MakeRoom(p, l.line)) return false;
-        int32_t avail = p->width - l.indent;
+        int32_t avail = l.width - l.indent;
         size_t labelBytes = 0;
         if (l.label != 0) {
             size_t q = pos;
@@ -282,7 +329,16 @@ uint16_t LayoutText(TextPane* pane, uint8_t* list, bool releasePrevious) {
     l.pane = pane;
     l.list = list;
     HGDIOBJ before = SelectStyleFont(pane, 1);
+    // A wide pane keeps a margin on both sides; painting follows, since it draws each line where
+    // its entry says.
+    l.left = pane->left;
+    l.width = pane->width;
+    const int32_t measure = ReadableMeasure(pane, list);
     GetTextMetrics(pane->surface, &l.metrics);
+    if (measure > 0 && pane->width > measure) {
+        l.left = pane->left + (pane->width - measure) / 2;
+        l.width = measure;
+    }
     bool complete = true;
     const uint8_t* previous = nullptr;
     for (const uint8_t* r = list; !IsArticleListEnd(r); r = NextArticleRecord(r)) {
@@ -335,6 +391,8 @@ void ComputeMaxFirstRow(TextPane* pane) {
         }
     }
     if (left < 0) --fitting;
+    // A pane lower than the last line still scrolls to that line, shown clipped.
+    if (fitting <= 0) fitting = (pane->lines[pane->lineCount - 1].style & kParagraphEnd) ? 2 : 1;
     fitting = std::clamp<int32_t>(fitting, 0, pane->rowCount);
     pane->maxFirstRow = uint16_t(pane->rowCount - fitting);
 }

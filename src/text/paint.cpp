@@ -5,12 +5,17 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/user/screen_colours.h"
 #include "store/records.h"
 #include "text/style_font.h"
 
 namespace {
 
 constexpr int32_t kMarkMeasureLimit = 32767;
+// Luma 15 (a red of 240 on the red screen) and white (black there): both over 4:1 against the
+// black page and against each other.
+constexpr COLORREF kRedScreenMarkBack = RGB(0, 0, 128);
+constexpr COLORREF kRedScreenMarkText = RGB(255, 255, 255);
 
 // Where painting starts: the first visible line, and the y and height left above it.
 struct VisibleStart {
@@ -86,13 +91,14 @@ void MarkStretch(TextPane* pane, const uint8_t* s, int32_t n, int32_t x, int32_t
     int32_t counted = n;
     int32_t w = TableWidth(pane, s, &counted);
     HDC surface = pane->surface;
-    if (HBRUSH yellow = CreateSolidBrush(kHighlightBack)) {
+    const MarkColours colours = HitMarkColours();
+    if (HBRUSH brush = CreateSolidBrush(colours.back)) {
         RECT back{x, y - 1, x + w, y + height + 1};
-        FillRect(surface, &back, yellow);
-        DeleteObject(yellow);
+        FillRect(surface, &back, brush);
+        DeleteObject(brush);
     }
-    COLORREF oldText = SetTextColor(surface, kHighlightText);
-    COLORREF oldBack = SetBkColor(surface, kHighlightBack);
+    COLORREF oldText = SetTextColor(surface, colours.text);
+    COLORREF oldBack = SetBkColor(surface, colours.back);
     DrawRun(pane, s, n, x, y, w, height);
     SetBkColor(surface, oldBack);
     SetTextColor(surface, oldText);
@@ -114,6 +120,12 @@ void ShownRange(const TextPane* pane, const LineEntry& line, int32_t* from, int3
 }
 
 }  // namespace
+
+MarkColours HitMarkColours() {
+    if (CurrentScreenColours() == ScreenColours::Red)
+        return {kRedScreenMarkBack, kRedScreenMarkText};
+    return {kHighlightBack, kHighlightText};
+}
 
 int RightToLeftLabel(const TextPane* pane, const LineEntry& line, const uint8_t** label) {
     const uint8_t* p = pane->text + line.offset + line.count;
@@ -161,7 +173,17 @@ int PaintPane(TextPane* pane, bool erase) {
     if (erase) FillPaneRect(surface, pane->left, pane->top, pane->width, pane->height, WHITE_BRUSH);
 
     int32_t y = start.y, avail = start.avail;
-    for (const LineEntry* e = start.line; e->style != 0 && avail >= e->height; ++e) {
+    for (const LineEntry* e = start.line; e->style != 0; ++e) {
+        // A line taller than the whole pane is shown clipped to it, so that the pane is never
+        // blank and pages on; any other line that does not fit waits for the next page.
+        const bool clipped = avail < e->height;
+        if (clipped && e != start.line) break;
+        if (clipped) {
+            // After the gap of the line above, such a line starts at the pane's top.
+            if (avail <= 0) y = pane->top, avail = pane->height;
+            IntersectClipRect(surface, pane->left, pane->top, pane->left + pane->width,
+                              pane->top + pane->height);
+        }
         if (IsSeparatorStyle(e->style)) {
             DrawSeparator(surface, *e, y);
         } else {
@@ -188,6 +210,10 @@ int PaintPane(TextPane* pane, bool erase) {
             DrawRun(pane, lineText, e->count, e->x, y, e->width, e->height);
         }
         Advance(*e, &y, &avail, &pane->rowsPainted);
+        if (clipped) {
+            SelectClipRgn(surface, nullptr);
+            break;
+        }
     }
     SelectObject(surface, before);
     SetTextColor(surface, oldText);
@@ -215,7 +241,7 @@ int PaintMarks(TextPane* pane) {
                 int32_t w = e->labelWidth;
                 MeasureFitByTable(pane->widths, label, &w, &count);
                 DrawColoured(surface, label, count, e->x + e->width + e->labelWidth - w, y, w,
-                             e->height, kHighlightText, kHighlightBack);
+                             e->height, HitMarkColours().text, HitMarkColours().back);
             } else if (e->labelWidth != 0) {
                 const uint8_t* label = lineText;
                 int32_t count = LeftToRightLabel(pane, *e, &lineText);

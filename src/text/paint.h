@@ -14,6 +14,15 @@ constexpr COLORREF kHighlightBack = RGB(255, 255, 0);
 constexpr COLORREF kHighlightText = RGB(0, 0, 255);
 constexpr COLORREF kBannerText = RGB(255, 0, 0);
 
+// The colours a search hit is marked in. The red screen shows the luma turned over in red alone,
+// where yellow would come out a red of 29 on a black page: there the mark is drawn dark (bright
+// red on the screen) with light letters (black on it).
+struct MarkColours {
+    COLORREF back;
+    COLORREF text;
+};
+MarkColours HitMarkColours();
+
 // Draws n bytes in the rectangle x, y, x + w, y + h: per character in Unicode output, as one
 // converted run otherwise.
 void DrawRun(TextPane* pane, const uint8_t* bytes, int n, int x, int y, int w, int h);

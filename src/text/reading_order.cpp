@@ -12,20 +12,6 @@ bool IsNumberSeparator(uint8_t b) {
     return b == '.' || b == ',' || b == ':' || b == '/' || b == '+' || b == '-';
 }
 
-uint8_t MirroredByte(uint8_t b) {
-    switch (b) {
-        case '(':
-            return ')';
-        case ')':
-            return '(';
-        case '[':
-            return ']';
-        case ']':
-            return '[';
-    }
-    return b;
-}
-
 // Writes the units of stored bytes in reading order into `out`.
 struct Writer {
     char16_t* out;
@@ -53,7 +39,11 @@ struct Writer {
             for (int32_t i = begin; i < end; ++i) Byte(bytes[i]);
             return;
         }
-        Byte(mirror && end - begin == 1 ? MirroredByte(last) : last);
+        // A lone character is turned as the display turns it: by what it shows (a stored byte
+        // may be a letter where ASCII has a brace).
+        const int32_t at = n;
+        Byte(last);
+        if (mirror && end - begin == 1 && n == at + 1) out[at] = MirroredBracket(out[at]);
         for (int32_t i = begin; i + 1 < end; ++i) Byte(bytes[i]);
     }
 };

@@ -12,7 +12,7 @@ enum class StoredDirection { LeftToRight, RightToLeft };
 // Converts at most maxBytes bytes of text (fewer when a NUL comes first) into NUL-terminated code
 // units in reading order, for the current FontAsciiBase, whatever the Reverse option says. A
 // right-to-left record is turned round letter by letter, but each run of digits (with single
-// . , : / + - between digits) keeps its order and ( ) [ ] are mirrored back; a left-to-right
+// . , : / + - between digits) keeps its order and ( ) [ ] { } are mirrored back; a left-to-right
 // record keeps its order. Either way a letter comes before its points. The result belongs to the
 // cache as with ConvertBookText (or to the caller without one); unitsOut receives the units
 // written. nullptr when no buffer can be had.

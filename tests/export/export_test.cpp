@@ -28,7 +28,8 @@ std::string Rtf(const std::u16string& text) {
 }
 
 // The crafted article: a right-to-left paragraph with a space after a comma, a rule of 3, a
-// paragraph with a presentation form, a brace, a backslash and a digit, two spaces of indent and
+// paragraph with a presentation form, a brace (turned round in reading order, as the display
+// turns it), a backslash and a digit, two spaces of indent and
 // a gap, rules of 170 and 0, a letter before a digit, and two spaces between letters.
 std::vector<Rec> CraftedArticle() {
     return {{0x30, 0, "ab ,c"}, {0x07, 3, ""},   {0xB0, 2, "C}\\5"}, {0x07, 170, ""},
@@ -40,7 +41,7 @@ std::vector<Rec> CraftedArticle() {
 const std::string kCraftedBody =
     "\\u1490, \\u1489\\u1488\\par\\par\r\n"
     "---\\par\\par\r\n"
-    "5\\\\\\}\\u1513\\u1468\\u1473   \\par\\par\r\n"
+    "5\\\\\\{\\u1513\\u1468\\u1473   \\par\\par\r\n"
     "--------------------\\par\\par\r\n"
     "\\u1488 5\\par\\par\r\n"
     "\\u1488   \\u1489\\par\\par\r\n"
@@ -234,7 +235,7 @@ TEST_F(ExportTest, CopyPutsTheActiveArticleAsOneRtfDocumentInReadingOrder) {
     // The desktop's text flavour is the document's text: each mark is two paragraphs.
     EXPECT_TRUE(desktop.hasText);
     EXPECT_EQ(desktop.text,
-              Utf16ToUtf8(u"\u05D2, \u05D1\u05D0\n\n---\n\n5\\}\u05E9\u05BC\u05C1  \n\n"
+              Utf16ToUtf8(u"\u05D2, \u05D1\u05D0\n\n---\n\n5\\{\u05E9\u05BC\u05C1  \n\n"
                           u"--------------------\n\n\u05D05\n\n\u05D0  \u05D1\n\n"
                           u"\n\n"));
 }
@@ -320,7 +321,7 @@ TEST_F(ExportTest, TextModeCopiesAndAppendsUnicodeTextInReadingOrder) {
     // Single-byte letters (alef 0xE0), the presentation form as shin 0xF9, in reading order as
     // in RTF mode.
     const std::u16string article =
-        u"\u00E2, \u00E1\u00E0\r\n---\r\n5\\}\u00F9  \r\n\r\n--------------------\r\n\r\n"
+        u"\u00E2, \u00E1\u00E0\r\n---\r\n5\\{\u00F9  \r\n\r\n--------------------\r\n\r\n"
         u"\u00E05\r\n\u00E0  \u00E1\r\n";
     EXPECT_EQ(copied, article);
     EXPECT_EQ(appended, u"old\r\nline" + article);

@@ -29,7 +29,7 @@ if [ "${3:-}" = "--on-display" ]; then
     done
     [ -n "$win" ] || { kill "$pid"; fail "no window titled Orvanel"; }
     geometry=$(xdotool getwindowgeometry "$win" | grep Geometry | awk '{print $2}')
-    [ "$geometry" = "240x320" ] || fail "default size $geometry, not 240x320"
+    [ "$geometry" = "300x400" ] || fail "first start at $geometry, not two thirds of the 600-high screen"
     # The icon is named once the first frame is drawn. xprop's output goes to a file before it is
     # searched: with pipefail, `xprop | grep -q` fails whenever grep stops reading first and xprop
     # dies of SIGPIPE on the rest of the pixel data.

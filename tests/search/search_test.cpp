@@ -2,14 +2,17 @@
 // and the Search dialog driving the real main window, its panes and the article walk.
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "book_files.h"
 #include "bookmarks/bookmarks.h"
 #include "platform/bars/menu.h"
+#include "platform/heap.h"
 #include "platform/hosting.h"
 #include "platform/resources.h"
 #include "platform/services/shell_services.h"
+#include "platform/user/clipboard.h"
 #include "platform/user/controls.h"
 #include "platform/user/screen_query.h"
 #include "reader/app_state.h"
@@ -358,6 +361,69 @@ TEST_F(SearchTest, DesktopTypingShowsTheWordRightToLeftAndFindsIt) {
                  screen.host().Pixel(pane->left + pane->width / 2, pane->top + pane->height - 3),
                  kRed);
          }});
+}
+
+// Whatever arrives at once (a paste with Ctrl+V or WM_PASTE) enters as typing it would: the same
+// field, and so the same word found.
+TEST_F(SearchTest, PastedTextEntersAsIfTyped) {
+    const std::u16string samples[] = {
+        u"ירח",       u"שלום",   u"א12ב",        u"12 34",
+        u"שלום עולם", u"ab3.5c", u"כוכב\r\nאחד", u"אבגדהוזחטיכלמנסעפצקרשתאבגדהוזחטיכלמנסעפצ"};
+    std::vector<std::function<void()>> steps;
+    for (const std::u16string& sample : samples) {
+        auto typed = std::make_shared<std::u16string>();
+        std::u16string asTyped = sample;
+        for (char16_t& c : asTyped)
+            if (c == u'\n') c = u' ';
+        std::erase(asTyped, u'\r');
+        steps.push_back([&] { screen.host().Key(VK_F3, false, true); });
+        steps.push_back([&, asTyped] { screen.host().Type(asTyped); });
+        steps.push_back([&, typed] {
+            *typed = Field();
+            Press(VK_ESCAPE);
+        });
+        for (bool byKey : {true, false}) {
+            steps.push_back([&] { screen.host().Key(VK_F3, false, true); });
+            steps.push_back([&, sample, byKey] {
+                ASSERT_TRUE(OpenClipboard(nullptr));
+                EmptyClipboard();
+                auto* block = static_cast<char16_t*>(LocalAlloc(0, (sample.size() + 1) * 2));
+                std::copy(sample.begin(), sample.end(), block);
+                block[sample.size()] = 0;
+                SetClipboardData(CF_UNICODETEXT, block);
+                CloseClipboard();
+                HWND field = GetDlgItem(Dialog(), kSearchFieldId);
+                if (byKey)
+                    screen.host().Key('V', true);
+                else
+                    SendMessage(field, WM_PASTE, 0, 0);
+            });
+            steps.push_back([&, typed, sample, byKey] {
+                EXPECT_EQ(Field(), *typed) << (byKey ? "Ctrl+V" : "WM_PASTE") << " of sample "
+                                           << sample.size() << " units long";
+                Press(VK_ESCAPE);
+            });
+        }
+    }
+    // The pasted moon is found as the typed one is: the field reads back as the word typed.
+    steps.push_back([&] { screen.host().Key(VK_F3, false, true); });
+    steps.push_back([&] {
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        const std::u16string word = u"שלום";
+        auto* block = static_cast<char16_t*>(LocalAlloc(0, (word.size() + 1) * 2));
+        std::copy(word.begin(), word.end(), block);
+        block[word.size()] = 0;
+        SetClipboardData(CF_UNICODETEXT, block);
+        CloseClipboard();
+        screen.host().Key('V', true);
+    });
+    steps.push_back([&] { Press(VK_RETURN); });
+    steps.push_back([&] {
+        EXPECT_EQ(Search(), "nfmz");
+        EXPECT_EQ(Marked(App.TopPane), "nfmz");
+    });
+    Run(steps);
 }
 
 TEST_F(SearchTest, NumbersKeepTheirOrderAndBackspaceTakesBackTheLastCharacter) {

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "platform/heap.h"
 #include "reader/app_state.h"
+#include "text/reading_order.h"
 
 namespace {
 
@@ -95,6 +97,37 @@ TEST_F(ConvertTest, ReverseMirrorsBracketsExceptInLatinMode) {
     Use(kUnicodeOutput, 0x800);
     // The pair adds a unit; the whole output is reversed, and [ ] { } are mirrored too.
     EXPECT_EQ(Convert("[\x10}", 3, nullptr), std::u16string(u"{\u05DA\u05B8]"));
+}
+
+// Text copied from a right-to-left record reads as the display's reversal shows it: whatever
+// brackets the display turns round, the copy turns round too. Random runs of ASCII letters and
+// punctuation (no digits or number separators, which keep their order in a copy, and no byte
+// that stands for a letter with its point). The letter stored where ASCII has '{' is not a brace.
+TEST_F(ConvertTest, CopyTurnsTheSameBracketsAsTheDisplay) {
+    std::string alphabet;
+    for (int c = 0x20; c < 0x7F; ++c) {
+        if ((c < '0' || c > '9') &&
+            std::string(".,:/+-\x59\x5A").find(char(c)) == std::string::npos)
+            alphabet += char(c);
+    }
+    std::mt19937 random(30);
+    for (int round = 0; round < 500; ++round) {
+        std::string text;
+        for (int n = 1 + int(random() % 12); n > 0; --n)
+            text += alphabet[random() % alphabet.size()];
+        const auto* bytes = reinterpret_cast<const uint8_t*>(text.c_str());
+        int32_t units = 0;
+        const char16_t* stored = ConvertBookRun(bytes, int32_t(text.size()), SharedConvertCache(),
+                                                nullptr, &units, RunOrder::Stored);
+        ASSERT_NE(stored, nullptr);
+        std::u16string shown(stored, size_t(units));
+        ReverseDisplayText(shown.data(), int32_t(shown.size()));
+        char16_t* copied = ConvertReadingOrder(bytes, int32_t(text.size()),
+                                               StoredDirection::RightToLeft, nullptr, &units);
+        ASSERT_NE(copied, nullptr);
+        EXPECT_EQ(std::u16string(copied, size_t(units)), shown) << "stored: " << text;
+        HeapFreeBlock(copied);
+    }
 }
 
 TEST_F(ConvertTest, ReverseTouchesOnlyTheUnitsWritten) {

@@ -28,7 +28,7 @@ struct Button {
     std::u16string text;
     HMENU popup = nullptr;
     bool close = false;
-    bool hidden = false;  // it does not fit beside the close button: neither drawn nor tapped
+    bool hidden = false;  // it does not fit whole in the bar: neither drawn nor tapped
     RECT rect{};
 };
 
@@ -54,7 +54,7 @@ BarState* StateOf(HWND w) {
 }
 
 // Buttons go from the left; the close button, when there is one, keeps the right end, and the
-// buttons that would reach under it give way to it.
+// buttons that would reach under it or past the bar's end give way.
 void Layout(HWND w) {
     BarState* s = StateOf(w);
     HDC dc = GetDC(w);
@@ -72,7 +72,9 @@ void Layout(HWND w) {
                     : b.image >= 0          ? s->imageWidth + 8
                                             : MenuLabelWidth(dc, ParseMenuLabel(b.text).text) + 14;
         b.rect = RECT{x, 1, x + width, c.bottom - 1};
-        b.hidden = hasClose && b.rect.right > limit;
+        // A button that would be cut by the bar's end (or the close button) is not shown at all:
+        // half an icon is neither recognisable nor a fair target.
+        b.hidden = b.rect.right > limit;
         x += width;
     }
     ReleaseDC(w, dc);

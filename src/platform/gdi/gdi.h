@@ -90,6 +90,16 @@ int SetBkMode(HDC hdc, int mode);
 int GetBkMode(HDC hdc);
 int GetDeviceCaps(HDC hdc, int index);
 
+// Clipping. IntersectClipRect limits what the DC draws to a rectangle (client coordinates)
+// within any limit already set; it returns SIMPLEREGION, NULLREGION when nothing is left to draw
+// in, or ERROR for a bad DC. SelectClipRgn with no region lifts the limit again (SIMPLEREGION);
+// no other region is supported (ERROR).
+constexpr int kRegionError = 0;
+constexpr int NULLREGION = 1;
+constexpr int SIMPLEREGION = 2;
+int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom);
+int SelectClipRgn(HDC hdc, const void* region);
+
 // Shapes.
 BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom);
 // The ellipse inscribed in the rectangle (right and bottom excluded): outline with the pen,

@@ -64,6 +64,14 @@ cairo_t* Begin(HDC hdc) {
     } else {
         return nullptr;
     }
+    if (hdc->extraClip) {
+        const RECT& e = hdc->extraClipRect;
+        clip = RECT{std::max(clip.left, e.left + origin.x), std::max(clip.top, e.top + origin.y),
+                    std::min(clip.right, e.right + origin.x),
+                    std::min(clip.bottom, e.bottom + origin.y)};
+        if (clip.right < clip.left) clip.right = clip.left;
+        if (clip.bottom < clip.top) clip.bottom = clip.top;
+    }
     cairo_t* cr = cairo_create(target);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     cairo_rectangle(cr, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top);
@@ -132,6 +140,27 @@ int GetDeviceCaps(HDC, int index) {
 
 // The outline is drawn with the pen one pixel wide inside the rectangle; the inside with the
 // brush. A rectangle one pixel high is therefore a one-pixel line.
+int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) {
+    if (!gdi::IsValidDC(hdc)) return kRegionError;
+    RECT r{left, top, std::max(left, right), std::max(top, bottom)};
+    if (hdc->extraClip) {
+        const RECT& e = hdc->extraClipRect;
+        r = RECT{std::max(r.left, e.left), std::max(r.top, e.top), std::min(r.right, e.right),
+                 std::min(r.bottom, e.bottom)};
+        r.right = std::max(r.right, r.left);
+        r.bottom = std::max(r.bottom, r.top);
+    }
+    hdc->extraClip = true;
+    hdc->extraClipRect = r;
+    return r.left < r.right && r.top < r.bottom ? SIMPLEREGION : NULLREGION;
+}
+
+int SelectClipRgn(HDC hdc, const void* region) {
+    if (!gdi::IsValidDC(hdc) || region) return kRegionError;
+    hdc->extraClip = false;
+    return SIMPLEREGION;
+}
+
 BOOL Rectangle(HDC hdc, int l, int t, int r, int b) {
     cairo_t* cr = gdi::Begin(hdc);
     if (!cr) return FALSE;

@@ -35,6 +35,8 @@ struct DeviceContext {
     int bkMode = OPAQUE;
     bool paintClip = false;
     RECT paintRect{};  // client coordinates
+    bool extraClip = false;
+    RECT extraClipRect{};  // client coordinates, from IntersectClipRect
     POINT penPos{};
 };
 

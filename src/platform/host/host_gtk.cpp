@@ -15,6 +15,7 @@
 #include "platform/host/access_atk.h"
 #include "platform/host/gdk_user_time.h"
 #include "platform/host/host_module.h"
+#include "platform/host/session_end.h"
 #include "platform/registry/registry.h"
 #include "platform/unicode.h"
 #include "platform/user/screen_colours.h"
@@ -450,6 +451,12 @@ GdkRectangle ScreenArea() {
     return area;
 }
 
+// The scale at which the reader's pixels are not tiny on a screen of this height: 1 up to about
+// 1600 logical pixels, 2 up to about 2700, and so on.
+int ScaleForScreen(const GdkRectangle& area) {
+    return std::clamp((area.height + 540) / 1080, 1, 8);
+}
+
 }  // namespace
 
 GtkHost::Impl* GtkHost::Prepare() {
@@ -485,13 +492,22 @@ std::unique_ptr<GtkHost> GtkHost::Open(Impl* prepared, const GtkHostOptions& opt
     impl->width = options.width;
     impl->height = options.height;
     // GTK already draws in the desktop's own scale (its logical pixels are whole device pixels
-    // at HiDPI); --scale multiplies on top of that.
-    impl->scale = options.scale > 0 ? options.scale : 1;
+    // at HiDPI); --scale multiplies on top of that. Without it, a screen of more than about
+    // 1600 logical pixels' height (4K at the desktop's scale 1) shows each of the reader's pixels
+    // as 2 x 2, and so on, so that its text is not tiny.
+    const GdkRectangle area = ScreenArea();
+    impl->scale = options.scale > 0 ? options.scale : ScaleForScreen(area);
     int windowWidth = impl->width * impl->scale, windowHeight = impl->height * impl->scale;
     StoredWindow stored = ReadStoredWindow();
+    if (stored.width == 0 && !options.sizeGiven && area.height > 0) {
+        // A first start: two thirds of the screen's height, in the handheld's proportions.
+        windowHeight = area.height * 2 / 3;
+        windowWidth = std::min(area.width > 0 ? area.width : windowHeight, windowHeight * 3 / 4);
+        impl->width = std::max(1, windowWidth / impl->scale);
+        impl->height = std::max(1, windowHeight / impl->scale);
+    }
     if (stored.width > 0) {
         // A size stored on a larger screen is cut to this one.
-        GdkRectangle area = ScreenArea();
         windowWidth = area.width > 0 ? std::min(stored.width, area.width) : stored.width;
         windowHeight = area.height > 0 ? std::min(stored.height, area.height) : stored.height;
         impl->width = std::max(1, windowWidth / impl->scale);
@@ -528,6 +544,9 @@ std::unique_ptr<GtkHost> GtkHost::Open(Impl* prepared, const GtkHostOptions& opt
     impl->iconTimeout = g_timeout_add(500, NameWindowIcon, impl.get());
     auto host = std::unique_ptr<GtkHost>(new GtkHost(std::move(impl)));
     InstallHost(host.get());
+    // A logout, a closed terminal, kill or the X server going away end the program as closing
+    // the window does, so that it saves what it saves at a normal exit.
+    WatchSessionEnd([](int) { return InjectClose(); });
     return host;
 }
 
@@ -541,25 +560,37 @@ GtkHost::GtkHost(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 GtkHost::~GtkHost() {
     if (CurrentHost() == this) InstallHost(nullptr);
     WriteStoredWindow({impl_->normalWidth, impl_->normalHeight, impl_->maximized});
+    // Without a display nothing more can be said to it: the window and the clipboard went with
+    // the server, and its connection would keep the main loop busy for ever.
+    const bool lost = DisplayLost();
     // Leave what the program copied with the desktop's clipboard keeper, if there is one.
-    GtkClipboard* cb = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
-    if (gtk_clipboard_get_owner(cb) == G_OBJECT(impl_->window)) gtk_clipboard_store(cb);
+    GtkClipboard* cb = lost ? nullptr : gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
+    if (cb && gtk_clipboard_get_owner(cb) == G_OBJECT(impl_->window)) gtk_clipboard_store(cb);
     if (impl_->fdWatch) g_source_remove(impl_->fdWatch);
     if (impl_->iconIdle) g_source_remove(impl_->iconIdle);
     if (impl_->iconTimeout) g_source_remove(impl_->iconTimeout);
     StopAccessBridge();
     gdk_event_handler_set(PassToGtk, nullptr, nullptr);
-    gtk_im_context_set_client_window(impl_->im, nullptr);
-    g_object_unref(impl_->im);
-    gdk_window_destroy(impl_->window);
-    while (g_main_context_iteration(nullptr, FALSE)) {
+    if (!lost) {
+        gtk_im_context_set_client_window(impl_->im, nullptr);
+        g_object_unref(impl_->im);
+        gdk_window_destroy(impl_->window);
+        while (g_main_context_iteration(nullptr, FALSE)) {
+        }
     }
+    StopWatchingSessionEnd();
 }
 
 int GtkHost::ScreenWidth() const { return impl_->width; }
 int GtkHost::ScreenHeight() const { return impl_->height; }
 
 bool GtkHost::WaitForInput() {
+    if (DisplayLost()) {
+        // The program is on its way out (its main window was sent the close); whatever loop
+        // still waits is not kept spinning flat out.
+        g_usleep(10000);
+        return true;
+    }
     if (!impl_->fdWatch && SingleInstanceFd() >= 0)
         impl_->fdWatch = g_unix_fd_add(SingleInstanceFd(), G_IO_IN, OnInstanceRequest, nullptr);
     if (impl_->damaged) gdk_window_invalidate_rect(impl_->window, nullptr, FALSE);
@@ -571,6 +602,7 @@ bool GtkHost::WaitForInput() {
 void GtkHost::ScreenDamaged() { impl_->damaged = true; }
 bool GtkHost::HasDesktopFocus() const { return impl_->focused; }
 void GtkHost::RaiseWindow() {
+    if (DisplayLost()) return;
     gdk_window_show(impl_->window);
     // The window manager lets a window take the focus for the user's latest action.
     gdk_window_focus(impl_->window, LatestUserTime(impl_->window));
@@ -581,6 +613,7 @@ bool GtkHost::IsFullScreen() const { return impl_->fullScreen; }
 void GtkHost::SetFullScreen(bool on) {
     // Said at once, so that a second request before the desktop answers toggles back.
     impl_->fullScreen = on;
+    if (DisplayLost()) return;
     if (on)
         gdk_window_fullscreen(impl_->window);
     else
@@ -588,21 +621,26 @@ void GtkHost::SetFullScreen(bool on) {
 }
 
 void GtkHost::SetTitle(const std::string& title) {
+    if (DisplayLost()) return;
     gdk_window_set_title(impl_->window, title.c_str());
 }
 
-void GtkHost::OpenAddress(const std::string& address) {
+bool GtkHost::OpenAddress(const std::string& address) {
+    if (DisplayLost()) return false;
     GError* error = nullptr;
     if (!gtk_show_uri_on_window(nullptr, address.c_str(), GDK_CURRENT_TIME,
                                 &error)) {
         std::fprintf(stderr, "orvanel: could not open %s: %s\n", address.c_str(),
                      error ? error->message : "no handler");
         if (error) g_error_free(error);
+        return false;
     }
+    return true;
 }
 
 void GtkHost::PublishClipboard(const SystemClipboard& contents) {
     impl_->clipboard = contents;
+    if (DisplayLost()) return;
     GtkClipboard* cb = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
     std::vector<GtkTargetEntry> targets;
     if (contents.hasRtf)
@@ -623,6 +661,7 @@ void GtkHost::PublishClipboard(const SystemClipboard& contents) {
 // Asks the owner what it has (TARGETS) before asking for any of it, and takes only what it
 // offers, in a reply of the type asked for, all within kClipboardPatience.
 bool GtkHost::FetchClipboard(unsigned forms, SystemClipboard* contents) {
+    if (DisplayLost()) return false;
     GtkClipboard* cb = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
     if (gtk_clipboard_get_owner(cb) == G_OBJECT(impl_->window)) return false;
     *contents = SystemClipboard{};
@@ -673,7 +712,7 @@ extern "C" __attribute__((visibility("default"))) void* OrvanelPrepareDesktopHos
 extern "C" __attribute__((visibility("default"))) Host* OrvanelOpenDesktopHost(
     void* prepared, const DesktopHostOptions* options) {
     return GtkHost::Open(static_cast<GtkHost::Impl*>(prepared),
-                         {options->width, options->height, options->scale})
+                         {options->width, options->height, options->scale, options->sizeGiven})
         .release();
 }
 

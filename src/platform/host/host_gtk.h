@@ -11,7 +11,8 @@
 struct GtkHostOptions {
     int width = 240;   // screen size in the program's pixels
     int height = 320;
-    int scale = 0;     // program pixels per logical pixel; 0 or 1: the desktop's own scale
+    int scale = 0;           // program pixels per logical pixel; 0: chosen for the screen
+    bool sizeGiven = false;  // width and height were asked for; else a first start fits the screen
 };
 
 class GtkHost : public Host {
@@ -41,7 +42,7 @@ public:
     void SetFullScreen(bool on) override;
     bool IsFullScreen() const override;
     void SetTitle(const std::string& title) override;
-    void OpenAddress(const std::string& address) override;
+    bool OpenAddress(const std::string& address) override;
     void PublishClipboard(const SystemClipboard& contents) override;
     bool FetchClipboard(unsigned forms, SystemClipboard* contents) override;
 

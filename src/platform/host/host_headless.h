@@ -22,7 +22,12 @@ public:
     void RaiseWindow() override;
     void SetFullScreen(bool on) override { fullScreen_ = on; }
     bool IsFullScreen() const override { return fullScreen_; }
-    void OpenAddress(const std::string& address) override { lastOpened_ = address; }
+    bool OpenAddress(const std::string& address) override {
+        lastOpened_ = address;
+        return !openFails_;
+    }
+    // Makes later addresses fail to open (as on a desktop with no browser), or open again.
+    void SetOpenAddressFails(bool fails) { openFails_ = fails; }
     // An in-memory system clipboard: what the program published, or what "another program"
     // put there with SetForeignClipboard, which the program then reads back.
     void PublishClipboard(const SystemClipboard& contents) override;
@@ -67,6 +72,7 @@ private:
     bool desktopFocus_ = true;
     bool fullScreen_ = false;
     std::string lastOpened_;
+    bool openFails_ = false;
     SystemClipboard clipboard_;
     bool foreignOwner_ = false;
     int clipboardReads_ = 0;

@@ -94,9 +94,9 @@ public:
         title_ = title;
         if (real_) real_->SetTitle(title);
     }
-    void OpenAddress(const std::string& address) override {
+    bool OpenAddress(const std::string& address) override {
         if (!real_) Open();
-        real_->OpenAddress(address);
+        return real_->OpenAddress(address);
     }
     void PublishClipboard(const SystemClipboard& contents) override {
         if (!real_) Open();
@@ -116,6 +116,11 @@ private:
         void* prepared = std::exchange(prepared_, nullptr);
         real_.reset(open_(prepared, &options_));  // installs itself as the current host
         if (!real_) failed_(DesktopHostResult::NoDisplay, {});
+        // The windows were laid out for the size this host answered while the window was not
+        // open yet; the window opens at its stored size (or one chosen for the screen), and its
+        // first configure event reports that same size, so no change would ever be seen.
+        if (real_->ScreenWidth() != options_.width || real_->ScreenHeight() != options_.height)
+            ScreenResized(real_->ScreenWidth(), real_->ScreenHeight());
         if (!title_.empty()) real_->SetTitle(title_);
         if (fullScreen_) real_->SetFullScreen(true);
     }

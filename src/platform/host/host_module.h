@@ -9,7 +9,8 @@
 struct DesktopHostOptions {
     int width = 240;  // screen size in the program's pixels
     int height = 320;
-    int scale = 0;  // program pixels per logical pixel; 0 or 1: the desktop's own scale
+    int scale = 0;           // program pixels per logical pixel; 0: chosen for the screen
+    bool sizeGiven = false;  // width and height were asked for; else a first start fits the screen
 };
 
 enum class DesktopHostResult { Ready, NoDisplay, NoModule };

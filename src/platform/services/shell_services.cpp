@@ -90,8 +90,8 @@ BOOL ShellExecuteEx(SHELLEXECUTEINFO* info) {
     std::string address = Utf16ToUtf8(info->lpFile);
     Record("ShellExecuteEx", info->fMask, address);
     if (!info->lpVerb || !EqualsIgnoringCase(info->lpVerb, u"Open")) return FALSE;
-    if (Host* host = CurrentHost()) host->OpenAddress(address);
-    return TRUE;
+    Host* host = CurrentHost();
+    return host && host->OpenAddress(address) ? TRUE : FALSE;
 }
 
 void InitCommonControls() { Record("InitCommonControls", 0); }

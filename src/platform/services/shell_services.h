@@ -61,7 +61,8 @@ struct SHELLEXECUTEINFO {
     int nShow;
     HINSTANCE hInstApp;
 };
-// Opens lpFile with the verb "Open" through the host.
+// Opens lpFile with the verb "Open" through the host. FALSE when the verb is another or the
+// host could not open the address.
 BOOL ShellExecuteEx(SHELLEXECUTEINFO* info);
 
 void InitCommonControls();

@@ -220,6 +220,11 @@ bool IsDialogKeyMessage(HWND dlg, MSG* m) {
         case VK_TAB:
             MoveTabFocus(dlg, GetKeyState(VK_SHIFT) & 0x8000);
             return true;
+        case 'C':
+            // Ctrl+C in a message box copies its text, whichever button has the focus.
+            if (!dlg->messageBox || !(GetKeyState(VK_CONTROL) & 0x8000)) return false;
+            SendMessage(dlg, WM_COPY, 0, 0);
+            return true;
     }
     return false;
 }

@@ -151,13 +151,14 @@ void InjectDesktopFocus(bool focused) {
         PostMessage(active, WM_ACTIVATE, MAKEWPARAM(focused ? WA_ACTIVE : WA_INACTIVE, 0), 0);
 }
 
-void InjectClose() {
+bool InjectClose() {
     const auto& tl = wm::TopLevels();
     for (auto it = tl.begin(); it != tl.end(); ++it)
         if ((*it)->followsScreen && !(*it)->owner) {
             PostMessage(*it, WM_CLOSE, 0, 0);
-            return;
+            return true;
         }
+    return false;
 }
 
 void ScreenResized(int width, int height) { wm::ScreenResized(width, height); }

@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "platform/gdi/gdi_internal.h"
+#include "platform/heap.h"
+#include "platform/user/clipboard.h"
+#include "platform/user/controls.h"
 #include "platform/user/dialog.h"
 #include "platform/user/window_internal.h"
 
@@ -88,8 +91,26 @@ LRESULT OnSize(HWND w, int cw, int ch) {
     return TRUE;
 }
 
+// Puts the box's text on the clipboard as text, so that what it names (an address, a file) can be
+// pasted elsewhere. Returns TRUE.
+LRESULT CopyText(HWND w) {
+    const std::u16string& text = w->messageText;
+    auto* block = static_cast<char16_t*>(LocalAlloc(0, (text.size() + 1) * sizeof(char16_t)));
+    if (!block) return TRUE;
+    std::copy(text.begin(), text.end(), block);
+    block[text.size()] = 0;
+    if (OpenClipboard(w)) {
+        EmptyClipboard();
+        if (SetClipboardData(CF_UNICODETEXT, block)) block = nullptr;
+        CloseClipboard();
+    }
+    if (block) LocalFree(block);
+    return TRUE;
+}
+
 LRESULT MessageBoxProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+        case WM_COPY: return CopyText(w);
         case WM_INITDIALOG: return TRUE;
         case WM_SIZE:
             return OnSize(w, LOWORD(uintptr_t(lp)), HIWORD(uintptr_t(lp)));
