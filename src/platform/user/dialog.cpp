@@ -16,10 +16,12 @@ constexpr char16_t kSystemDialogFace[] = u"DejaVu Sans Condensed";
 
 // Dialog procedures return non-zero for a message they handled; the result of those that
 // answer with a value is the procedure's own, the others' is DWL_MSGRESULT.
+// What the dialog manager made for the dialog (the template's font) goes with the dialog on
+// WM_DESTROY whatever the dialog's procedure answers to it.
 LRESULT DialogWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     if (w->dialogProc) {
         LRESULT r = w->dialogProc(w, msg, wp, lp);
-        if (r) {
+        if (r && msg != WM_DESTROY) {
             if (msg == WM_INITDIALOG || msg == WM_CTLCOLORSTATIC || msg == WM_GETDLGCODE)
                 return r;
             return GetWindowLong(w, DWL_MSGRESULT);
@@ -34,7 +36,7 @@ LRESULT DialogWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_DESTROY:
             // The dialog font was made from the template; it goes with the dialog, however the
-            // dialog ends.
+            // dialog ends and whatever its procedure did with the message.
             if (w->font) DeleteObject(w->font);
             w->font = nullptr;
             return 0;
@@ -218,6 +220,17 @@ bool IsDialogKeyMessage(HWND dlg, MSG* m) {
 intptr_t RunModal(HWND dlg, HWND owner, bool ownerWasEnabled) {
     HWND ownerTop = owner ? wm::TopLevelOf(owner) : nullptr;
     if (ownerTop) EnableWindow(ownerTop, FALSE);
+    // A box without an owner (one a deep operation raises) keeps the program's other windows
+    // from input while it is open, as a task-modal box does: a tap on the reader behind it would
+    // otherwise go to another article under the operation still waiting for the answer.
+    std::vector<HWND> disabled;
+    if (!ownerTop)
+        for (Window* top : std::vector<Window*>(wm::TopLevels()))
+            if (top != dlg && IsWindowEnabled(top)) {
+                EnableWindow(top, FALSE);
+                disabled.push_back(top);
+            }
+    EnterModalLoop(dlg);
     ShowWindow(dlg, SW_SHOW);
     MSG m;
     bool quit = false;
@@ -236,7 +249,10 @@ intptr_t RunModal(HWND dlg, HWND owner, bool ownerWasEnabled) {
     // which no caller takes for a choice.
     intptr_t result = IsWindow(dlg) ? dlg->dialogResult : 0;
     if (ownerTop && IsWindow(ownerTop) && ownerWasEnabled) EnableWindow(ownerTop, TRUE);
+    for (HWND top : disabled)
+        if (IsWindow(top)) EnableWindow(top, TRUE);
     if (IsWindow(dlg)) DestroyWindow(dlg);
+    LeaveModalLoop(dlg);
     if (ownerTop && IsWindow(ownerTop) && (ownerTop->style & WS_VISIBLE))
         SetForegroundWindow(ownerTop);
     // The quit request belongs to the outer loop too.

@@ -11,3 +11,7 @@ HWND CreateDialogWindow(const DialogTemplate* t, HWND owner, DLGPROC proc, LPARA
 // owner meanwhile. Returns the EndDialog value (0 when the window was destroyed first).
 intptr_t RunModal(HWND dlg, HWND owner, bool ownerWasEnabled);
 bool IsDialogKeyMessage(HWND dlg, MSG* m);
+// Kept by the message queue: the stack of windows running a modal loop. Leaving the last one
+// posts the messages held for the end of the modal loops.
+void EnterModalLoop(HWND w);
+void LeaveModalLoop(HWND w);
