@@ -19,6 +19,9 @@ constexpr DWORD kFontDialogFlags = 30;
 constexpr int kLatinBase = 97;
 constexpr int kUpperHalfBase = 224;
 constexpr int kSampleCodes = 27;
+// What may be typed or pasted into the sample: enough to try a face on a few sentences, and
+// a bound on what each key lays out again.
+constexpr int kSampleLimit = 1000;
 constexpr int kMargin = 7;
 constexpr int kButtonHeight = 10;
 
@@ -79,6 +82,7 @@ void OnInitDialog(HWND dialog, FontRecord* record) {
     // A record that never had a FontAsciiBase gets the Unicode one, even if the dialog is then
     // cancelled.
     if (record->FontAsciiBase == 0) record->FontAsciiBase = kUnicodeAsciiBase;
+    SendMessage(GetDlgItem(dialog, kSampleId), EM_LIMITTEXT, kSampleLimit, 0);
     SetSampleText(dialog, record->FontAsciiBase);
     if (int button = ButtonOfBase(record->FontAsciiBase)) SetCheck(dialog, button, true);
     EnumFontFamilies(dc, nullptr, AddFontFamily, 0);

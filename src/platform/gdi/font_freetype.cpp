@@ -138,7 +138,7 @@ public:
                  std::shared_ptr<FallbackFaces> fallback)
         : underline_(lf.lfUnderline != 0), fallback_(std::move(fallback)) {
         FT_Face face = own->face();
-        int requested = lf.lfHeight;
+        int requested = int(std::clamp<int64_t>(lf.lfHeight, -kMaxFontPixels, kMaxFontPixels));
         double span = double(face->ascender - face->descender);
         if (span <= 0) span = face->units_per_EM;
         if (requested > 0)
@@ -147,6 +147,7 @@ public:
             em_ = -requested;
         else
             em_ = std::max(1.0, kDefaultCellHeight * face->units_per_EM / span);
+        em_ = std::min(em_, double(kMaxFontPixels));
         pixels_ = int(std::lround(em_));
         FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixels_));
         files_.push_back(std::move(own));
