@@ -334,7 +334,11 @@ LRESULT MainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_VSCROLL: return OnVScroll(window, wp, lp);
         case WM_MOUSEWHEEL: OnWheel(window, wp, lp); return 0;
-        case WM_LBUTTONDOWN: TapPanes(window, LOWORD(uintptr_t(lp)), HIWORD(uintptr_t(lp))); return 0;
+        case WM_LBUTTONDOWN:
+            // A box without an owner (one a deep operation raises) leaves the window enabled; a
+            // tap on it then could go to another article under the operation waiting below.
+            if (ModalLoopDepth() == 0) TapPanes(window, LOWORD(uintptr_t(lp)), HIWORD(uintptr_t(lp)));
+            return 0;
         case WM_CLOSE:
             if (!HoldWhileModal(window, msg, wp, lp, true)) DestroyWindow(window);
             return 0;

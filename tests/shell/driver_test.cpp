@@ -165,6 +165,8 @@ TEST_F(DriverTest, AnOutOfMemoryMessageBoxShowsItsTextAndTheProgramEnds) {
 TEST_F(DriverTest, TheBookFolderReplacesTheBuiltInBook) {
     fs::path book = dir / "book";
     fs::copy(ORVANEL_BOOK_CONTAINERS, book);
+    // A stored font: Next waits for the first run's Choose Font dialog to end.
+    StoreRegistry("\"FontName\"=\"David CLM\"\n");
     Outcome r = Run("command 109\nstate\n", "--book " + book.string());
     EXPECT_NE(r.out.find("\"lesson\":3,"), std::string::npos) << r.out;
     // Without article 5 in the folder, Next from 3 stays: the folder is what is read.

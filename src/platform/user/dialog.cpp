@@ -220,16 +220,6 @@ bool IsDialogKeyMessage(HWND dlg, MSG* m) {
 intptr_t RunModal(HWND dlg, HWND owner, bool ownerWasEnabled) {
     HWND ownerTop = owner ? wm::TopLevelOf(owner) : nullptr;
     if (ownerTop) EnableWindow(ownerTop, FALSE);
-    // A box without an owner (one a deep operation raises) keeps the program's other windows
-    // from input while it is open, as a task-modal box does: a tap on the reader behind it would
-    // otherwise go to another article under the operation still waiting for the answer.
-    std::vector<HWND> disabled;
-    if (!ownerTop)
-        for (Window* top : std::vector<Window*>(wm::TopLevels()))
-            if (top != dlg && IsWindowEnabled(top)) {
-                EnableWindow(top, FALSE);
-                disabled.push_back(top);
-            }
     EnterModalLoop(dlg);
     ShowWindow(dlg, SW_SHOW);
     MSG m;
@@ -249,8 +239,6 @@ intptr_t RunModal(HWND dlg, HWND owner, bool ownerWasEnabled) {
     // which no caller takes for a choice.
     intptr_t result = IsWindow(dlg) ? dlg->dialogResult : 0;
     if (ownerTop && IsWindow(ownerTop) && ownerWasEnabled) EnableWindow(ownerTop, TRUE);
-    for (HWND top : disabled)
-        if (IsWindow(top)) EnableWindow(top, TRUE);
     if (IsWindow(dlg)) DestroyWindow(dlg);
     LeaveModalLoop(dlg);
     if (ownerTop && IsWindow(ownerTop) && (ownerTop->style & WS_VISIBLE))
