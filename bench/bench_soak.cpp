@@ -27,7 +27,8 @@ const Cycle kCyclesOf[] = {
     {"Search", "", "command 116\nkey Escape\n"},
     {"About", "", "command 40004\nkey Escape\n"},
     // A word the book does not have: Search Again answers with a message box.
-    {"Not Found box", "command 116\ntype qqqq\nkey Enter\nkey Enter\n", "command 117\nkey Enter\n"},
+    {"Not Found box", "command 116\ntype qqqq\nkey Enter\nkey Enter\nkey Escape\n",
+     "command 117\nkey Enter\n"},
 };
 
 // The resident sizes (KiB) the run printed, in order.
@@ -36,6 +37,10 @@ std::vector<long> RunSoak(const Cycle& c) {
     std::string mk = "mkdir -p " + dir;
     if (std::system(mk.c_str()) != 0) return {};
     std::string script = dir + "/script.txt";
+    // A stored font, so that no first-run Choose Font dialog comes up.
+    std::ofstream(dir + "/registry.reg")
+        << "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Velmora\\"
+           "Orvanel]\n\"FontName\"=\"David CLM\"\n";
     {
         std::ofstream out(script);
         out << c.setup << "memory\n";
