@@ -72,8 +72,14 @@ BOOL PostWhenModalLoopsEnd(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 
 void CancelModalLoops() {
     Queue& q = queue();
-    for (auto it = q.modal.rbegin(); it != q.modal.rend(); ++it)
-        if (IsWindow(*it)) PostMessage(*it, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    for (auto it = q.modal.rbegin(); it != q.modal.rend(); ++it) {
+        if (!IsWindow(*it)) continue;
+        // A box that asks a question waits for its answer: its Cancel means something of its
+        // own ("don't ask again").
+        if ((*it)->messageBox && (UINT(GetWindowLong(*it, DWL_USER)) & MB_TYPEMASK) != MB_OK)
+            continue;
+        PostMessage(*it, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
 }
 
 void RecordKeyState(unsigned vk, bool down) {
