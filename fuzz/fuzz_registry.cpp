@@ -42,6 +42,7 @@ void ReadThroughTheCalls(const std::string& text, const RegDocument& doc) {
         RegCloseKey(key);
     }
     unlink(file.c_str());
+    unlink((file + ".lock").c_str());
 }
 
 }  // namespace
