@@ -74,10 +74,12 @@ void CancelModalLoops() {
     Queue& q = queue();
     for (auto it = q.modal.rbegin(); it != q.modal.rend(); ++it) {
         if (!IsWindow(*it)) continue;
-        // A box that asks a question waits for its answer: its Cancel means something of its
-        // own ("don't ask again").
-        if ((*it)->messageBox && (UINT(GetWindowLong(*it, DWL_USER)) & MB_TYPEMASK) != MB_OK)
+        // A box that asks a question ends with no answer (0, as when it goes with its owner):
+        // its Cancel means something of its own ("don't ask again").
+        if ((*it)->messageBox && (UINT(GetWindowLong(*it, DWL_USER)) & MB_TYPEMASK) != MB_OK) {
+            EndDialog(*it, 0);
             continue;
+        }
         PostMessage(*it, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     }
 }

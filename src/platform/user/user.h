@@ -154,7 +154,7 @@ int ModalLoopDepth();
 BOOL PostWhenModalLoopsEnd(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 // Asks every open dialog and message box to end as Cancel (or OK for a box with only OK) does, the
 // front one first, so that the loops unwind and a held close can run. A box asking a question
-// (Yes, No, Cancel) is left to its answer.
+// (Yes, No, Cancel) ends with no answer (0).
 void CancelModalLoops();
 
 // Operating-system version: this platform reports 3.0.
