@@ -21,6 +21,9 @@ constexpr DWORD kFontDialogFlags = 30;
 constexpr int kLatinBase = 97;
 constexpr int kUpperHalfBase = 224;
 constexpr int kSampleCodes = 27;
+// What may be typed or pasted into the sample: enough to try a face on a few sentences, and
+// a bound on what each key lays out again.
+constexpr int kSampleLimit = 1000;
 constexpr int kMargin = 7;
 constexpr int kButtonHeight = 10;
 
@@ -90,6 +93,7 @@ void OnInitDialog(HWND dialog, FontRecord* record) {
     // A record that never had a FontAsciiBase gets the Unicode one, even if the dialog is then
     // cancelled.
     if (record->FontAsciiBase == 0) record->FontAsciiBase = kUnicodeAsciiBase;
+    SendMessage(GetDlgItem(dialog, kSampleId), EM_LIMITTEXT, kSampleLimit, 0);
     SetSampleText(dialog, record->FontAsciiBase);
     SetAccessName(GetDlgItem(dialog, kFaceListId), u"Font");
     SetAccessName(GetDlgItem(dialog, kSizeListId), u"Size");

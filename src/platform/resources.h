@@ -20,7 +20,9 @@ using HRSRC = const ResourceBlob*;
 void RegisterResources(std::span<const ResourceBlob> blobs);
 
 // Book containers (RCDATA 1001-1026 and 32767) are read from DIR/<id>.bin instead of the table
-// when a folder is set. A file missing there is a missing resource, as in the compiled-in case.
+// when a folder is set, each once, at its first use. A file missing there is a missing resource,
+// as in the compiled-in case; so is one that is not a regular file or is larger than 8 MB (said
+// once on standard error).
 void SetBookDirectory(const std::string& dir);
 
 // Clears the table and the book folder (tests).

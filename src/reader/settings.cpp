@@ -231,6 +231,8 @@ void ShutdownSave() {
     // Everything is written once. A second shutdown (the window destroyed after the heap ran
     // out) would otherwise write the bookmarks again from the list freed just now, as none.
     gSettingsLoaded = false;
+    // The registry keeps what was set in memory; the file is written now, once.
+    RegFlushKey(HKEY_CURRENT_USER);
     PostQuitMessage(0);
 }
 

@@ -581,6 +581,17 @@ bool ScriptDriver::Run(const std::string& raw) {
         PrintDialog();
         return false;
     }
+    if (cmd == "memory") {
+        // The resident size, for long runs that watch the program's memory.
+        std::ifstream status("/proc/self/status");
+        std::string field;
+        long kb = -1;
+        while (status >> field)
+            if (field == "VmRSS:" && status >> kb) break;
+        std::printf("{\"rss_kb\":%ld}\n", kb);
+        std::fflush(stdout);
+        return false;
+    }
     if (cmd == "focus") {
         host_.SetDesktopFocus(rest != "off");
         return true;

@@ -271,6 +271,8 @@ int main(int argc, char** argv) {
         CreateShellWindows();
         code = ReaderMain(ProgramInstance(), nullptr, o.commandLine.c_str(), SW_SHOW);
     }
+    // What the host or the driver set after the reader's own save (the desktop window's size).
+    RegFlushKey(HKEY_CURRENT_USER);
     StopListening();
     return code;
 }

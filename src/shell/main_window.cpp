@@ -212,6 +212,35 @@ bool ModalIsOpen(HWND window) {
     return true;
 }
 
+// Commands that go to another article, lay the panes out anew or end the program: they free the
+// records, panes or window that an open dialog, or the operation that opened a message box, may
+// still be working on below its modal loop.
+bool LeavesArticle(int command) {
+    switch (command) {
+        case 109:
+        case 110:
+        case 401:
+        case 412:
+        case 413:
+        case 414:
+        case 423:
+        case 434:
+        case kCommandExit:
+            return true;
+    }
+    return false;
+}
+
+// Inside a modal loop a message that frees what the loop's opener holds waits until every loop
+// has ended. A request to close the program also asks the open dialogs and boxes to end, so that
+// it does not wait for the user. Returns true when the message was held.
+bool HoldWhileModal(HWND window, UINT msg, WPARAM wp, LPARAM lp, bool closes) {
+    if (ModalLoopDepth() == 0) return false;
+    PostWhenModalLoopsEnd(window, msg, wp, lp);
+    if (closes) CancelModalLoops();
+    return true;
+}
+
 void ChooseBottomSize(HWND window, int command) {
     int code = command - 400;
     if (code == App.BottomSection) return;
@@ -227,6 +256,9 @@ void ChooseBottomSize(HWND window, int command) {
 
 int HandleCommand(HWND window, int command) {
     if (OpensModal(command) && ModalIsOpen(window)) return 0;
+    if (LeavesArticle(command) &&
+        HoldWhileModal(window, WM_COMMAND, WPARAM(command), 0, command == kCommandExit))
+        return 0;
     switch (command) {
         case 110: StepArticle(window, -2); return 0;
         case 109: StepArticle(window, +2); return 0;
@@ -293,7 +325,8 @@ LRESULT MainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SETTINGCHANGE: SHHandleWMSettingChange(window, wp, lp, &gActivateInfo); return 0;
         case WM_WINDOWPOSCHANGED: {
             auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
-            if (pos && (pos->flags & 0xFFFF0000u) && (pos->flags & SWP_NOACTIVATE))
+            if (pos && (pos->flags & 0xFFFF0000u) && (pos->flags & SWP_NOACTIVATE) &&
+                !HoldWhileModal(window, kPrivateClose, 0, 0, true))
                 DestroyWindow(window);
             return 0;
         }
@@ -312,8 +345,17 @@ LRESULT MainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_VSCROLL: return OnVScroll(window, wp, lp);
         case WM_MOUSEWHEEL: OnWheel(window, wp, lp); return 0;
-        case WM_LBUTTONDOWN: TapPanes(window, LOWORD(uintptr_t(lp)), HIWORD(uintptr_t(lp))); return 0;
-        case kPrivateClose: DestroyWindow(window); return 0;
+        case WM_LBUTTONDOWN:
+            // A box without an owner (one a deep operation raises) leaves the window enabled; a
+            // tap on it then could go to another article under the operation waiting below.
+            if (ModalLoopDepth() == 0) TapPanes(window, LOWORD(uintptr_t(lp)), HIWORD(uintptr_t(lp)));
+            return 0;
+        case WM_CLOSE:
+            if (!HoldWhileModal(window, msg, wp, lp, true)) DestroyWindow(window);
+            return 0;
+        case kPrivateClose:
+            if (!HoldWhileModal(window, msg, wp, lp, true)) DestroyWindow(window);
+            return 0;
     }
     return DefWindowProc(window, msg, wp, lp);
 }

@@ -1,5 +1,7 @@
 #include "text/style_font.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/heap.h"
@@ -32,13 +34,14 @@ void CreateStyleFont(TextPane* pane, StyleFont* node, uint8_t key) {
     LOGFONT lf{};
     std::memcpy(lf.lfFaceName, pane->fontRecord.FaceName, sizeof lf.lfFaceName);
     lf.lfFaceName[LF_FACESIZE - 1] = 0;
-    int32_t size = pane->fontRecord.FontSize;
-    int32_t height = size;
+    // In 64 bits: a stored size can be any 32-bit number, and the font engine caps the height.
+    int64_t size = pane->fontRecord.FontSize;
+    int64_t height = size;
     if (key & kLargerFont)
         height = size ? size * 5 / 4 : 20;
     else if (key & kSmallerFont)
         height = size ? size * 6 / 8 : 14;
-    lf.lfHeight = height;
+    lf.lfHeight = LONG(std::clamp<int64_t>(height, INT32_MIN, INT32_MAX));
     lf.lfWeight = (key & kBoldFont) ? 700 : 400;
     node->font = CreateFontIndirect(&lf);
     node->key = key;

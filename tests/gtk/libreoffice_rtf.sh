@@ -25,6 +25,11 @@ writer() {  # FORMAT FILE...
 normal() { sed '1s/^\xEF\xBB\xBF//; s/\xe2\x80\x86//g' "$1"; }
 text='txt:Text (encoded):UTF8,LF'
 
+# A stored font, so that no first-run Choose Font dialog holds Next Article until it ends.
+for reg in r r2; do
+    printf 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]\n"FontName"="David CLM"\n' \
+        > "$work/$reg.reg"
+done
 # Article 3 (Next Article from the first pair), copied, and appended twice.
 printf 'command 109\ncommand 40007\nclipboard rtf %s/copy.rtf\nclipboard text %s/copy.txt\ncommand 40009\ncommand 40009\nclipboard rtf %s/append.rtf\nclipboard text %s/append.txt\n' \
     "$work" "$work" "$work" "$work" | "$orvanel" --headless --registry "$work/r.reg" --script -

@@ -173,6 +173,59 @@ TEST_F(ControlsTest, EditMultiLineWrapsRightAlignedAndSetFontRedraws) {
     DeleteObject(font);
 }
 
+// A field lays out again only from the lines an edit can change: after any edit its lines are
+// those of a field given the whole text at once. Random edits of every kind (typing, Backspace,
+// Delete, pasting words and line breaks, replacing a selection) in fields of several widths.
+TEST_F(ControlsTest, EditLinesAfterAnyEditAreThoseOfTheWholeTextLaidOutAgain) {
+    const std::u16string pieces[] = {u"a",    u" ",       u"\u05D0",
+                                     u"\r\n", u"ab cd ",  u"word",
+                                     u"  ",   u"x y z w", u"\u05D1\u05D2\u05D3 \u05D4"};
+    uint32_t seed = 31;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    for (int width : {24, 40, 61, 100}) {
+        HWND e = Child(u"EDIT", ES_MULTILINE, 1003, 0, 0, width, 200);
+        HWND fresh = Child(u"EDIT", ES_MULTILINE, 1004, 0, 0, width, 200);
+        for (int step = 0; step < 400; ++step) {
+            int n = int(SendMessage(e, WM_GETTEXTLENGTH, 0, 0));
+            int at = int(next(uint32_t(n) + 1)), len = int(next(4));
+            switch (next(4)) {
+                case 0:
+                    SendMessage(e, EM_SETSEL, at, at);
+                    SendMessage(e, WM_CHAR, next(3) ? u'a' + next(3) : u' ', 1);
+                    break;
+                case 1:
+                    SendMessage(e, EM_SETSEL, at, at);
+                    SendMessage(e, WM_CHAR, 0x08, 1);
+                    break;
+                case 2:
+                    SendMessage(e, EM_SETSEL, at, std::min(n, at + len));
+                    SendMessage(e, WM_KEYDOWN, VK_DELETE, 1);
+                    break;
+                default:
+                    SendMessage(e, EM_SETSEL, at, std::min(n, at + len));
+                    SendMessage(e, EM_REPLACESEL, TRUE,
+                                LPARAM(pieces[next(std::size(pieces))].c_str()));
+            }
+            std::u16string now(size_t(SendMessage(e, WM_GETTEXTLENGTH, 0, 0)) + 1, u'\0');
+            GetWindowText(e, now.data(), int(now.size()));
+            now.pop_back();
+            SetWindowText(fresh, now.c_str());
+            int lines = int(SendMessage(fresh, EM_GETLINECOUNT, 0, 0));
+            ASSERT_EQ(SendMessage(e, EM_GETLINECOUNT, 0, 0), lines)
+                << "width " << width << ", step " << step;
+            for (int i = 0; i < lines; ++i)
+                ASSERT_EQ(SendMessage(e, EM_LINEINDEX, i, 0),
+                          SendMessage(fresh, EM_LINEINDEX, i, 0))
+                    << "width " << width << ", step " << step << ", line " << i;
+        }
+        DestroyWindow(e);
+        DestroyWindow(fresh);
+    }
+}
+
 TEST_F(ControlsTest, EditCopyPasteThroughTheClipboard) {
     HWND e = Child(u"EDIT", ES_AUTOHSCROLL, 1, 0, 0, 200, 20, u"copy me");
     SendMessage(e, EM_SETSEL, 0, 4);

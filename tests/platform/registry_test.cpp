@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 
@@ -37,7 +39,11 @@ protected:
         std::ofstream(file, std::ios::binary) << text;
         SetRegistryFile(file);  // forget what was loaded
     }
-    std::string ReadFile() { return ::ReadFile(file); }
+    // The file once this process's changes are written to it.
+    std::string ReadFile() {
+        RegFlushKey(HKEY_CURRENT_USER);
+        return ::ReadFile(file);
+    }
     HKEY Create(const char16_t* path = u"Software\\Velmora\\Orvanel") {
         HKEY key = nullptr;
         EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
@@ -178,10 +184,12 @@ TEST_F(RegistryTest, WritesReReadTheFileSoAnotherWritersValuesSurvive) {
 TEST_F(RegistryTest, AWriteThatChangesNothingLeavesTheFileInPlace) {
     HKEY key = Create();
     ASSERT_EQ(SetDword(key, u"Lesson", 5), ERROR_SUCCESS);
+    ASSERT_EQ(RegFlushKey(key), ERROR_SUCCESS);
     struct stat first {};
     ASSERT_EQ(stat(file.c_str(), &first), 0);
     // The same value again: the file is not replaced (a replacement is a new file).
     EXPECT_EQ(SetDword(key, u"lesson", 5), ERROR_SUCCESS);
+    EXPECT_EQ(RegFlushKey(key), ERROR_SUCCESS);
     struct stat again {};
     ASSERT_EQ(stat(file.c_str(), &again), 0);
     EXPECT_EQ(again.st_ino, first.st_ino);
@@ -202,11 +210,14 @@ TEST_F(RegistryTest, ALockedFileFailsTheWriteAndLeavesTheFileAlone) {
     std::string before = ReadFile();
     int fd = open((file + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
     ASSERT_EQ(flock(fd, LOCK_EX), 0);
-    EXPECT_NE(SetDword(key, u"Lesson", 6), ERROR_SUCCESS);
-    EXPECT_EQ(ReadFile(), before);
-    EXPECT_EQ(GetDword(u"Lesson"), 5);
-    close(fd);
+    // The change is kept in memory; writing it waits for the lock, gives up and leaves the file.
     EXPECT_EQ(SetDword(key, u"Lesson", 6), ERROR_SUCCESS);
+    EXPECT_NE(RegFlushKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(::ReadFile(file), before);
+    EXPECT_EQ(GetDword(u"Lesson"), 6);
+    close(fd);
+    EXPECT_EQ(RegFlushKey(key), ERROR_SUCCESS);
+    EXPECT_NE(::ReadFile(file).find("\"Lesson\"=dword:00000006"), std::string::npos);
     RegCloseKey(key);
 }
 
@@ -261,6 +272,160 @@ TEST_F(RegistryTest, NamesWithLineBreaksAndTextsEndingInABackslashReadBackAsWrit
     EXPECT_EQ(std::u16string(back), u"C:\\");
     RegCloseKey(key);
     EXPECT_TRUE(SetAside().empty());
+}
+
+// Files the reader may find at its registry path. Whatever it is, start-up never blocks, a file
+// it cannot read or may not write is never replaced (and the user is told once), a link is
+// followed to a target that is replaced in its own folder with its permissions kept, and a file
+// too large to read is kept aside.
+TEST_F(RegistryTest, HostileFilesAreNeverOverwrittenNorBlockTheStart) {
+    const std::string valid =
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]\n"
+        "\"Lesson\"=dword:00000007\n\"Foreign\"=\"kept\"\n";
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        int64_t lessonRead;  // what the store reads, -1 for nothing
+        bool written;        // the change reaches the file (or the link's target)
+        std::function<void()> check;
+    };
+    fs::path real = dir / "real";
+    std::string target = (real / "target.reg").string();
+    auto mode = [](const std::string& path) {
+        struct stat st {};
+        return stat(path.c_str(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+    };
+    auto kind = [](const std::string& path) {
+        struct stat st {};
+        return lstat(path.c_str(), &st) == 0 ? int(st.st_mode & S_IFMT) : -1;
+    };
+    std::vector<Case> cases = {
+        {"unreadable",
+         [&] {
+             std::ofstream(file) << valid;
+             chmod(file.c_str(), 0);
+         },
+         geteuid() == 0 ? 7 : -1, false,
+         [&] {
+             EXPECT_EQ(mode(file), 0);
+             chmod(file.c_str(), 0600);
+             EXPECT_EQ(::ReadFile(file), valid);
+         }},
+        {"read-only",
+         [&] {
+             std::ofstream(file) << valid;
+             chmod(file.c_str(), 0444);
+         },
+         7, false,
+         [&] {
+             EXPECT_EQ(mode(file), 0444);
+             EXPECT_EQ(::ReadFile(file), valid);
+         }},
+        {"a folder", [&] { fs::create_directory(file); }, -1, false,
+         [&] { EXPECT_EQ(kind(file), int(S_IFDIR)); }},
+        {"a FIFO", [&] { ASSERT_EQ(mkfifo(file.c_str(), 0600), 0); }, -1, false,
+         [&] { EXPECT_EQ(kind(file), int(S_IFIFO)); }},
+        {"a link",
+         [&] {
+             fs::create_directory(real);
+             std::ofstream(target) << valid;
+             chmod(target.c_str(), 0640);
+             fs::create_symlink("real/target.reg", file);
+         },
+         7, true,
+         [&] {
+             EXPECT_EQ(kind(file), int(S_IFLNK));
+             EXPECT_EQ(mode(target), 0640);
+             std::string now = ::ReadFile(target);
+             EXPECT_NE(now.find("\"Lesson\"=dword:00000009"), std::string::npos) << now;
+             EXPECT_NE(now.find("\"Foreign\"=\"kept\""), std::string::npos) << now;
+             for (auto& e : fs::directory_iterator(real))
+                 EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos)
+                     << e.path();
+         }},
+        {"huge",
+         [&] {
+             std::ofstream out(file, std::ios::binary);
+             out << valid;
+             out << std::string(17 << 20, ';');
+         },
+         -1, true,
+         [&] {
+             ASSERT_EQ(SetAside().size(), 1u);
+             EXPECT_GT(fs::file_size(SetAside()[0]), uintmax_t(17 << 20));
+             EXPECT_NE(::ReadFile(file).find("\"Lesson\"=dword:00000009"), std::string::npos);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        c.make();
+        SetRegistryFile(file);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(GetDword(u"Lesson"), c.lessonRead);
+        HKEY key = Create();
+        EXPECT_EQ(SetDword(key, u"Lesson", 9), ERROR_SUCCESS);
+        EXPECT_EQ(GetDword(u"Lesson"), 9);  // the run goes on with what it set
+        EXPECT_EQ(RegFlushKey(key) == ERROR_SUCCESS, c.written);
+        EXPECT_EQ(SetDword(key, u"Flags", 1), ERROR_SUCCESS);
+        EXPECT_EQ(RegFlushKey(key) == ERROR_SUCCESS, c.written);
+        RegCloseKey(key);
+        std::string said = ::testing::internal::GetCapturedStderr();
+        size_t told = 0;
+        for (size_t at = said.find("left as it is"); at != std::string::npos;
+             at = said.find("left as it is", at + 1))
+            ++told;
+        EXPECT_EQ(told, c.written ? 0u : 1u) << said;
+        c.check();
+        EXPECT_FALSE(fs::exists(file + ".tmp-" + std::to_string(getpid())));
+    }
+}
+
+// A run killed while it wrote leaves its temporary file: the next write removes it, and a
+// temporary or lock file that is a link is never written through.
+TEST_F(RegistryTest, StaleTemporariesGoAndOwnFilesNeverFollowLinks) {
+    pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    ASSERT_GT(gone, 0);
+    waitpid(gone, nullptr, 0);
+    std::string stale = file + ".tmp-" + std::to_string(gone);
+    std::ofstream(stale) << "half a file";
+    std::string victim = (dir / "victim").string();
+    std::ofstream(victim) << "untouched";
+    fs::create_symlink(victim, file + ".tmp-" + std::to_string(getpid()));
+    HKEY key = Create();
+    SetDword(key, u"Lesson", 4);
+    ASSERT_EQ(RegFlushKey(key), ERROR_SUCCESS);
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_EQ(::ReadFile(victim), "untouched");
+    EXPECT_NE(::ReadFile(file).find("\"Lesson\"=dword:00000004"), std::string::npos);
+    // A lock file that is a link: the write is refused and the link's target left alone.
+    fs::remove(file + ".lock");
+    fs::create_symlink(victim, file + ".lock");
+    SetDword(key, u"Lesson", 5);
+    EXPECT_NE(RegFlushKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(::ReadFile(victim), "untouched");
+    EXPECT_NE(::ReadFile(file).find("\"Lesson\"=dword:00000004"), std::string::npos);
+    RegCloseKey(key);
+}
+
+// Values stored as nothing at all (an empty hex list) read as empty values, not as data.
+TEST_F(RegistryTest, AnEmptyValueReadsAsZeroBytes) {
+    WriteFile(
+        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\Velmora\\Orvanel]\n"
+        "\"Lesson\"=hex:\n\"FontSize\"=hex(4):\n");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, u"Software\\Velmora\\Orvanel", 0, KEY_READ, &key),
+              ERROR_SUCCESS);
+    for (const char16_t* name : {u"Lesson", u"FontSize"}) {
+        BYTE buffer[4] = {1, 2, 3, 4};
+        DWORD type = 0, size = 0;
+        EXPECT_EQ(RegQueryValueEx(key, name, nullptr, &type, buffer, &size), ERROR_SUCCESS);
+        EXPECT_EQ(size, 0u);
+        EXPECT_EQ(buffer[0], 1);
+    }
+    RegCloseKey(key);
 }
 
 TEST(Heap, InjectedFailuresHitExactlyTheChosenAllocations) {

@@ -10,8 +10,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <functional>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -207,6 +208,8 @@ TEST_F(DriverTest, AnOutOfMemoryMessageBoxShowsItsTextAndTheProgramEnds) {
 TEST_F(DriverTest, TheBookFolderReplacesTheBuiltInBook) {
     fs::path book = dir / "book";
     fs::copy(ORVANEL_BOOK_CONTAINERS, book);
+    // A stored font: Next waits for the first run's Choose Font dialog to end.
+    StoreRegistry("\"FontName\"=\"David CLM\"\n");
     Outcome r = Run("command 109\nstate\n", "--book " + book.string());
     EXPECT_NE(r.out.find("\"lesson\":3,"), std::string::npos) << r.out;
     // Without article 5 in the folder, Next from 3 stays: the folder is what is read.
@@ -217,6 +220,61 @@ TEST_F(DriverTest, TheBookFolderReplacesTheBuiltInBook) {
     fs::remove(book / "1003.bin");
     r = Run("state\nbutton OK\n", "--book " + book.string());
     EXPECT_NE(r.out.find("\"text\":\"Resource not found\""), std::string::npos) << r.out;
+}
+
+// A book file that is no regular file or far too large is not read (said once, by name): its
+// article is a missing resource, and nothing blocks or runs out of memory.
+TEST_F(DriverTest, BookFilesThatAreNotRegularOrTooLargeAreRefusedWithoutBlocking) {
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path&)> make;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"a FIFO", [](const fs::path& p) { mkfifo(p.c_str(), 0600); }, "is not a regular file"},
+        {"a link to /dev/zero", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); },
+         "is not a regular file"},
+        {"50 MB",
+         [](const fs::path& p) {
+             std::ofstream(p, std::ios::binary) << std::string(50 << 20, '\x01');
+         },
+         "is larger than the 8 MB"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::path book = dir / "book";
+        fs::remove_all(book);
+        fs::copy(ORVANEL_BOOK_CONTAINERS, book);
+        fs::remove(book / "1003.bin");
+        c.make(book / "1003.bin");
+        std::string script = (dir / "book.txt").string();
+        // The article stored as the current one is the refused file's.
+        StoreRegistry("\"FontName\"=\"David CLM\"\n\"Lesson\"=dword:00000003\n");
+        std::ofstream(script) << "state\nbutton OK\nstate\n";
+        Outcome r = Program("--headless --registry " + registry + " --book " + book.string() +
+                                " --script " + script,
+                            60);
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_NE(r.out.find("\"text\":\"Resource not found\""), std::string::npos) << r.out;
+        size_t said = r.err.find(std::string("1003.bin ") + c.said);
+        EXPECT_NE(said, std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("1003.bin", said + 1), std::string::npos) << "said once\n" << r.err;
+    }
+}
+
+// Stored values of any size or none (an empty hex list, the largest and smallest numbers) start
+// the reader and draw without arithmetic faults (the sanitizers' build checks this in CI).
+TEST_F(DriverTest, HostileStoredValuesStartTheReaderCleanly) {
+    for (const char* size : {"7fffffff", "80000000", "ffffffff"}) {
+        SCOPED_TRACE(size);
+        StoreRegistry(std::string("\"FontName\"=\"David CLM\"\n\"Lesson\"=hex:\n") +
+                      "\"FontSize\"=dword:" + size +
+                      "\n\"LastPosition\"=hex:\n\"FontAsciiBase\"=hex(4):\n");
+        Outcome r = Run("state\ncommand 109\ncommand 40006\nkey Escape\nstate\n");
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(r.err.find("runtime error"), std::string::npos) << r.err;
+        EXPECT_NE(r.out.find("\"lesson\":3,"), std::string::npos) << r.out;
+    }
 }
 
 TEST_F(DriverTest, BadScriptsAreReportedAndFailTheRun) {

@@ -40,7 +40,11 @@ protected:
         std::ofstream(file, std::ios::binary) << text;
         SetRegistryFile(file);
     }
-    std::string Stored() { return ReadFile(file); }
+    // The file with what the program has set so far (the registry writes it at exit).
+    std::string Stored() {
+        RegFlushKey(HKEY_CURRENT_USER);
+        return ReadFile(file);
+    }
     // The first run (no "FontName" stored) opens the Choose Font dialog before anything else;
     // tests about other things cancel it as a user would. True when there was one to cancel.
     bool CancelFirstRunFontDialog() {

@@ -28,6 +28,11 @@ struct InkBox {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
 
+// The largest height a font is made at, in pixels; a LOGFONT asking for more (a stored size
+// that is nonsense) gets this one, so that no size reaches the arithmetic of the metrics out of
+// range.
+constexpr int kMaxFontPixels = 2048;
+
 class FontFace {
 public:
     virtual ~FontFace() = default;

@@ -91,6 +91,7 @@ public:
     SizedFile& operator=(const SizedFile&) = delete;
     // Opens the file twice; nullptr when FreeType cannot.
     static std::unique_ptr<SizedFile> Open(const MatchedFile& file, int pixels) {
+        if (pixels < 1) pixels = 1;
         FT_Face measure = nullptr, drawing = nullptr;
         if (file.path.empty() || FT_New_Face(Library(), file.path.c_str(), file.index, &measure))
             return nullptr;
@@ -122,6 +123,26 @@ private:
     cairo_font_face_t* cairoFace_ = nullptr;
 };
 
+// Fonts made again and again at one size (each dialog's font, each time it opens) share their
+// file: a new cairo face for each would leave cairo's cache of recently used fonts holding a
+// couple of hundred of them, glyphs and all. Files no face uses any more stay for a while, so
+// that the next dialog finds them, and are closed when the pool grows past its size.
+std::shared_ptr<SizedFile> SharedSizedFile(const MatchedFile& file, int pixels) {
+    constexpr size_t kPoolSize = 48;
+    using Key = std::tuple<std::string, int, int>;
+    static auto& pool = *new std::map<Key, std::shared_ptr<SizedFile>>;
+    Key key{file.path, file.index, pixels};
+    auto it = pool.find(key);
+    if (it != pool.end()) return it->second;
+    std::shared_ptr<SizedFile> opened = SizedFile::Open(file, pixels);
+    if (!opened) return nullptr;
+    if (pool.size() >= kPoolSize)
+        for (auto at = pool.begin(); at != pool.end();)
+            at = at->second.use_count() == 1 ? pool.erase(at) : std::next(at);
+    pool.emplace(std::move(key), opened);
+    return opened;
+}
+
 // How one code unit is drawn: up to three glyphs of one file (a letter and its marks, for a
 // decomposed presentation form), each at an offset from the unit's pen, and the unit's advance.
 struct GlyphPlan {
@@ -134,11 +155,12 @@ struct GlyphPlan {
 
 class FreeTypeFace : public FontFace {
 public:
-    FreeTypeFace(std::unique_ptr<SizedFile> own, const LOGFONT& lf,
+    // `probe` is the face's file at any size: its design metrics give the size to use.
+    FreeTypeFace(std::shared_ptr<SizedFile> probe, const MatchedFile& file, const LOGFONT& lf,
                  std::shared_ptr<FallbackFaces> fallback)
         : underline_(lf.lfUnderline != 0), fallback_(std::move(fallback)) {
-        FT_Face face = own->face();
-        int requested = lf.lfHeight;
+        FT_Face face = probe->face();
+        int requested = int(std::clamp<int64_t>(lf.lfHeight, -kMaxFontPixels, kMaxFontPixels));
         double span = double(face->ascender - face->descender);
         if (span <= 0) span = face->units_per_EM;
         if (requested > 0)
@@ -147,9 +169,10 @@ public:
             em_ = -requested;
         else
             em_ = std::max(1.0, kDefaultCellHeight * face->units_per_EM / span);
-        pixels_ = int(std::lround(em_));
-        FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixels_));
-        files_.push_back(std::move(own));
+        em_ = std::min(em_, double(kMaxFontPixels));
+        pixels_ = std::max(1, int(std::lround(em_)));
+        std::shared_ptr<SizedFile> own = SharedSizedFile(file, pixels_);
+        files_.push_back(own ? std::move(own) : std::move(probe));
         double scale = pixels_ / double(face->units_per_EM);
         m_.ascent = int(std::ceil(face->ascender * scale));
         m_.descent = int(std::ceil(-face->descender * scale));
@@ -260,7 +283,7 @@ private:
         if (known != fallbackIndex_.end()) return known->second;
         int index = -1;
         if (files_.size() < 255) {
-            if (auto opened = SizedFile::Open(MatchedFile{file.path, file.index}, pixels_)) {
+            if (auto opened = SharedSizedFile(MatchedFile{file.path, file.index}, pixels_)) {
                 files_.push_back(std::move(opened));
                 index = int(files_.size()) - 1;
             }
@@ -275,7 +298,7 @@ private:
     bool underline_;
     FontMetrics m_;
     std::shared_ptr<FallbackFaces> fallback_;
-    std::vector<std::unique_ptr<SizedFile>> files_;  // [0] is the face's own
+    std::vector<std::shared_ptr<SizedFile>> files_;  // [0] is the face's own
     std::map<FaceFile, int> fallbackIndex_;
     // Plans by code unit, in pages of 256 units made on first use: a face is measured in a few
     // blocks (Latin, Hebrew, punctuation), and a whole table per face would cost more to clear
@@ -300,10 +323,11 @@ public:
                                                       FaceFile{file.path, file.index})};
             known = matches_.emplace(key, std::move(m)).first;
         }
-        auto own = SizedFile::Open(known->second.file, 12);
+        auto probe = SharedSizedFile(known->second.file, 12);
         // No usable font file at all: draw with the synthetic shapes rather than nothing.
-        if (!own) return MakeSyntheticEngine()->Create(lf);
-        return std::make_unique<FreeTypeFace>(std::move(own), lf, known->second.fallback);
+        if (!probe) return MakeSyntheticEngine()->Create(lf);
+        return std::make_unique<FreeTypeFace>(std::move(probe), known->second.file, lf,
+                                              known->second.fallback);
     }
 
     std::vector<FontFamily> Families() override {

@@ -1,6 +1,7 @@
 #include "platform/gdi/font_synthetic.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -11,8 +12,8 @@ bool IsMark(char16_t c) {
 class SyntheticFace : public FontFace {
 public:
     explicit SyntheticFace(const LOGFONT& lf) {
-        int h = lf.lfHeight > 0 ? lf.lfHeight : lf.lfHeight < 0 ? -lf.lfHeight : 16;
-        h_ = std::max(1, h);
+        int64_t h = lf.lfHeight > 0 ? int64_t(lf.lfHeight) : lf.lfHeight < 0 ? -int64_t(lf.lfHeight) : 16;
+        h_ = int(std::clamp<int64_t>(h, 1, kMaxFontPixels));
         bold_ = lf.lfWeight >= FW_BOLD ? 1 : 0;
         underline_ = lf.lfUnderline != 0;
         m_.height = h_;

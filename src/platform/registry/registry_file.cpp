@@ -1,5 +1,6 @@
 #include "platform/registry/registry_file.h"
 
+#include <cstddef>
 #include <cstdio>
 
 #include "platform/unicode.h"
@@ -206,16 +207,72 @@ std::string HexList(const std::vector<uint8_t>& d) {
 
 }  // namespace
 
+namespace {
+
+// The index is kept by the functions below; a document or key changed behind their back (its
+// vector grown or shrunk directly) is indexed again on the next look-up.
+template <typename Item, typename NameOf>
+RegNameIndex& IndexOf(RegNameIndex& index, const std::vector<Item>& items, NameOf name) {
+    if (index.size() != items.size()) {
+        index.clear();
+        for (size_t i = 0; i < items.size(); ++i) index.emplace(LowerAscii(name(items[i])), i);
+    }
+    return index;
+}
+
+RegNameIndex& KeyIndex(RegDocument& doc) {
+    return IndexOf(doc.keyIndex, doc.keys, [](const RegKey& k) -> const std::u16string& {
+        return k.path;
+    });
+}
+
+RegNameIndex& ValueIndex(RegKey& key) {
+    return IndexOf(key.valueIndex, key.values,
+                   [](const RegValue& v) -> const std::u16string& { return v.name; });
+}
+
+}  // namespace
+
 RegKey* FindKey(RegDocument& doc, std::u16string_view path) {
-    for (auto& k : doc.keys)
-        if (EqualsIgnoringCase(k.path, path)) return &k;
-    return nullptr;
+    RegNameIndex& index = KeyIndex(doc);
+    auto it = index.find(LowerAscii(path));
+    return it == index.end() || it->second >= doc.keys.size() ? nullptr : &doc.keys[it->second];
 }
 
 RegValue* FindValue(RegKey& key, std::u16string_view name) {
-    for (auto& v : key.values)
-        if (EqualsIgnoringCase(v.name, name)) return &v;
-    return nullptr;
+    RegNameIndex& index = ValueIndex(key);
+    auto it = index.find(LowerAscii(name));
+    return it == index.end() || it->second >= key.values.size() ? nullptr
+                                                                 : &key.values[it->second];
+}
+
+RegKey& AddKey(RegDocument& doc, std::u16string_view path) {
+    if (RegKey* k = FindKey(doc, path)) return *k;
+    RegNameIndex& index = KeyIndex(doc);
+    index.emplace(LowerAscii(path), doc.keys.size());
+    doc.keys.push_back(RegKey{std::u16string(path), {}, {}});
+    return doc.keys.back();
+}
+
+void PutValue(RegKey& key, RegValue value) {
+    if (RegValue* v = FindValue(key, value.name)) {
+        v->type = value.type;
+        v->data = std::move(value.data);
+        return;
+    }
+    RegNameIndex& index = ValueIndex(key);
+    index.emplace(LowerAscii(value.name), key.values.size());
+    key.values.push_back(std::move(value));
+}
+
+bool RemoveValue(RegKey& key, std::u16string_view name) {
+    RegNameIndex& index = ValueIndex(key);
+    auto it = index.find(LowerAscii(name));
+    if (it == index.end()) return false;
+    key.values.erase(key.values.begin() + std::ptrdiff_t(it->second));
+    key.valueIndex.clear();
+    ValueIndex(key);
+    return true;
 }
 
 RegDocument ParseRegistryText(const std::string& text) {
@@ -253,12 +310,7 @@ RegDocument ParseRegistryText(const std::string& text) {
                 key = nullptr;
                 continue;
             }
-            std::u16string path = Utf8ToUtf16(line.substr(1, line.size() - 2));
-            key = FindKey(doc, path);
-            if (!key) {
-                doc.keys.push_back(RegKey{path, {}});
-                key = &doc.keys.back();
-            }
+            key = &AddKey(doc, Utf8ToUtf16(line.substr(1, line.size() - 2)));
             continue;
         }
         RegValue v;
@@ -266,10 +318,7 @@ RegDocument ParseRegistryText(const std::string& text) {
             ++doc.badLines;
             continue;
         }
-        if (RegValue* existing = FindValue(*key, v.name))
-            *existing = std::move(v);
-        else
-            key->values.push_back(std::move(v));
+        PutValue(*key, std::move(v));
     }
     return doc;
 }

@@ -16,10 +16,12 @@ constexpr char16_t kSystemDialogFace[] = u"DejaVu Sans Condensed";
 
 // Dialog procedures return non-zero for a message they handled; the result of those that
 // answer with a value is the procedure's own, the others' is DWL_MSGRESULT.
+// What the dialog manager made for the dialog (the template's font) goes with the dialog on
+// WM_DESTROY whatever the dialog's procedure answers to it.
 LRESULT DialogWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     if (w->dialogProc) {
         LRESULT r = w->dialogProc(w, msg, wp, lp);
-        if (r) {
+        if (r && msg != WM_DESTROY) {
             if (msg == WM_INITDIALOG || msg == WM_CTLCOLORSTATIC || msg == WM_GETDLGCODE)
                 return r;
             return GetWindowLong(w, DWL_MSGRESULT);
@@ -34,7 +36,7 @@ LRESULT DialogWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_DESTROY:
             // The dialog font was made from the template; it goes with the dialog, however the
-            // dialog ends.
+            // dialog ends and whatever its procedure did with the message.
             if (w->font) DeleteObject(w->font);
             w->font = nullptr;
             return 0;
@@ -232,6 +234,7 @@ bool IsDialogKeyMessage(HWND dlg, MSG* m) {
 intptr_t RunModal(HWND dlg, HWND owner, bool ownerWasEnabled) {
     HWND ownerTop = owner ? wm::TopLevelOf(owner) : nullptr;
     if (ownerTop) EnableWindow(ownerTop, FALSE);
+    EnterModalLoop(dlg);
     ShowWindow(dlg, SW_SHOW);
     MSG m;
     bool quit = false;
@@ -251,6 +254,7 @@ intptr_t RunModal(HWND dlg, HWND owner, bool ownerWasEnabled) {
     intptr_t result = IsWindow(dlg) ? dlg->dialogResult : 0;
     if (ownerTop && IsWindow(ownerTop) && ownerWasEnabled) EnableWindow(ownerTop, TRUE);
     if (IsWindow(dlg)) DestroyWindow(dlg);
+    LeaveModalLoop(dlg);
     if (ownerTop && IsWindow(ownerTop) && (ownerTop->style & WS_VISIBLE))
         SetForegroundWindow(ownerTop);
     // The quit request belongs to the outer loop too.

@@ -14,3 +14,7 @@ bool IsDialogKeyMessage(HWND dlg, MSG* m);
 // The answer a message box gives to Escape when its caller chose one, else 0 (Escape is
 // Cancel).
 int MessageBoxEscapeAnswer(HWND box);
+// Kept by the message queue: the stack of windows running a modal loop. Leaving the last one
+// posts the messages held for the end of the modal loops.
+void EnterModalLoop(HWND w);
+void LeaveModalLoop(HWND w);

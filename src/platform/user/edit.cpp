@@ -20,7 +20,8 @@ constexpr int kMargin = 2;
 
 struct Line {
     int start = 0;
-    int end = 0;  // the line's text stops here; a line break after it is not part of it
+    int end = 0;    // the line's text stops here; a line break after it is not part of it
+    int width = 0;  // of the text from start to end, in pixels
 };
 
 struct EditState {
@@ -79,31 +80,93 @@ struct Measure {
     int lineHeight = 1;
 };
 
+// How many units from `start` (at most up to `end`) fit into `width`, measured in pieces so
+// that a long paragraph is measured only as far as its line goes; `fitWidth` is their width and
+// `all` tells whether every unit up to `end` fit.
+int FitFrom(Measure& m, const char16_t* t, int start, int end, int width, int* fitWidth,
+            bool* all) {
+    constexpr int kPiece = 64;
+    int fit = 0, used = 0;
+    int dx[kPiece];
+    for (int at = start; at < end;) {
+        int n = std::min(kPiece, end - at), got = 0;
+        GetTextExtentExPoint(m.dc_, t + at, n, width - used, &got, dx, nullptr);
+        if (got > 0) used += dx[got - 1];
+        fit += got;
+        if (got < n) {
+            *fitWidth = used;
+            *all = false;
+            return fit;
+        }
+        at += n;
+    }
+    *fitWidth = used;
+    *all = true;
+    return fit;
+}
+
 // Breaks the text into lines at line breaks and, unless the field scrolls sideways, where a
 // line grows wider than the field: after the last space that fits, or else before the first
-// unit that does not.
-void Layout(HWND w) {
+// unit that does not. Lines before `fromLine` are kept; from there on the text is laid out
+// again until a line starts where one of the old layout did with the same text after it
+// (shifted by `shift` units from `changeEnd` on), after which the old lines are kept, moved.
+// Each line is measured once, so an edit costs the lines it changes, not the whole text.
+void Layout(HWND w, int fromLine = 0, int changeEnd = 0, int shift = 0) {
     EditState* s = StateOf(w);
-    s->lines.clear();
     const std::u16string& t = Text(w);
+    int n = int(t.size());
+    Measure m(w);
     if (!Multi(w)) {
-        s->lines.push_back(Line{0, int(t.size())});
+        s->lines.assign(1, Line{0, n, m.Width(t.data(), n)});
         return;
     }
-    Measure m(w);
     RECT f = FormatRect(w);
     int width = f.right - f.left;
     bool wrap = !(w->style & ES_AUTOHSCROLL);
-    int i = 0, n = int(t.size());
+    std::vector<Line> old;
+    fromLine = std::clamp(fromLine, 0, int(s->lines.size()));
+    if (fromLine == 0) {
+        old.swap(s->lines);
+        shift = 0, changeEnd = 0;
+        s->lines.clear();
+    } else {
+        old.assign(s->lines.begin() + fromLine, s->lines.end());
+        s->lines.resize(size_t(fromLine));
+    }
+    bool resync = fromLine > 0;
+    size_t oldAt = 0;
+    int i = fromLine > 0 && !old.empty() ? old.front().start : 0;
+    if (fromLine > 0 && old.empty()) i = s->lines.back().end;  // nothing after the kept lines
+    int paragraphEnd = -1;
     for (;;) {
+        // A line starting here in the new text started at `i - shift` in the old one, with the
+        // same text after it: the old lines from there on are still right.
+        if (resync && i >= changeEnd + shift && i > s->lines.back().start) {
+            while (oldAt < old.size() && old[oldAt].start + shift < i) ++oldAt;
+            if (oldAt < old.size() && old[oldAt].start + shift == i) {
+                for (size_t k = oldAt; k < old.size(); ++k)
+                    s->lines.push_back(
+                        Line{old[k].start + shift, old[k].end + shift, old[k].width});
+                return;
+            }
+        }
         int end = i;
-        while (end < n && t[end] != u'\r' && t[end] != u'\n') ++end;
+        if (paragraphEnd >= i) {
+            end = paragraphEnd;  // still in the paragraph left to look for old lines
+        } else {
+            while (end < n && t[end] != u'\r' && t[end] != u'\n') ++end;
+            paragraphEnd = end;
+        }
         int start = i;
-        while (wrap && m.Width(t.data() + start, end - start) > width) {
-            int fit = 0;
-            std::vector<int> dx(size_t(end - start));
-            GetTextExtentExPoint(m.dc_, t.data() + start, end - start, width, &fit, dx.data(),
-                                 nullptr);
+        for (;;) {
+            int used = 0;
+            bool all = true;
+            int fit = wrap ? FitFrom(m, t.data(), start, end, width, &used, &all) : end - start;
+            if (all) {
+                s->lines.push_back(Line{start, end, wrap ? used : m.Width(t.data() + start,
+                                                                          end - start)});
+                break;
+            }
             fit = std::max(1, fit);
             int cut = start + fit;
             for (int k = cut; k > start; --k)
@@ -111,20 +174,26 @@ void Layout(HWND w) {
                     cut = k;
                     break;
                 }
-            s->lines.push_back(Line{start, cut});
+            s->lines.push_back(Line{start, cut, m.Width(t.data() + start, cut - start)});
             start = cut;
+            if (resync && start >= changeEnd + shift && start < end) {
+                i = start;
+                break;
+            }
         }
-        s->lines.push_back(Line{start, end});
+        if (s->lines.back().end != end) continue;  // left mid-paragraph to look for old lines
         if (end >= n) break;
         i = end + ((t[end] == u'\r' && end + 1 < n && t[end + 1] == u'\n') ? 2 : 1);
     }
 }
 
+// The line holding `pos` (a position at a line's start belongs to that line).
 int LineOf(HWND w, int pos) {
     const auto& lines = StateOf(w)->lines;
-    for (size_t i = 0; i + 1 < lines.size(); ++i)
-        if (pos < lines[i + 1].start) return int(i);
-    return int(lines.size()) - 1;
+    if (lines.size() <= 1) return 0;
+    auto it = std::upper_bound(lines.begin() + 1, lines.end(), pos,
+                               [](int p, const Line& l) { return p < l.start; });
+    return int(it - lines.begin()) - 1;
 }
 
 int VisibleLines(HWND w, int lineHeight) {
@@ -139,7 +208,7 @@ int XOf(HWND w, Measure& m, int pos) {
     const char16_t* t = Text(w).data();
     RECT f = FormatRect(w);
     int width = f.right - f.left;
-    int lineWidth = m.Width(t + line.start, line.end - line.start);
+    int lineWidth = line.width;
     int align = 0;
     if (lineWidth < width) {
         if ((w->style & 3) == ES_RIGHT) align = width - lineWidth;
@@ -157,8 +226,7 @@ void ScrollCaret(HWND w) {
     if (x < f.left) s->xOffset -= f.left - x;
     if (x >= f.right) s->xOffset += x - f.right + 1;
     int widest = 0;
-    for (const Line& l : s->lines)
-        widest = std::max(widest, m.Width(Text(w).data() + l.start, l.end - l.start));
+    for (const Line& l : s->lines) widest = std::max(widest, l.width);
     s->xOffset = std::clamp(s->xOffset, 0, std::max(0, widest - int(f.right - f.left) + 1));
     if (Multi(w)) {
         int line = LineOf(w, s->caret), shown = VisibleLines(w, m.lineHeight);
@@ -172,8 +240,10 @@ void Notify(HWND w, WORD code) {
     if (w->parent) SendMessage(w->parent, WM_COMMAND, MAKEWPARAM(w->id, code), LPARAM(w));
 }
 
-void Changed(HWND w, bool notify) {
-    Layout(w);
+// Lays the text out again (after an edit only from `fromLine`, see Layout), keeps the caret in
+// view, redraws and tells the parent when asked.
+void Changed(HWND w, bool notify, int fromLine = 0, int changeEnd = 0, int shift = 0) {
+    Layout(w, fromLine, changeEnd, shift);
     ScrollCaret(w);
     InvalidateRect(w, nullptr, FALSE);
     if (notify) {
@@ -202,14 +272,16 @@ bool ReplaceSelection(HWND w, std::u16string insert, Undo undo) {
         refused = true;
     }
     if (!Multi(w) && !(w->style & ES_AUTOHSCROLL)) {
+        // As much of the insertion as fits beside the rest of the text, measured once.
         Measure m(w);
         RECT f = FormatRect(w);
-        std::u16string rest = t.substr(0, size_t(start)) + t.substr(size_t(end));
-        while (!insert.empty()) {
-            std::u16string next = rest;
-            next.insert(size_t(start), insert);
-            if (m.Width(next.data(), int(next.size())) <= f.right - f.left) break;
-            insert.pop_back();
+        int rest = m.Width(t.data(), start) + m.Width(t.data() + end, int(t.size()) - end);
+        int used = 0;
+        bool all = true;
+        int fit = FitFrom(m, insert.data(), 0, int(insert.size()),
+                          std::max(0, int(f.right - f.left) - rest), &used, &all);
+        if (!all) {
+            insert.resize(size_t(fit));
             refused = true;
         }
     }
@@ -223,10 +295,13 @@ bool ReplaceSelection(HWND w, std::u16string insert, Undo undo) {
     } else {
         s->canUndo = false;
     }
+    // Lines two before the change can take a word from it (see Layout); those before stay.
+    int fromLine = std::max(0, LineOf(w, start) - 2);
+    int shift = int(insert.size()) - (end - start);
     t.replace(size_t(start), size_t(end - start), insert);
     s->anchor = s->caret = start + int(insert.size());
     s->modified = true;
-    Changed(w, true);
+    Changed(w, true, fromLine, end, shift);
     return true;
 }
 
@@ -541,6 +616,11 @@ LRESULT EditProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case EM_GETLINECOUNT:
             return LRESULT(s->lines.size());
+        // Where a line starts (-1: the caret's line); -1 for a line that does not exist.
+        case EM_LINEINDEX: {
+            int line = int(wp) == -1 ? LineOf(w, s->caret) : int(wp);
+            return line >= 0 && line < int(s->lines.size()) ? s->lines[size_t(line)].start : -1;
+        }
         case EM_GETFIRSTVISIBLELINE:
             return Multi(w) ? s->firstLine : 0;
         case EM_SCROLLCARET:

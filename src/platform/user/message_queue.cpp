@@ -1,7 +1,9 @@
 // The thread's message queue: sending, posting, getting, translation, dispatch and painting.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <vector>
 
 #include "platform/gdi/gdi.h"
 #include "platform/hosting.h"
@@ -22,6 +24,9 @@ struct Posted {
 
 struct Queue {
     std::deque<Posted> posted;
+    // The windows running a modal loop, the innermost last, and what waits for them all to end.
+    std::vector<HWND> modal;
+    std::vector<MSG> held;
     bool quitPosted = false;
     int quitCode = 0;
     bool keyDown[256] = {};
@@ -42,6 +47,42 @@ bool Matches(const MSG& m, HWND filter) {
 }  // namespace
 
 void ResetMessageQueue() { queue() = Queue{}; }
+
+void EnterModalLoop(HWND w) { queue().modal.push_back(w); }
+
+void LeaveModalLoop(HWND w) {
+    Queue& q = queue();
+    auto it = std::find(q.modal.rbegin(), q.modal.rend(), w);
+    if (it != q.modal.rend()) q.modal.erase(std::next(it).base());
+    if (!q.modal.empty()) return;
+    std::vector<MSG> held;
+    held.swap(q.held);
+    for (const MSG& m : held) PostMessage(m.hwnd, m.message, m.wParam, m.lParam);
+}
+
+int ModalLoopDepth() { return int(queue().modal.size()); }
+
+BOOL PostWhenModalLoopsEnd(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (w && !IsWindow(w)) return FALSE;
+    Queue& q = queue();
+    if (q.modal.empty()) return PostMessage(w, msg, wp, lp);
+    q.held.push_back(MSG{w, msg, wp, lp, 0, {}});
+    return TRUE;
+}
+
+void CancelModalLoops() {
+    Queue& q = queue();
+    for (auto it = q.modal.rbegin(); it != q.modal.rend(); ++it) {
+        if (!IsWindow(*it)) continue;
+        // A box that asks a question ends with no answer (0, as when it goes with its owner):
+        // its Cancel means something of its own ("don't ask again").
+        if ((*it)->messageBox && (UINT(GetWindowLong(*it, DWL_USER)) & MB_TYPEMASK) != MB_OK) {
+            EndDialog(*it, 0);
+            continue;
+        }
+        PostMessage(*it, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+}
 
 void RecordKeyState(unsigned vk, bool down) {
     if (vk < 256) queue().keyDown[vk] = down;

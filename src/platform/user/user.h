@@ -144,6 +144,19 @@ BOOL MapDialogRect(HWND dialog, RECT* rect);
 // MB_ICONEXCLAMATION (48). A missing caption means "Error". Returns IDOK, IDCANCEL, IDYES, IDNO.
 int MessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style);
 
+// Modal loops. A dialog or message box runs its own loop, which dispatches every message that
+// comes meanwhile, while the code that opened it still waits below on the stack and holds what it
+// was working on. A message that would free such things (going to another article, closing the
+// program) is held back until every modal loop has ended, then posted in the order it came.
+int ModalLoopDepth();
+// Posts at once when no modal loop runs; otherwise holds the message. Returns FALSE for a window
+// that is gone.
+BOOL PostWhenModalLoopsEnd(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+// Asks every open dialog and message box to end as Cancel (or OK for a box with only OK) does, the
+// front one first, so that the loops unwind and a held close can run. A box asking a question
+// (Yes, No, Cancel) ends with no answer (0).
+void CancelModalLoops();
+
 // Operating-system version: this platform reports 3.0.
 struct OSVERSIONINFO {
     DWORD dwOSVersionInfoSize;

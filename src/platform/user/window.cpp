@@ -1,5 +1,6 @@
 // Window records: classes, creation and destruction, geometry, text, z-order and activation.
 #include <algorithm>
+#include <deque>
 #include <list>
 
 #include "platform/gdi/gdi.h"
@@ -15,6 +16,10 @@ struct WindowSystem {
     std::list<WindowClassRecord> classes;
     std::vector<Window*> topLevels;  // back to front
     std::vector<std::unique_ptr<Window>> all;
+    // Destroyed windows, oldest first: their records are kept for a while, so that a handle
+    // held after its window went still answers IsWindow with FALSE and no new window takes its
+    // address, and then freed, so that a long run's dialogs do not add up.
+    std::deque<Window*> dead;
     Window* active = nullptr;
     Window* focus = nullptr;
     Window* capture = nullptr;
@@ -25,6 +30,21 @@ struct WindowSystem {
 WindowSystem& ws() {
     static auto* s = new WindowSystem;
     return *s;
+}
+
+// How many destroyed windows keep their records (a few hundred bytes each).
+constexpr size_t kDeadWindowsKept = 1024;
+
+void ForgetOldDeadWindows(Window* justDestroyed) {
+    WindowSystem& s = ws();
+    s.dead.push_back(justDestroyed);
+    while (s.dead.size() > kDeadWindowsKept) {
+        Window* old = s.dead.front();
+        s.dead.pop_front();
+        auto it = std::find_if(s.all.begin(), s.all.end(),
+                               [old](const std::unique_ptr<Window>& w) { return w.get() == old; });
+        if (it != s.all.end() && !(*it)->alive) s.all.erase(it);
+    }
 }
 
 const WindowClassRecord* FindClass(LPCWSTR name) {
@@ -242,6 +262,7 @@ void DestroyAllWindows() {
 void ResetWindowSystem() {
     DestroyAllWindows();
     ws().all.clear();
+    ws().dead.clear();
     ws().classes.clear();
     ws().active = ws().focus = ws().capture = nullptr;
     SetScreenColours(ScreenColours::Normal);
@@ -363,6 +384,7 @@ BOOL DestroyWindow(HWND w) {
     // A modal loop waiting on this window must look again.
     if (!w->parent) PostMessage(nullptr, WM_NULL, 0, 0);
     if (CurrentHost()) CurrentHost()->ScreenDamaged();
+    ForgetOldDeadWindows(w);
     return TRUE;
 }
 
