@@ -14,6 +14,7 @@
 #include "reader/app_state.h"
 #include "reader/navigation.h"
 #include "reader/panes.h"
+#include "reader/selection.h"
 #include "reader/settings.h"
 #include "search/find_next.h"
 #include "search/search_dialog.h"
@@ -21,6 +22,7 @@
 #include "shell/display_mode.h"
 #include "shell/menu_bar.h"
 #include "shell/reader_main.h"
+#include "shell/selection_mouse.h"
 #include "shell/zoom.h"
 #include "text/paint.h"
 #include "text/scroll.h"
@@ -81,6 +83,7 @@ LRESULT OnComfortKey(HWND window, WPARAM key) {
 
 // Returns 0 when the key was handled, 1 when not.
 LRESULT OnKeyDown(HWND window, WPARAM key) {
+    if (OnSelectionKey(window, key) == 0) return 0;
     if (OnComfortKey(window, key) == 0) return 0;
     TextPane* pane = KeyPane();
     switch (key) {
@@ -209,6 +212,16 @@ void ChooseBottomSize(HWND window, int command) {
     CheckMenuRadioItem(BottomMenu(), 401, 434, UINT(command), MF_BYCOMMAND);
 }
 
+// Copy and Append: the selection when there is one, else the active pane's whole article.
+void ExportPane(int command) {
+    ClipboardMode mode = command == kCommandCopy ? ClipboardMode::Replace : ClipboardMode::Append;
+    for (TextPane* pane : {App.TopPane, App.BottomPane}) {
+        ReadingRange range{};
+        if (pane && SelectionRange(pane, &range)) return ExportArticle(pane, mode, &range);
+    }
+    ExportArticle(KeyPane(), mode);
+}
+
 }  // namespace
 
 int HandleCommand(HWND window, int command) {
@@ -250,8 +263,10 @@ int HandleCommand(HWND window, int command) {
                 SetPaneFont(App.BottomPane, &App.Font);
             }
             return 0;
-        case kCommandCopy: ExportArticle(KeyPane(), ClipboardMode::Replace); return 0;
-        case kCommandAppend: ExportArticle(KeyPane(), ClipboardMode::Append); return 0;
+        case kCommandCopy:
+        case kCommandAppend:
+            ExportPane(command);
+            return 0;
     }
     return 1;
 }
@@ -263,6 +278,8 @@ LRESULT MainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
             CreateMenuBar(window);
             CreatePanes(window);
             ExposePanes(window);
+            SetPaneOverlay(PaintSelection);
+            SetSelectionListener(OfferPrimarySelection);
             App.Flags = (App.Flags & ~kReverseFlag) |
                         (SetMenuCheck(GoMenu(), 1, kCommandReverse, App.Flags & kReverseFlag)
                              ? kReverseFlag
@@ -301,7 +318,15 @@ LRESULT MainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_VSCROLL: return OnVScroll(window, wp, lp);
         case WM_MOUSEWHEEL: OnWheel(window, wp, lp); return 0;
-        case WM_LBUTTONDOWN: TapPanes(window, LOWORD(uintptr_t(lp)), HIWORD(uintptr_t(lp))); return 0;
+        case WM_LBUTTONDOWN:
+            OnPointerDown(window, wp, lp);
+            return 0;
+        case WM_MOUSEMOVE:
+            OnPointerMove(window, wp, lp);
+            return 0;
+        case WM_LBUTTONUP:
+            OnPointerUp(window, wp, lp);
+            return 0;
         case kPrivateClose: DestroyWindow(window); return 0;
     }
     return DefWindowProc(window, msg, wp, lp);

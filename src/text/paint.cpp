@@ -10,6 +10,8 @@
 
 namespace {
 
+PaneOverlay gOverlay = nullptr;
+
 constexpr int32_t kMarkMeasureLimit = 32767;
 
 // Where painting starts: the first visible line, and the y and height left above it.
@@ -191,8 +193,13 @@ int PaintPane(TextPane* pane, bool erase) {
     }
     SelectObject(surface, before);
     SetTextColor(surface, oldText);
-    if (pane->markStart != 0 || pane->markEnd != 0) return PaintMarks(pane);
-    return 0;
+    int marked = (pane->markStart != 0 || pane->markEnd != 0) ? PaintMarks(pane) : 0;
+    if (gOverlay) gOverlay(pane);
+    return marked;
+}
+
+void SetPaneOverlay(PaneOverlay overlay) {
+    gOverlay = overlay;
 }
 
 int PaintMarks(TextPane* pane) {
