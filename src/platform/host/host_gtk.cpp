@@ -6,11 +6,12 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <memory>
 #include <vector>
-#include <cstdio>
-#include <cstdlib>
 
 #include "platform/host/access_atk.h"
 #include "platform/host/gdk_user_time.h"
@@ -32,6 +33,11 @@ struct GtkHost::Impl {
     bool damaged = true;
     guint fdWatch = 0;
     SystemClipboard clipboard;  // what the program offers while it owns the system clipboard
+    std::string primary;        // the program's selection, offered as the primary selection
+    // The last press of the first button, to count the clicks of a double or triple click.
+    guint32 lastPressTime = 0;
+    double lastPressX = 0, lastPressY = 0;
+    int clicks = 0;
     bool fullScreen = false;
     bool maximized = false;
     // The window's size in GTK's logical pixels while it is neither maximised nor full screen:
@@ -170,10 +176,33 @@ void OnConfigure(GtkHost::Impl* impl, const GdkEventConfigure& e) {
     ScreenResized(w, h);
 }
 
+// A press within the desktop's double-click time and distance of the one before counts on
+// from it (up to a triple click, then a single one again). GTK's own 2- and 3-button events
+// follow a press already counted here.
+int CountClick(GtkHost::Impl* impl, const GdkEventButton& e) {
+    gint time = 400, distance = 5;
+    if (GtkSettings* settings = gtk_settings_get_default())
+        g_object_get(settings, "gtk-double-click-time", &time, "gtk-double-click-distance",
+                     &distance, nullptr);
+    bool near = std::abs(e.x - impl->lastPressX) <= distance &&
+                std::abs(e.y - impl->lastPressY) <= distance;
+    bool soon = impl->clicks > 0 && e.time - impl->lastPressTime <= guint32(time);
+    impl->clicks = near && soon && impl->clicks < 3 ? impl->clicks + 1 : 1;
+    impl->lastPressTime = e.time;
+    impl->lastPressX = e.x;
+    impl->lastPressY = e.y;
+    return impl->clicks;
+}
+
 void OnButton(GtkHost::Impl* impl, const GdkEventButton& e) {
     if (e.button != 1 || e.type == GDK_2BUTTON_PRESS || e.type == GDK_3BUTTON_PRESS) return;
     int x = int(e.x) / impl->scale, y = int(e.y) / impl->scale;
-    InjectMouse(e.type == GDK_BUTTON_PRESS ? MouseAction::Down : MouseAction::Up, x, y);
+    int keys = ((e.state & GDK_CONTROL_MASK) ? MK_CONTROL : 0) |
+               ((e.state & GDK_SHIFT_MASK) ? MK_SHIFT : 0);
+    if (e.type == GDK_BUTTON_PRESS)
+        InjectMouse(MouseAction::Down, x, y, CountClick(impl, e), keys);
+    else
+        InjectMouse(MouseAction::Up, x, y, 1, keys);
 }
 
 void OnMotion(GtkHost::Impl* impl, const GdkEventMotion& e) {
@@ -370,6 +399,14 @@ bool TypeIsOneOf(GtkSelectionData* data, const char* const (&names)[N]) {
 }
 
 void OnClipboardClear(GtkClipboard*, gpointer) {}
+
+void OnPrimaryGet(GtkClipboard*, GtkSelectionData* data, guint, gpointer owner) {
+    auto* impl = static_cast<GtkHost::Impl*>(g_object_get_data(G_OBJECT(owner), "orvanel-host"));
+    if (!impl) return;
+    gtk_selection_data_set(data, gtk_selection_data_get_target(data), 8,
+                           reinterpret_cast<const guchar*>(impl->primary.data()),
+                           gint(impl->primary.size()));
+}
 
 // The window's size and maximised state are kept in values of their own in the reader's
 // settings key, read when the window opens and written when the program ends.
@@ -604,6 +641,19 @@ void GtkHost::PublishClipboard(const SystemClipboard& contents) {
     gtk_clipboard_set_with_owner(cb, targets.data(), guint(targets.size()), OnClipboardGet,
                                  OnClipboardClear, G_OBJECT(impl_->window));
     gtk_clipboard_set_can_store(cb, nullptr, 0);
+}
+
+// The selection is offered as UTF-8 text under the names terminals and editors ask for; nothing
+// selected gives the primary selection up, if the program still holds it.
+void GtkHost::PublishPrimary(const std::string& text) {
+    GtkClipboard* cb = gtk_clipboard_get(GDK_SELECTION_PRIMARY);
+    impl_->primary = text;
+    if (text.empty()) {
+        if (gtk_clipboard_get_owner(cb) == G_OBJECT(impl_->window)) gtk_clipboard_clear(cb);
+        return;
+    }
+    gtk_clipboard_set_with_owner(cb, kTextTargets, guint(std::size(kTextTargets)), OnPrimaryGet,
+                                 OnClipboardClear, G_OBJECT(impl_->window));
 }
 
 // Asks the owner what it has (TARGETS) before asking for any of it, and takes only what it

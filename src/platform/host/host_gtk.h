@@ -43,6 +43,7 @@ public:
     void SetTitle(const std::string& title) override;
     void OpenAddress(const std::string& address) override;
     void PublishClipboard(const SystemClipboard& contents) override;
+    void PublishPrimary(const std::string& text) override;
     bool FetchClipboard(unsigned forms, SystemClipboard* contents) override;
 
 private:
