@@ -130,6 +130,29 @@ bool PairAfter(const std::string& json, const std::string& key, int* a, int* b) 
     return std::sscanf(json.c_str() + at + key.size() + 3, "[%d,%d]", a, b) == 2;
 }
 
+// The JSON string after `"key":` from `from` on, its escapes undone (\n, \", \\ and \u00XX).
+std::string JsonStringAfter(const std::string& json, size_t from, const std::string& key) {
+    size_t at = json.find("\"" + key + "\":\"", from);
+    if (at == std::string::npos) return "";
+    std::string out;
+    for (size_t i = at + key.size() + 4; i < json.size() && json[i] != '"'; ++i) {
+        if (json[i] != '\\') {
+            out += json[i];
+            continue;
+        }
+        char c = json[++i];
+        if (c == 'n') {
+            out += '\n';
+        } else if (c == 'u') {
+            out += char(std::stoi(json.substr(i + 1, 4), nullptr, 16));
+            i += 4;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 struct Rect {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
@@ -272,8 +295,7 @@ TEST_P(SelectEveryWay, CopyGivesTheBookTextBetweenTheSelectionsOffsets) {
             EXPECT_EQ(sa, a) << where;
             EXPECT_EQ(sb, b) << where;
             // And its text is the book's, offset for offset.
-            size_t text = access.find("\"text\":\"", at);
-            ASSERT_NE(text, std::string::npos);
+            EXPECT_EQ(JsonStringAfter(access, at, "text"), EncodeUtf8(all)) << where;
         }
         const std::string& cleared = out[line++];
         EXPECT_FALSE(PairAfter(cleared, "topSelection", &other, &other)) << cleared;
@@ -317,6 +339,38 @@ TEST_F(SelectionTest, DragBeyondTheEdgeScrollsAndATapStillPages) {
     EXPECT_EQ(IntAfter(out[4], "topFirstRow"), IntAfter(out[3], "topFirstRow"))
         << "a double click pages once, then selects on that page: " << out[4];
     EXPECT_TRUE(PairAfter(out[4], "topSelection", &a2, &b2)) << out[4];
+}
+
+// Shift+click moves the selection's free end and keeps its anchor; the screen reader is told
+// that the selection changed; Ctrl+A selects the active pane's whole article and a new article
+// clears it.
+TEST_F(SelectionTest, ShiftClickExtendsCtrlASelectsAllAndAnotherArticleClears) {
+    Store(1488);
+    std::vector<std::string> first = Lines("access\nquit\n", "480x360");
+    ASSERT_EQ(first.size(), 1u);
+    Rect top = PaneRect(first[0], "Top pane");
+    int x1 = top.right - 60, y1 = top.top + 30, x2 = top.left + 120, y2 = top.top + 60;
+    std::string script =
+        "access events\npress " + std::to_string(x1) + " " + std::to_string(y1) + "\ndrag " +
+        std::to_string(x2) + " " + std::to_string(y2) + "\nrelease " + std::to_string(x2) + " " +
+        std::to_string(y2) + "\nstate\naccess events\nclick " + std::to_string(x2) + " " +
+        std::to_string(top.bottom - 10) + " 1 shift\nstate\nkey Ctrl+A\nstate\nkey Right\nstate\n";
+    std::vector<std::string> out = Lines(script + "quit\n", "480x360");
+    ASSERT_EQ(out.size(), 6u);
+    EXPECT_NE(out[2].find("{\"event\":\"selection\",\"role\":\"text\",\"name\":\"Top pane\"}"),
+              std::string::npos)
+        << out[2];
+    int a = 0, b = 0, c = 0, d = 0;
+    ASSERT_TRUE(PairAfter(out[1], "topSelection", &a, &b)) << out[1];
+    ASSERT_TRUE(PairAfter(out[3], "topSelection", &c, &d)) << out[3];
+    EXPECT_EQ(c, a) << "the anchor stays";
+    EXPECT_GT(d, b) << "the end moves on to the click";
+    ASSERT_TRUE(PairAfter(out[4], "topSelection", &c, &d)) << out[4];
+    std::u32string all = AllText(ReadArticle(1));
+    EXPECT_EQ(c, 0);
+    EXPECT_EQ(d, int(all.size()));
+    EXPECT_FALSE(PairAfter(out[5], "topSelection", &c, &d)) << out[5];
+    EXPECT_EQ(IntAfter(out[5], "lesson"), 3);
 }
 
 }  // namespace
