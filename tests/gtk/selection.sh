@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A selection dragged with the mouse on the desktop under Xvfb is the X primary selection: xclip
 # reads it as UTF-8 text, byte for byte what the headless driver selects with the same drag at
-# the same window size, and a middle press in another window pastes it there. A plain click
-# afterwards (a tap) gives the primary selection up.
+# the same window size, and a middle press in another window pastes it there. A drag held still
+# beyond the pane's edge goes on scrolling and selecting. A plain click afterwards (a tap) gives
+# the primary selection up.
 set -euo pipefail
 orvanel=$1
 close_window=$2
@@ -65,13 +66,24 @@ if [ "${4:-}" = "--on-display" ]; then
     wait "$paster" || fail "the paste window got no text"
     cmp "$work/want.txt" "$work/pasted.txt" || fail "pasted: $(head -c 200 "$work/pasted.txt")"
 
+    # A drag held still below the top pane goes on scrolling it: the selection grows.
+    xdotool mousemove --window "$win" "$x1" "$y1" mousedown 1
+    xdotool mousemove --window "$win" "$x2" $((HEIGHT * 3 / 4))
+    sleep 0.3
+    xclip -o -selection primary > "$work/held1.txt"
+    sleep 1
+    xclip -o -selection primary > "$work/held2.txt"
+    xdotool mouseup 1
+    [ "$(wc -c < "$work/held2.txt")" -gt "$(wc -c < "$work/held1.txt")" ] ||
+        fail "a drag held below the pane did not go on: $(wc -c < "$work/held1.txt") then $(wc -c < "$work/held2.txt") bytes"
+
     # A tap clears the selection, and the reader gives the primary selection up.
     xdotool mousemove --window "$win" "$x1" "$y1" click 1
     wait_until no_primary || fail "the primary selection outlived the selection"
     "$close_window" "$win"
     for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     kill -0 "$pid" 2>/dev/null && { kill "$pid"; fail "closing the window did not end the program"; }
-    echo "ok: a drag is the primary selection, pasted by the middle button; a tap gives it up"
+    echo "ok: a drag is the primary selection, pasted by the middle button; held beyond the edge it goes on; a tap gives it up"
     exit 0
 fi
 

@@ -38,6 +38,10 @@ struct GtkHost::Impl {
     guint32 lastPressTime = 0;
     double lastPressX = 0, lastPressY = 0;
     int clicks = 0;
+    // While the first button is held after a move, the move is given again at intervals, so
+    // that a drag held beyond a pane's edge goes on scrolling it without moving.
+    guint repeatMove = 0;
+    int lastMoveX = 0, lastMoveY = 0;
     bool fullScreen = false;
     bool maximized = false;
     // The window's size in GTK's logical pixels while it is neither maximised nor full screen:
@@ -176,6 +180,20 @@ void OnConfigure(GtkHost::Impl* impl, const GdkEventConfigure& e) {
     ScreenResized(w, h);
 }
 
+// How often a held drag's last move is given again.
+constexpr guint kRepeatMoveMs = 80;
+
+gboolean RepeatMove(gpointer data) {
+    auto* impl = static_cast<GtkHost::Impl*>(data);
+    InjectMouse(MouseAction::Move, impl->lastMoveX, impl->lastMoveY);
+    return G_SOURCE_CONTINUE;
+}
+
+void StopRepeatingMove(GtkHost::Impl* impl) {
+    if (impl->repeatMove) g_source_remove(impl->repeatMove);
+    impl->repeatMove = 0;
+}
+
 // A press within the desktop's double-click time and distance of the one before counts on
 // from it (up to a triple click, then a single one again). GTK's own 2- and 3-button events
 // follow a press already counted here.
@@ -199,6 +217,7 @@ void OnButton(GtkHost::Impl* impl, const GdkEventButton& e) {
     int x = int(e.x) / impl->scale, y = int(e.y) / impl->scale;
     int keys = ((e.state & GDK_CONTROL_MASK) ? MK_CONTROL : 0) |
                ((e.state & GDK_SHIFT_MASK) ? MK_SHIFT : 0);
+    StopRepeatingMove(impl);
     if (e.type == GDK_BUTTON_PRESS)
         InjectMouse(MouseAction::Down, x, y, CountClick(impl, e), keys);
     else
@@ -206,8 +225,14 @@ void OnButton(GtkHost::Impl* impl, const GdkEventButton& e) {
 }
 
 void OnMotion(GtkHost::Impl* impl, const GdkEventMotion& e) {
-    if (e.state & GDK_BUTTON1_MASK)
-        InjectMouse(MouseAction::Move, int(e.x) / impl->scale, int(e.y) / impl->scale);
+    if (!(e.state & GDK_BUTTON1_MASK)) {
+        StopRepeatingMove(impl);  // the release went elsewhere
+        return;
+    }
+    impl->lastMoveX = int(e.x) / impl->scale;
+    impl->lastMoveY = int(e.y) / impl->scale;
+    InjectMouse(MouseAction::Move, impl->lastMoveX, impl->lastMoveY);
+    if (!impl->repeatMove) impl->repeatMove = g_timeout_add(kRepeatMoveMs, RepeatMove, impl);
 }
 
 void OnScroll(GtkHost::Impl* impl, const GdkEventScroll& e) {
@@ -567,6 +592,7 @@ GtkHost::~GtkHost() {
     // Leave what the program copied with the desktop's clipboard keeper, if there is one.
     GtkClipboard* cb = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
     if (gtk_clipboard_get_owner(cb) == G_OBJECT(impl_->window)) gtk_clipboard_store(cb);
+    StopRepeatingMove(impl_.get());
     if (impl_->fdWatch) g_source_remove(impl_->fdWatch);
     if (impl_->iconIdle) g_source_remove(impl_->iconIdle);
     if (impl_->iconTimeout) g_source_remove(impl_->iconTimeout);
