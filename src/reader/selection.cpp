@@ -203,13 +203,23 @@ void PaintSelection(TextPane* pane) {
     // A letter and its points, or the bytes of a label, share one cell: each cell is inverted
     // once.
     std::set<std::tuple<int32_t, int32_t, int32_t, int32_t>> cells;
+    // Only the stored bytes of the lines shown can have a cell.
+    uint32_t shownFrom = UINT32_MAX, shownTo = 0;
+    for (const PaneLine& l : lines) {
+        if (!l.shown) continue;
+        shownFrom = std::min<uint32_t>(shownFrom, l.from);
+        shownTo = std::max<uint32_t>(shownTo, l.to);
+    }
     for (const ReadingRecord& r : reading.records) {
         if (r.lineEnd < range.from || r.first >= range.to) continue;
+        if (r.end <= shownFrom || r.start >= shownTo) continue;
         int32_t from = 0, to = 0;
         PlacesIn(r, range, &from, &to);
         for (int32_t i = from; i < to; ++i) {
+            uint16_t byte = r.bytes[size_t(i)];
+            if (byte < shownFrom || byte >= shownTo) continue;
             RECT box{};
-            if (PaneByteBox(pane, lines, r.bytes[size_t(i)], &box) && box.right > box.left)
+            if (PaneByteBox(pane, lines, byte, &box) && box.right > box.left)
                 cells.insert({box.left, box.top, box.right, box.bottom});
         }
     }

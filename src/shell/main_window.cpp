@@ -278,6 +278,9 @@ LRESULT MainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
             CreateMenuBar(window);
             CreatePanes(window);
             ExposePanes(window);
+            // A window made again (tests) starts without the last one's selection.
+            SetSelectionListener(nullptr);
+            ClearSelections();
             SetPaneOverlay(PaintSelection);
             SetSelectionListener(OfferPrimarySelection);
             App.Flags = (App.Flags & ~kReverseFlag) |
