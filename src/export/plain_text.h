@@ -20,8 +20,12 @@ int RuleDashCount(uint8_t parameter);
 
 enum PlainTextResult { kPlainTextDone = 0, kPlainTextTooLong = 1, kPlainTextNoMemory = 2 };
 
-// Writes the article into `out` (bufferSize bytes, cut down to whole UTF-16 units) with a
-// terminating 0. Returns kPlainTextTooLong, having written nothing past the buffer, when the
-// text and its 0 do not fit, and kPlainTextNoMemory when a conversion found no buffer.
+struct ReadingRange;
+
+// Writes the article (or, with a range, the part of it the range holds) into `out` (bufferSize
+// bytes, cut down to whole UTF-16 units) with a terminating 0. Returns kPlainTextTooLong, having
+// written nothing past the buffer, when the text and its 0 do not fit, and kPlainTextNoMemory when
+// a conversion found no buffer.
 int BuildPlainText(const uint8_t* article, char16_t* out, size_t bufferSize,
-                   DirectionMarks marks = DirectionMarks::None);
+                   DirectionMarks marks = DirectionMarks::None,
+                   const ReadingRange* range = nullptr);

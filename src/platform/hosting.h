@@ -45,6 +45,9 @@ public:
     virtual bool OpenAddress(const std::string&) { return false; }
     // The program's clipboard changed: the host offers these contents to other programs.
     virtual void PublishClipboard(const SystemClipboard&) {}
+    // The program's selection as UTF-8 text for the desktop's primary selection; empty: the
+    // program has none (and gives the primary selection up).
+    virtual void PublishPrimary(const std::string&) {}
     // When another program owns the system clipboard, what it holds of the forms asked for
     // (kClipboardText, kClipboardRtf); false while the contents are the program's own (or the
     // host has no system clipboard). A form the owner does not offer, or does not hand over
@@ -65,7 +68,11 @@ void ComposeInto(cairo_t* cr);
 
 // Input from hosts, in screen pixels. Each becomes queued window messages.
 enum class MouseAction { Down, Move, Up };
-void InjectMouse(MouseAction action, int x, int y);
+// A press carries its click count (2 for the second press of a double click, 3 for a third),
+// and the mouse messages carry it in the high word of their wParam; keys holds MK_SHIFT and
+// MK_CONTROL as they were held (kKeysUnknown: as the keys said).
+constexpr int kKeysUnknown = -1;
+void InjectMouse(MouseAction action, int x, int y, int clicks = 1, int keys = kKeysUnknown);
 // The press that brings the program to the front from behind another one: the window under it
 // is activated, but the press, and the moves and the lift that follow it, reach no window (a
 // click that only fetches the reader must not turn its page).

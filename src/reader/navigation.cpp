@@ -4,6 +4,7 @@
 #include "reader/app_state.h"
 #include "reader/panes.h"
 #include "reader/reader_hooks.h"
+#include "reader/selection.h"
 #include "store/record_list.h"
 #include "text/layout.h"
 
@@ -38,6 +39,7 @@ int GoToArticle(HWND window, uint32_t article) {
         App.Flags = flags;
         return 1;
     }
+    if (article != kReloadArticle) ClearSelections();  // it was of the article that goes
     if (App.TopPane) {
         LayoutText(App.TopPane, list, true);
         App.TopPane->firstRow = 0;

@@ -10,6 +10,7 @@
 #include "platform/unicode.h"
 #include "reader/app_state.h"
 #include "reader/panes.h"
+#include "reader/selection.h"
 #include "store/records.h"
 #include "text/pane_geometry.h"
 #include "text/text_pane.h"
@@ -230,7 +231,12 @@ void Parts(HWND, std::vector<AccessPart>* out) {
                 }
             }
             part.caret = caret.placed >= 0 ? caret.placed : FirstShownStart(pane, t);
-            if (pane->markEnd > pane->markStart) {
+            ReadingRange chosen{};
+            if (SelectionRange(pane, &chosen)) {
+                // The reader's selection counts in the same reading offsets as this text.
+                part.selectionStart = chosen.from;
+                part.selectionEnd = chosen.to;
+            } else if (pane->markEnd > pane->markStart) {
                 int a = ReadingOffset(pane, t, pane->markStart);
                 int b = ReadingOffset(pane, t, pane->markEnd);
                 if (a >= 0 && b >= 0) {

@@ -24,6 +24,7 @@
 #include "platform/user/user.h"
 #include "reader/app_state.h"
 #include "search/places_dialog.h"
+#include "reader/selection.h"
 #include "shell/display_mode.h"
 #include "shell/menu_bar.h"
 #include "shell/reader_main.h"
@@ -276,6 +277,12 @@ std::string Mark(const TextPane* pane) {
     return "[" + std::to_string(pane->markStart) + "," + std::to_string(pane->markEnd) + "]";
 }
 
+std::string SelectionJson(const TextPane* pane) {
+    const Selection* s = SelectionOf(pane);
+    if (!s || s->anchor == s->active) return "null";
+    return "[" + std::to_string(s->anchor) + "," + std::to_string(s->active) + "]";
+}
+
 }  // namespace
 
 ScriptDriver::ScriptDriver(HeadlessHost& host, int fd, std::string name)
@@ -424,6 +431,29 @@ bool ScriptDriver::Run(const std::string& raw) {
         if (cmd == "release") host_.Release(x, y);
         return true;
     }
+    if (cmd == "click") {
+        std::istringstream args(rest);
+        int x = 0, y = 0, clicks = 1;
+        std::string extra, modifier;
+        if (!(args >> x >> y)) {
+            Fail("usage: click X Y [COUNT] [shift]");
+            return false;
+        }
+        if (args >> extra) {
+            if (extra == "shift") {
+                modifier = extra;
+            } else {
+                clicks = std::atoi(extra.c_str());
+                args >> modifier;
+            }
+        }
+        if (clicks < 1 || clicks > 3 || (!modifier.empty() && modifier != "shift")) {
+            Fail("usage: click X Y [COUNT] [shift]");
+            return false;
+        }
+        host_.Click(x, y, clicks, modifier == "shift" ? MK_SHIFT : 0);
+        return true;
+    }
     if (cmd == "key") {
         unsigned vk;
         bool ctrl, alt, shift;
@@ -496,8 +526,17 @@ bool ScriptDriver::Run(const std::string& raw) {
         args >> form >> file;
         const SystemClipboard& clip = host_.systemClipboard();
         bool rtf = form == "rtf";
+        if (form == "primary" && !file.empty()) {
+            // The selection as the desktop's primary selection offers it (empty: none).
+            FILE* f = std::fopen(file.c_str(), "wb");
+            const std::string& bytes = host_.primary();
+            if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())
+                Fail("could not write \"" + file + "\"");
+            if (f) std::fclose(f);
+            return false;
+        }
         if ((form != "text" && !rtf) || file.empty()) {
-            Fail("usage: clipboard text|rtf FILE");
+            Fail("usage: clipboard text|rtf|primary FILE");
             return false;
         }
         if (!(rtf ? clip.hasRtf : clip.hasText)) {
@@ -638,6 +677,9 @@ void ScriptDriver::PrintState() {
     s += "\"";
     s += ",\"topMark\":" + Mark(App.TopPane);
     s += ",\"bottomMark\":" + Mark(App.BottomPane);
+    // The selection of each pane: [anchor, active] in reading offsets, null without one.
+    s += ",\"topSelection\":" + SelectionJson(App.TopPane);
+    s += ",\"bottomSelection\":" + SelectionJson(App.BottomPane);
     ModalInfo modal;
     bool open = DescribeActiveModal(&modal);
     s += ",\"dialog\":" + (open && !modal.messageBox ? Json(modal.caption) : std::string("null"));

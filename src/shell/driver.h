@@ -1,6 +1,9 @@
 #pragma once
 // The scripted driver: runs the real program on the headless host, one command a line.
 //   tap X Y | press X Y | drag X Y | release X Y   stylus input in screen pixels
+//   click X Y [COUNT] [shift]   COUNT presses and releases at one point, the n-th counted as
+//                     the n-th click of a multiple click (2 selects a word, 3 a paragraph);
+//                     shift holds Shift (extends the selection)
 //   key NAME          Enter, Escape, Tab, Space, PageUp, PageDown, Home, End, Left, Up, Right,
 //                     Down, F1-F12, letters and digits, with Ctrl+, Alt+ and Shift+ prefixes
 //                     (Plus, Minus and Equals name the "=" and "-" keys: Ctrl+Plus zooms)
@@ -11,13 +14,15 @@
 //   menu TEXT         taps the bar button with that text (opening its pop-up menu), or the
 //                     tool button with that tooltip
 //   clipboard text|rtf FILE   writes what the program put on the system clipboard, as UTF-8
-//                     text or RTF, into FILE
+//                     text or RTF, into FILE; clipboard primary FILE writes what the
+//                     program offers as the primary selection (its selection's text)
 //   foreign text|rtf FILE   another program puts FILE on the system clipboard, as UTF-8 text
 //                     or as RTF
 //   shot FILE.png     the screen as a PNG
 //   state             one JSON line on standard output: lesson, activePane, topFirstRow,
 //                     bottomFirstRow, bottomSection, flags, bookmarks, searchString (hex),
-//                     topMark, bottomMark ([markStart, markEnd] of each pane), dialog,
+//                     topMark, bottomMark ([markStart, markEnd] of each pane), topSelection,
+//                     bottomSelection ([anchor, active] in reading offsets, null for none), dialog,
 //                     messageBox, inFront, lastOpened, checked (the command ids of the
 //                     checked menu items), fontSize, displayMode, windowFullScreen
 //   outline           one JSON line: the open Choose Article view's firstRow, rowCount,

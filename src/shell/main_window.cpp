@@ -17,6 +17,7 @@
 #include "reader/app_state.h"
 #include "reader/navigation.h"
 #include "reader/panes.h"
+#include "reader/selection.h"
 #include "reader/settings.h"
 #include "search/find_next.h"
 #include "search/search_dialog.h"
@@ -24,6 +25,7 @@
 #include "shell/display_mode.h"
 #include "shell/menu_bar.h"
 #include "shell/reader_main.h"
+#include "shell/selection_mouse.h"
 #include "shell/zoom.h"
 #include "text/paint.h"
 #include "text/scroll.h"
@@ -84,6 +86,7 @@ LRESULT OnComfortKey(HWND window, WPARAM key) {
 
 // Returns 0 when the key was handled, 1 when not.
 LRESULT OnKeyDown(HWND window, WPARAM key) {
+    if (OnSelectionKey(window, key) == 0) return 0;
     if (OnComfortKey(window, key) == 0) return 0;
     TextPane* pane = KeyPane();
     switch (key) {
@@ -252,6 +255,16 @@ void ChooseBottomSize(HWND window, int command) {
     CheckMenuRadioItem(BottomMenu(), 401, 434, UINT(command), MF_BYCOMMAND);
 }
 
+// Copy and Append: the selection when there is one, else the active pane's whole article.
+void ExportPane(int command) {
+    ClipboardMode mode = command == kCommandCopy ? ClipboardMode::Replace : ClipboardMode::Append;
+    for (TextPane* pane : {App.TopPane, App.BottomPane}) {
+        ReadingRange range{};
+        if (pane && SelectionRange(pane, &range)) return ExportArticle(pane, mode, &range);
+    }
+    ExportArticle(KeyPane(), mode);
+}
+
 }  // namespace
 
 int HandleCommand(HWND window, int command) {
@@ -289,8 +302,10 @@ int HandleCommand(HWND window, int command) {
                 SetPaneFont(App.BottomPane, &App.Font);
             }
             return 0;
-        case kCommandCopy: ExportArticle(KeyPane(), ClipboardMode::Replace); return 0;
-        case kCommandAppend: ExportArticle(KeyPane(), ClipboardMode::Append); return 0;
+        case kCommandCopy:
+        case kCommandAppend:
+            ExportPane(command);
+            return 0;
     }
     return 1;
 }
@@ -302,6 +317,11 @@ LRESULT MainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
             CreateMenuBar(window);
             CreatePanes(window);
             ExposePanes(window);
+            // A window made again (tests) starts without the last one's selection.
+            SetSelectionListener(nullptr);
+            ClearSelections();
+            SetPaneOverlay(PaintSelection);
+            SetSelectionListener(OfferPrimarySelection);
             SetMenuCheck(GoMenu(), 1, kCommandReverse, 0);
             EnableMenuItem(GoMenu(), kCommandReverse, MF_BYCOMMAND | MF_GRAYED);
             UpdateBookmarkCheck(1);
@@ -348,7 +368,13 @@ LRESULT MainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_LBUTTONDOWN:
             // A box without an owner (one a deep operation raises) leaves the window enabled; a
             // tap on it then could go to another article under the operation waiting below.
-            if (ModalLoopDepth() == 0) TapPanes(window, LOWORD(uintptr_t(lp)), HIWORD(uintptr_t(lp)));
+            if (ModalLoopDepth() == 0) OnPointerDown(window, wp, lp);
+            return 0;
+        case WM_MOUSEMOVE:
+            if (ModalLoopDepth() == 0) OnPointerMove(window, wp, lp);
+            return 0;
+        case WM_LBUTTONUP:
+            if (ModalLoopDepth() == 0) OnPointerUp(window, wp, lp);
             return 0;
         case WM_CLOSE:
             if (!HoldWhileModal(window, msg, wp, lp, true)) DestroyWindow(window);

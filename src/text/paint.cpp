@@ -11,6 +11,8 @@
 
 namespace {
 
+PaneOverlay gOverlay = nullptr;
+
 constexpr int32_t kMarkMeasureLimit = 32767;
 // Luma 15 (a red of 240 on the red screen) and white (black there): both over 4:1 against the
 // black page and against each other.
@@ -217,8 +219,13 @@ int PaintPane(TextPane* pane, bool erase) {
     }
     SelectObject(surface, before);
     SetTextColor(surface, oldText);
-    if (pane->markStart != 0 || pane->markEnd != 0) return PaintMarks(pane);
-    return 0;
+    int marked = (pane->markStart != 0 || pane->markEnd != 0) ? PaintMarks(pane) : 0;
+    if (gOverlay) gOverlay(pane);
+    return marked;
+}
+
+void SetPaneOverlay(PaneOverlay overlay) {
+    gOverlay = overlay;
 }
 
 int PaintMarks(TextPane* pane) {

@@ -47,6 +47,10 @@ void DrawFrame(HDC surface, RECT* rect, COLORREF colour, int passes);
 // sets rowsPainted (gaps included). Returns -1 without pane, text or line table; otherwise 0, or
 // PaintMarks' result when a highlight is set. A firstRow beyond rowCount becomes maxFirstRow.
 int PaintPane(TextPane* pane, bool erase);
+// What the layer above draws over a pane once PaintPane has painted it (a selection); nullptr
+// for nothing.
+using PaneOverlay = void (*)(TextPane* pane);
+void SetPaneOverlay(PaneOverlay overlay);
 // Redraws the bytes from markStart up to markEnd (exclusive) in blue on yellow. -1 as PaintPane.
 int PaintMarks(TextPane* pane);
 // Shows the article's title and subtitle in a framed yellow box at the bottom of the pane, or at

@@ -2,6 +2,7 @@
 // BookText back in the order it is read, for text that leaves the reader (the clipboard). The
 // pane draws stored text as it lies; a reader of the copied text reads it in logical order.
 #include <cstdint>
+#include <vector>
 
 #include "text/convert.h"
 
@@ -18,3 +19,10 @@ enum class StoredDirection { LeftToRight, RightToLeft };
 // written. nullptr when no buffer can be had.
 char16_t* ConvertReadingOrder(const uint8_t* text, int32_t maxBytes, StoredDirection direction,
                               ConvertCache* cache, int32_t* unitsOut);
+// The same for part of the text: of its places in reading order (one a stored byte, the order in
+// which the whole conversion writes them), only those in [from, to) are written.
+char16_t* ConvertReadingOrderPart(const uint8_t* text, int32_t maxBytes, StoredDirection direction,
+                                  int32_t from, int32_t to, ConvertCache* cache, int32_t* unitsOut);
+// The stored index of each place of `count` bytes of text in reading order.
+void ReadingPlaces(const uint8_t* text, int32_t count, StoredDirection direction,
+                   std::vector<int32_t>* places);

@@ -95,7 +95,7 @@ TEST_F(DriverTest, StateIsOneJsonLineWithEveryKey) {
         r.out,
         "{\"lesson\":1,\"activePane\":\"top\",\"topFirstRow\":0,\"bottomFirstRow\":0,"
         "\"bottomSection\":12,\"flags\":3507748928,\"bookmarks\":[],\"searchString\":\"\","
-        "\"topMark\":[0,0],\"bottomMark\":[0,0],"
+        "\"topMark\":[0,0],\"bottomMark\":[0,0],\"topSelection\":null,\"bottomSelection\":null,"
         "\"dialog\":null,\"messageBox\":null,\"inFront\":true,\"lastOpened\":null,"
         "\"checked\":[412],\"fontSize\":0,\"displayMode\":\"off\",\"windowFullScreen\":false}\n");
 }

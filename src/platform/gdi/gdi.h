@@ -106,6 +106,8 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom);
 // inside with the brush.
 BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom);
 int FillRect(HDC hdc, const RECT* rect, HBRUSH brush);
+// Turns every colour in the rectangle into its complement (white to black).
+BOOL InvertRect(HDC hdc, const RECT* rect);
 COLORREF GetPixel(HDC hdc, int x, int y);
 BOOL SetPixel(HDC hdc, int x, int y, COLORREF color);
 BOOL MoveToEx(HDC hdc, int x, int y, POINT* old);

@@ -233,6 +233,21 @@ int FillRect(HDC hdc, const RECT* r, HBRUSH brush) {
     return 1;
 }
 
+BOOL InvertRect(HDC hdc, const RECT* r) {
+    if (!r) return FALSE;
+    cairo_t* cr = gdi::Begin(hdc);
+    if (!cr) return FALSE;
+    if (r->right > r->left && r->bottom > r->top) {
+        cairo_set_operator(cr, CAIRO_OPERATOR_DIFFERENCE);
+        cairo_set_source_rgb(cr, 1, 1, 1);
+        cairo_rectangle(cr, r->left, r->top, r->right - r->left, r->bottom - r->top);
+        cairo_fill(cr);
+    }
+    cairo_destroy(cr);
+    gdi::ScreenDamaged();
+    return TRUE;
+}
+
 COLORREF GetPixel(HDC hdc, int x, int y) {
     cairo_t* cr = gdi::Begin(hdc);
     if (!cr) return 0xFFFFFFFF;

@@ -6,11 +6,12 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <memory>
 #include <vector>
-#include <cstdio>
-#include <cstdlib>
 
 #include "platform/host/access_atk.h"
 #include "platform/host/gdk_user_time.h"
@@ -34,6 +35,15 @@ struct GtkHost::Impl {
     bool damaged = true;
     guint fdWatch = 0;
     SystemClipboard clipboard;  // what the program offers while it owns the system clipboard
+    std::string primary;        // the program's selection, offered as the primary selection
+    // The last press of the first button, to count the clicks of a double or triple click.
+    guint32 lastPressTime = 0;
+    double lastPressX = 0, lastPressY = 0;
+    int clicks = 0;
+    // While the first button is held after a move, the move is given again at intervals, so
+    // that a drag held beyond a pane's edge goes on scrolling it without moving.
+    guint repeatMove = 0;
+    int lastMoveX = 0, lastMoveY = 0;
     bool fullScreen = false;
     bool maximized = false;
     // The window's size in GTK's logical pixels while it is neither maximised nor full screen:
@@ -177,9 +187,44 @@ void OnConfigure(GtkHost::Impl* impl, const GdkEventConfigure& e) {
 // brought the reader forward.
 constexpr gint64 kFocusingPressWindow = 250000;  // microseconds
 
+// How often a held drag's last move is given again.
+constexpr guint kRepeatMoveMs = 80;
+
+gboolean RepeatMove(gpointer data) {
+    auto* impl = static_cast<GtkHost::Impl*>(data);
+    InjectMouse(MouseAction::Move, impl->lastMoveX, impl->lastMoveY);
+    return G_SOURCE_CONTINUE;
+}
+
+void StopRepeatingMove(GtkHost::Impl* impl) {
+    if (impl->repeatMove) g_source_remove(impl->repeatMove);
+    impl->repeatMove = 0;
+}
+
+// A press within the desktop's double-click time and distance of the one before counts on
+// from it (up to a triple click, then a single one again). GTK's own 2- and 3-button events
+// follow a press already counted here.
+int CountClick(GtkHost::Impl* impl, const GdkEventButton& e) {
+    gint time = 400, distance = 5;
+    if (GtkSettings* settings = gtk_settings_get_default())
+        g_object_get(settings, "gtk-double-click-time", &time, "gtk-double-click-distance",
+                     &distance, nullptr);
+    bool near = std::abs(e.x - impl->lastPressX) <= distance &&
+                std::abs(e.y - impl->lastPressY) <= distance;
+    bool soon = impl->clicks > 0 && e.time - impl->lastPressTime <= guint32(time);
+    impl->clicks = near && soon && impl->clicks < 3 ? impl->clicks + 1 : 1;
+    impl->lastPressTime = e.time;
+    impl->lastPressX = e.x;
+    impl->lastPressY = e.y;
+    return impl->clicks;
+}
+
 void OnButton(GtkHost::Impl* impl, const GdkEventButton& e) {
     if (e.button != 1 || e.type == GDK_2BUTTON_PRESS || e.type == GDK_3BUTTON_PRESS) return;
     int x = int(e.x) / impl->scale, y = int(e.y) / impl->scale;
+    int keys = ((e.state & GDK_CONTROL_MASK) ? MK_CONTROL : 0) |
+               ((e.state & GDK_SHIFT_MASK) ? MK_SHIFT : 0);
+    StopRepeatingMove(impl);
     if (e.type == GDK_BUTTON_PRESS &&
         (!impl->focused || g_get_monotonic_time() - impl->focusedAt < kFocusingPressWindow)) {
         // Without a window manager nothing else would give it.
@@ -187,12 +232,21 @@ void OnButton(GtkHost::Impl* impl, const GdkEventButton& e) {
         InjectFocusingPress(x, y);
         return;
     }
-    InjectMouse(e.type == GDK_BUTTON_PRESS ? MouseAction::Down : MouseAction::Up, x, y);
+    if (e.type == GDK_BUTTON_PRESS)
+        InjectMouse(MouseAction::Down, x, y, CountClick(impl, e), keys);
+    else
+        InjectMouse(MouseAction::Up, x, y, 1, keys);
 }
 
 void OnMotion(GtkHost::Impl* impl, const GdkEventMotion& e) {
-    if (e.state & GDK_BUTTON1_MASK)
-        InjectMouse(MouseAction::Move, int(e.x) / impl->scale, int(e.y) / impl->scale);
+    if (!(e.state & GDK_BUTTON1_MASK)) {
+        StopRepeatingMove(impl);  // the release went elsewhere
+        return;
+    }
+    impl->lastMoveX = int(e.x) / impl->scale;
+    impl->lastMoveY = int(e.y) / impl->scale;
+    InjectMouse(MouseAction::Move, impl->lastMoveX, impl->lastMoveY);
+    if (!impl->repeatMove) impl->repeatMove = g_timeout_add(kRepeatMoveMs, RepeatMove, impl);
 }
 
 void OnScroll(GtkHost::Impl* impl, const GdkEventScroll& e) {
@@ -386,6 +440,14 @@ bool TypeIsOneOf(GtkSelectionData* data, const char* const (&names)[N]) {
 
 void OnClipboardClear(GtkClipboard*, gpointer) {}
 
+void OnPrimaryGet(GtkClipboard*, GtkSelectionData* data, guint, gpointer owner) {
+    auto* impl = static_cast<GtkHost::Impl*>(g_object_get_data(G_OBJECT(owner), "orvanel-host"));
+    if (!impl) return;
+    gtk_selection_data_set(data, gtk_selection_data_get_target(data), 8,
+                           reinterpret_cast<const guchar*>(impl->primary.data()),
+                           gint(impl->primary.size()));
+}
+
 // The window's size and maximised state are kept in values of their own in the reader's
 // settings key, read when the window opens and written when the program ends.
 constexpr char16_t kWindowKey[] = u"Software\\Velmora\\Orvanel";
@@ -566,6 +628,7 @@ GtkHost::~GtkHost() {
     // Leave what the program copied with the desktop's clipboard keeper, if there is one.
     GtkClipboard* cb = lost ? nullptr : gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
     if (cb && gtk_clipboard_get_owner(cb) == G_OBJECT(impl_->window)) gtk_clipboard_store(cb);
+    StopRepeatingMove(impl_.get());
     if (impl_->fdWatch) g_source_remove(impl_->fdWatch);
     if (impl_->iconIdle) g_source_remove(impl_->iconIdle);
     if (impl_->iconTimeout) g_source_remove(impl_->iconTimeout);
@@ -656,6 +719,19 @@ void GtkHost::PublishClipboard(const SystemClipboard& contents) {
     gtk_clipboard_set_with_owner(cb, targets.data(), guint(targets.size()), OnClipboardGet,
                                  OnClipboardClear, G_OBJECT(impl_->window));
     gtk_clipboard_set_can_store(cb, nullptr, 0);
+}
+
+// The selection is offered as UTF-8 text under the names terminals and editors ask for; nothing
+// selected gives the primary selection up, if the program still holds it.
+void GtkHost::PublishPrimary(const std::string& text) {
+    GtkClipboard* cb = gtk_clipboard_get(GDK_SELECTION_PRIMARY);
+    impl_->primary = text;
+    if (text.empty()) {
+        if (gtk_clipboard_get_owner(cb) == G_OBJECT(impl_->window)) gtk_clipboard_clear(cb);
+        return;
+    }
+    gtk_clipboard_set_with_owner(cb, kTextTargets, guint(std::size(kTextTargets)), OnPrimaryGet,
+                                 OnClipboardClear, G_OBJECT(impl_->window));
 }
 
 // Asks the owner what it has (TARGETS) before asking for any of it, and takes only what it

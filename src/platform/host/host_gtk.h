@@ -44,6 +44,7 @@ public:
     void SetTitle(const std::string& title) override;
     bool OpenAddress(const std::string& address) override;
     void PublishClipboard(const SystemClipboard& contents) override;
+    void PublishPrimary(const std::string& text) override;
     bool FetchClipboard(unsigned forms, SystemClipboard* contents) override;
 
 private:

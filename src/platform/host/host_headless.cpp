@@ -54,6 +54,15 @@ void HeadlessHost::Release(int x, int y) {
     pending_.push_back([x, y] { InjectMouse(MouseAction::Up, x, y); });
 }
 
+void HeadlessHost::Click(int x, int y, int clicks, WORD keys) {
+    for (int n = 1; n <= clicks; ++n) {
+        pending_.push_back([=] { InjectMouse(MouseAction::Down, x, y, n, keys); });
+        pending_.push_back([=] { InjectMouse(MouseAction::Up, x, y, n, keys); });
+    }
+    // The keys are let go with the last release.
+    if (keys) pending_.push_back([=] { InjectMouse(MouseAction::Move, -1, -1, 1, 0); });
+}
+
 void HeadlessHost::Key(unsigned vk, bool ctrl, bool alt, bool shift) {
     pending_.push_back([=] { InjectKey(vk, true, ctrl, alt, shift); });
     pending_.push_back([=] { InjectKey(vk, false, ctrl, alt, shift); });

@@ -34,6 +34,9 @@ public:
     bool FetchClipboard(unsigned forms, SystemClipboard* contents) override;
     void SetForeignClipboard(const SystemClipboard& contents);
     const SystemClipboard& systemClipboard() const { return clipboard_; }
+    // The program's selection, as the desktop's primary selection would offer it.
+    void PublishPrimary(const std::string& text) override { primary_ = text; }
+    const std::string& primary() const { return primary_; }
     // How often the program read another program's clipboard.
     int clipboardReads() const { return clipboardReads_; }
 
@@ -47,6 +50,9 @@ public:
     void Press(int x, int y);
     void Drag(int x, int y);
     void Release(int x, int y);
+    // Presses and releases `clicks` times at the point, the n-th press counted as the n-th click
+    // of a multiple click; keys as MK_SHIFT held throughout.
+    void Click(int x, int y, int clicks, WORD keys = 0);
     void Key(unsigned vk, bool ctrl = false, bool alt = false, bool shift = false);
     // Notches of the wheel at a screen point, positive away from the user; keys as MK_CONTROL.
     void Wheel(int x, int y, int notches, WORD keys = 0);
@@ -73,6 +79,7 @@ private:
     bool fullScreen_ = false;
     std::string lastOpened_;
     bool openFails_ = false;
+    std::string primary_;
     SystemClipboard clipboard_;
     bool foreignOwner_ = false;
     int clipboardReads_ = 0;

@@ -229,3 +229,7 @@ void ResetClipboard() {
     FreeBlocks();
     clip() = Clipboard{};
 }
+
+void SetPrimarySelection(const std::u16string& text) {
+    if (Host* host = CurrentHost()) host->PublishPrimary(ToSystemText(text));
+}

@@ -4,6 +4,8 @@
 // mirrors the contents to the system clipboard (CF_UNICODETEXT as text, "Rich Text Format" as
 // RTF) and brings back what other programs put there: only when GetClipboardData asks for text
 // or RTF, never on open, so that replacing the contents never waits on another program.
+#include <string>
+
 #include "platform/win32_types.h"
 
 constexpr UINT CF_TEXT = 1;
@@ -33,3 +35,7 @@ BOOL IsClipboardFormatAvailable(UINT format);
 
 // Forgets the contents and the registered names (tests).
 void ResetClipboard();
+
+// The text selected in the program, which the desktop offers as its primary selection (pasted
+// with the middle button) while it lasts; empty when nothing is selected.
+void SetPrimarySelection(const std::u16string& text);

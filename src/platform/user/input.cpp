@@ -65,11 +65,15 @@ void InjectFocusingPress(int x, int y) {
     if (top && !Blocked(top) && wm::ActiveWindow() != top) wm::Activate(top, WA_CLICKACTIVE);
 }
 
-void InjectMouse(MouseAction action, int x, int y) {
+void InjectMouse(MouseAction action, int x, int y, int clicks, int keys) {
     if (gFocusingPress) {
         if (action == MouseAction::Move) return;
         gFocusingPress = false;
         if (action == MouseAction::Up) return;
+    }
+    if (keys != kKeysUnknown) {
+        RecordKeyState(VK_CONTROL, keys & MK_CONTROL);
+        RecordKeyState(VK_SHIFT, keys & MK_SHIFT);
     }
     if (Window* bar = wm::WindowScrollBarTracking()) {
         PostMessage(bar, NonClientMessage(action), HTVSCROLL, MAKELPARAM(x, y));
@@ -106,7 +110,8 @@ void InjectMouse(MouseAction action, int x, int y) {
     UINT msg = action == MouseAction::Down ? WM_LBUTTONDOWN
                : action == MouseAction::Up ? WM_LBUTTONUP
                                            : WM_MOUSEMOVE;
-    PostMessage(target, msg, action == MouseAction::Up ? 0 : 1, MAKELPARAM(p.x, p.y));
+    PostMessage(target, msg, MAKEWPARAM(action == MouseAction::Up ? 0 : 1, clicks),
+                MAKELPARAM(p.x, p.y));
 }
 
 void InjectWheel(int x, int y, int delta, WORD keys) {
