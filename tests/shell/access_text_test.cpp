@@ -153,7 +153,7 @@ TEST_F(AccessTextTest, EveryArticleReadsInItsRowsAndAPointFindsItsCharacter) {
         for (int article = 0, k = 0; article < 26; ++article) {
             for (int page = 0; page < 2; ++page) {
                 for (; k < int(asked.size()) && asked[size_t(k)].first == 2 * article + page; ++k) {
-                    const Box& b = Parse(out[size_t(asked[size_t(k)].first)])
+                    const Box b = Parse(out[size_t(asked[size_t(k)].first)])
                                        .boxes[size_t(asked[size_t(k)].second)];
                     probe += "access at " + std::to_string((b.left + b.right) / 2) + " " +
                              std::to_string((b.top + b.bottom) / 2) + "\n";
