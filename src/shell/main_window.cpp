@@ -50,10 +50,12 @@ constexpr UINT kPaneKey = VK_F1 + 5;
 
 SHACTIVATEINFO gActivateInfo{sizeof(SHACTIVATEINFO), nullptr, 0};
 
-// Scrolls a pane by rows from a key or the wheel and repaints what moved.
+// Scrolls a pane by rows from a key and repaints what moved. A step of one row (an arrow, or a
+// page of one row) does not stop between a paragraph's gap and the line below it, which would
+// leave the screen reader's caret, at the first line shown, where it was.
 void ScrollByKey(TextPane* pane, int rows) {
     if (!pane) return;
-    if (ScrollPane(pane, rows, false, true) != 1)
+    if (ScrollPaneByRowOrLine(pane, rows) != kScrollUnchanged)
         RepaintPanes(App.MainWindow, pane == App.TopPane ? kEraseTop | kPaintTop
                                                          : kEraseTop | kPaintBottom);
     UpdateScrollBar(App.ActiveScrollBar);

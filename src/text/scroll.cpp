@@ -22,6 +22,38 @@ int ScrollPane(TextPane* pane, int delta, bool repaint, bool limit) {
     return moved ? kScrollMoved : kScrollUnchanged;
 }
 
+namespace {
+
+// Row `row` is the blank gap after a paragraph's last line, and a line of text starts on the
+// row after it.
+bool IsGapAboveText(const TextPane* pane, uint32_t row) {
+    uint32_t at = 0;
+    for (const LineEntry* e = pane->lines; e->style != 0; ++e) {
+        const uint32_t rows = (e->style & kParagraphEnd) ? 2 : 1;
+        if (at + rows > row) {
+            if (rows != 2 || at + 1 != row) return false;  // the line itself, or no gap
+            return e[1].style != 0 && !IsSeparatorStyle(e[1].style);
+        }
+        at += rows;
+    }
+    return false;
+}
+
+}  // namespace
+
+int ScrollPaneByRowOrLine(TextPane* pane, int delta) {
+    if (!pane) return -1;
+    const uint32_t before = pane->firstRow;
+    const int result = ScrollPane(pane, delta, false, true);
+    if (result != kScrollMoved || pane->firstRow > pane->rowCount || !pane->lines) return result;
+    // Down from the gap onto the line below it, or Up from a line onto the gap above it: the
+    // same line of text is still the first one shown.
+    if ((delta == 1 && IsGapAboveText(pane, before)) ||
+        (delta == -1 && IsGapAboveText(pane, pane->firstRow)))
+        ScrollPane(pane, delta, false, true);
+    return result;
+}
+
 int ScrollToOffset(TextPane* pane, uint16_t offset) {
     if (!pane || !pane->lines) return 0;
     uint32_t row = 0;

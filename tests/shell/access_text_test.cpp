@@ -200,4 +200,65 @@ TEST_F(AccessTextTest, PuttingTheCaretOnALineOutOfViewScrollsItIntoView) {
     }
 }
 
+// The caret stands at the start of the first line shown. An arrow that scrolls the pane moves it
+// a line at most (a rule going by leaves it), and never leaves it in place for the blank row
+// between two paragraphs: in DejaVu Sans 12 at 240 x 160 PageDown lands the first article on
+// such a row, and Down after it reads the next line, as does every Down on the way to the rule
+// that ends the first section.
+TEST_F(AccessTextTest, AnArrowThatScrollsMovesTheCaretALineAtMost) {
+    struct Case {
+        const char* font;
+        const char* screen;
+    };
+    const Case cases[] = {
+        {"\"FontName\"=\"DejaVu Sans\"\n\"FontSize\"=dword:0000000c\n", "240x160"},
+        {"\"FontName\"=\"David CLM\"\n", "240x320"}};
+    for (const Case& c : cases) {
+        for (int article : {1, 5, 12}) {
+            const std::string where = std::string(c.screen) + " article " + std::to_string(article);
+            char lesson[40];
+            std::snprintf(lesson, sizeof lesson, "\"Lesson\"=dword:%08x\n", article);
+            StoreRegistry(std::string(c.font) + lesson);
+            constexpr size_t kSteps = 30;
+            std::string script = "state\naccess text\n";
+            for (size_t k = 0; k < kSteps; ++k) script += "key Down\nstate\naccess text\n";
+            for (size_t k = 0; k < kSteps; ++k) script += "key Up\nstate\naccess text\n";
+            script += "key PageDown\naccess text\nkey Down\naccess text\n";
+            std::vector<std::string> out = Lines(script + "quit\n", c.screen);
+            ASSERT_EQ(out.size(), 2 + 4 * kSteps + 2) << where;
+            auto row = [&](size_t k) {
+                size_t at = out[2 * k].find("\"topFirstRow\":");
+                return at == std::string::npos ? -1 : std::atoi(out[2 * k].c_str() + at + 14);
+            };
+            auto line = [&](size_t k) {
+                PaneText t = Parse(out[2 * k + 1]);
+                return int(LineOf(t, t.caret));
+            };
+            int moved = 0;
+            for (size_t k = 1; k <= 2 * kSteps; ++k) {
+                const bool down = k <= kSteps;
+                const std::string step = where + (down ? " Down " : " Up ") + std::to_string(k);
+                ASSERT_GE(row(k), 0) << out[2 * k];
+                const int by = line(k) - line(k - 1);
+                if (row(k) == row(k - 1)) {
+                    EXPECT_EQ(by, 0) << step << ": the pane stood, the caret too";
+                    continue;
+                }
+                moved += down && by != 0;
+                EXPECT_TRUE(by == 0 || by == (down ? 1 : -1)) << step << ": moved " << by;
+            }
+            EXPECT_GT(moved, 5) << where << ": the article is longer than the pane";
+            EXPECT_EQ(row(2 * kSteps), 0) << where << ": Up came back to the top";
+            if (c.screen == std::string("240x160") && article == 1) {
+                for (size_t k = 1; k <= 10; ++k)
+                    EXPECT_EQ(line(k), int(k)) << where << " Down " << k;
+                PaneText paged = Parse(out[out.size() - 2]), then = Parse(out.back());
+                EXPECT_GT(paged.caret, 0) << where << ": PageDown moved the caret";
+                EXPECT_EQ(LineOf(then, then.caret), LineOf(paged, paged.caret) + 1)
+                    << where << ": Down after PageDown";
+            }
+        }
+    }
+}
+
 }  // namespace
