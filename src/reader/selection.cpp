@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <set>
 #include <string_view>
 #include <tuple>
 
 #include "platform/gdi/gdi.h"
+#include "platform/user/screen_colours.h"
 #include "reader/app_state.h"
 #include "reader/panes.h"
 #include "store/records.h"
@@ -195,6 +197,36 @@ void SetSelectionListener(void (*changed)()) {
     gChanged = changed;
 }
 
+namespace {
+
+// On the red screen a search hit is a bright block with dark letters, which is what inverted
+// cells become there too; so there the selection is a bright frame round each row's run of
+// selected cells, its letters left as they are. The frame is drawn in the day picture's black,
+// which the red screen shows brightest, and thickens with the letters.
+void FrameSelection(HDC dc, const std::set<std::tuple<int32_t, int32_t, int32_t, int32_t>>& cells) {
+    std::map<std::pair<int32_t, int32_t>, std::pair<int32_t, int32_t>> rows;  // top, bottom: run
+    for (const auto& [left, top, right, bottom] : cells) {
+        auto [at, added] = rows.try_emplace({top, bottom}, left, right);
+        if (!added) {
+            at->second.first = std::min(at->second.first, left);
+            at->second.second = std::max(at->second.second, right);
+        }
+    }
+    HBRUSH ink = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    for (const auto& [span, run] : rows) {
+        const auto [top, bottom] = span;
+        const auto [left, right] = run;
+        const int32_t t = std::max<int32_t>(1, (bottom - top) / 14);
+        const RECT edges[] = {{left, top, right, top + t},
+                              {left, bottom - t, right, bottom},
+                              {left, top, left + t, bottom},
+                              {right - t, top, right, bottom}};
+        for (const RECT& edge : edges) FillRect(dc, &edge, ink);
+    }
+}
+
+}  // namespace
+
 void PaintSelection(TextPane* pane) {
     ReadingRange range{};
     if (!SelectionRange(pane, &range) || !pane->surface) return;
@@ -222,6 +254,10 @@ void PaintSelection(TextPane* pane) {
             if (PaneByteBox(pane, lines, byte, &box) && box.right > box.left)
                 cells.insert({box.left, box.top, box.right, box.bottom});
         }
+    }
+    if (CurrentScreenColours() == ScreenColours::Red) {
+        FrameSelection(pane->surface, cells);
+        return;
     }
     for (const auto& [left, top, right, bottom] : cells) {
         RECT box{left, top, right, bottom};

@@ -3,6 +3,7 @@
 // contents, Reverse, paste into Search, an address that will not open, and the reading measure.
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <string>
@@ -17,6 +18,7 @@
 #include "reader/app_state.h"
 #include "reader/navigation.h"
 #include "reader/panes.h"
+#include "reader/selection.h"
 #include "shell/display_mode.h"
 #include "store/records.h"
 #include "support/reader_run.h"
@@ -156,6 +158,50 @@ TEST_F(DesktopDayTest, RedModeMarksTheHitPlainly) {
         EXPECT_GE(Contrast(mark, page), 3.0) << std::hex << mark << " on " << page;
         EXPECT_GE(letterContrast, 3.0) << std::hex << letters << " on " << mark;
         Key('N', true);
+    }});
+}
+
+// In every display mode a selection looks unlike a search hit: the same line, marked as a hit
+// and then selected whole, shows plainly different pixels in a good part of its band.
+TEST_F(DesktopDayTest, ASelectionLooksUnlikeAHitInEveryMode) {
+    StoreFont("\"Lesson\"=\"5\"\n");
+    Run({[&] {
+        TextPane* pane = App.TopPane;
+        const LineEntry* line = pane->lines;
+        while (line->style && (IsSeparatorStyle(line->style) || line->count < 4)) ++line;
+        ASSERT_NE(line->style, 0);
+        int32_t top = 0, bottom = 0;
+        ASSERT_TRUE(ShownBand(pane, line->offset, uint16_t(line->offset + line->count), &top,
+                              &bottom));
+        auto band = [&] {
+            std::vector<uint32_t> pixels;
+            for (int y = top; y < bottom; ++y)
+                for (int x = line->x; x < line->x + line->width; ++x)
+                    pixels.push_back(screen.host().Pixel(x, y));
+            return pixels;
+        };
+        for (int mode = 0; mode < 3; ++mode) {
+            pane->markStart = line->offset;
+            pane->markEnd = uint16_t(line->offset + line->count);
+            RepaintPanes(App.MainWindow, kPaintAll);
+            const std::vector<uint32_t> hit = band();
+            pane->markStart = pane->markEnd = 0;
+            SetSelection(pane, 0, INT32_MAX);
+            RepaintPanes(App.MainWindow, kPaintAll);
+            const std::vector<uint32_t> selected = band();
+            ClearSelections();
+            // Pixels that differ as the eye sees it, not by a shade.
+            size_t differ = 0;
+            for (size_t i = 0; i < hit.size(); ++i) {
+                int distance = 0;
+                for (int shift : {0, 8, 16})
+                    distance += std::abs(int((hit[i] >> shift) & 0xFF) -
+                                         int((selected[i] >> shift) & 0xFF));
+                differ += distance > 96;
+            }
+            EXPECT_GT(differ * 4, hit.size()) << "display mode " << App.DisplayMode;
+            Key('N', true);
+        }
     }});
 }
 
