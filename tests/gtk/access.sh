@@ -28,5 +28,7 @@ printf '%s\n' 'Windows Registry Editor Version 5.00' '' \
     '"FontSize"=dword:0000000c' '"Lesson"=dword:00000001' '"WindowWidth"=dword:000000f0' \
     '"WindowHeight"=dword:000000a0' '"SearchString"=hex:7a,6f,7a,00' >"$work/r.reg"
 "$book" expand "$containers/1001.bin" | sed -n 's/^    //p' >"$work/article.txt"
-xvfb-run -a -s "-screen 0 800x600x24" dbus-run-session -- \
+# From a display number of its own choosing: the server a test before this one just
+# stopped may still hold a low number for a moment.
+xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 800x600x24" dbus-run-session -- \
     "$0" "$orvanel" "$book" "$containers" --on-display "$work"

@@ -47,4 +47,6 @@ if [ "${2:-}" = "--on-display" ]; then
     exit 0
 fi
 
-xvfb-run -a -s "-screen 0 640x480x24" "$0" "$probe" --on-display
+# From a display number of its own choosing: the server a test before this one just
+# stopped may still hold a low number for a moment.
+xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 640x480x24" "$0" "$probe" --on-display

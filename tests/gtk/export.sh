@@ -127,4 +127,6 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-xvfb-run -a -s "-screen 0 640x480x24" "$0" "$orvanel" "$close_window" --on-display "$work"
+# From a display number of its own choosing: the server a test before this one just
+# stopped may still hold a low number for a moment.
+xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 640x480x24" "$0" "$orvanel" "$close_window" --on-display "$work"

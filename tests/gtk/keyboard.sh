@@ -72,4 +72,6 @@ command -v openbox >/dev/null || fail "openbox is not installed (scripts/setup i
 command -v xclip >/dev/null || fail "xclip is not installed (scripts/setup installs it)"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-xvfb-run -a -s "-screen 0 800x600x24" "$0" "$orvanel" --on-display "$work"
+# From a display number of its own choosing: the server a test before this one just
+# stopped may still hold a low number for a moment.
+xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 800x600x24" "$0" "$orvanel" --on-display "$work"

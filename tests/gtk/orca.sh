@@ -36,5 +36,7 @@ printf '%s\n' 'Windows Registry Editor Version 5.00' '' \
     '"FontSize"=dword:0000000c' '"Lesson"=dword:00000001' '"WindowWidth"=dword:000000f0' \
     '"WindowHeight"=dword:000000a0' >"$work/r.reg"
 HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
-    xvfb-run -a -s "-screen 0 800x600x24" dbus-run-session -- \
+    # From a display number of its own choosing: the server a test before this one just
+    # stopped may still hold a low number for a moment.
+    xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 800x600x24" dbus-run-session -- \
     "$0" "$orvanel" --on-display "$work"

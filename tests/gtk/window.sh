@@ -152,5 +152,7 @@ fi
 command -v openbox >/dev/null || fail "openbox is not installed (scripts/setup installs it)"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-xvfb-run -a -s "-screen 0 800x600x24" "$0" "$orvanel" "$close_window" "$window_state" \
+# From a display number of its own choosing: the server a test before this one just
+# stopped may still hold a low number for a moment.
+xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 800x600x24" "$0" "$orvanel" "$close_window" "$window_state" \
     --on-display "$work"
