@@ -39,6 +39,12 @@ protected:
                 pixels.push_back(screen.host().Pixel(x, y));
         return pixels;
     }
+    // The pane's first line of text of four bytes or more (the terminator when there is none).
+    static const LineEntry* FirstTextLine(const TextPane* pane) {
+        const LineEntry* line = pane->lines;
+        while (line->style && (IsSeparatorStyle(line->style) || line->count < 4)) ++line;
+        return line;
+    }
     // Contrast ratio of two screen colours 0x00RRGGBB, by their relative luminance.
     static double Contrast(uint32_t a, uint32_t b) {
         auto lum = [](uint32_t c) {
@@ -131,8 +137,7 @@ TEST_F(DesktopDayTest, RedModeMarksTheHitPlainly) {
     StoreFont("\"Lesson\"=\"5\"\n");
     Run({[&] {
         TextPane* pane = App.TopPane;
-        const LineEntry* line = pane->lines;
-        while (line->style && (IsSeparatorStyle(line->style) || line->count < 4)) ++line;
+        const LineEntry* line = FirstTextLine(pane);
         ASSERT_NE(line->style, 0);
         pane->markStart = line->offset;
         pane->markEnd = uint16_t(line->offset + line->count);
@@ -167,8 +172,7 @@ TEST_F(DesktopDayTest, ASelectionLooksUnlikeAHitInEveryMode) {
     StoreFont("\"Lesson\"=\"5\"\n");
     Run({[&] {
         TextPane* pane = App.TopPane;
-        const LineEntry* line = pane->lines;
-        while (line->style && (IsSeparatorStyle(line->style) || line->count < 4)) ++line;
+        const LineEntry* line = FirstTextLine(pane);
         ASSERT_NE(line->style, 0);
         int32_t top = 0, bottom = 0;
         ASSERT_TRUE(ShownBand(pane, line->offset, uint16_t(line->offset + line->count), &top,
